@@ -1,0 +1,39 @@
+# Shared by scripts/run and scripts/test: the Debian packages Kelu needs, installed only when
+# missing, and the build.
+
+KELU_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-qpa-plugins libqt6printsupport6
+  fonts-ipafont fontconfig
+  libcurl4-openssl-dev libarchive-dev
+  locales
+)
+
+kelu_as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+kelu_install_deps() {
+  local missing=()
+  for p in "${KELU_PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$p")
+    fi
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "kelu: installing ${missing[*]}"
+    kelu_as_root env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    kelu_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+  # A locale with a decimal comma, so the tests can show that numbers ignore it.
+  if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    kelu_as_root localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
+  fi
+}
+
+kelu_build() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir"
+}

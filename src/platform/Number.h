@@ -1,0 +1,28 @@
+#pragma once
+// Number parsing and formatting that never depend on the process locale: a user's LC_NUMERIC
+// with a decimal comma must not turn "6.50" into 6 or print an index as "15,02".
+
+#include "platform/String.h"
+
+// Leading ASCII white space, an optional sign, then decimal digits; reading stops at the first
+// other byte. No digits gives 0; values beyond the int range are clamped.
+int AtoI(const char* psz);
+inline int AtoI(const CString& s) { return AtoI(s.GetString()); }
+
+// Leading ASCII white space, an optional sign, digits with an optional decimal point and
+// fraction, an optional exponent. Text that starts with no number reads as 0. Never gives
+// "inf", "nan" or hexadecimal values, whatever the text says.
+double AtoF(const char* psz);
+inline double AtoF(const CString& s) { return AtoF(s.GetString()); }
+
+// Switches the calling thread to the C locale for its lifetime.
+class CLocaleScope {
+public:
+    CLocaleScope();
+    ~CLocaleScope();
+    CLocaleScope(const CLocaleScope&) = delete;
+    CLocaleScope& operator=(const CLocaleScope&) = delete;
+
+private:
+    void* m_pOld;
+};

@@ -1,0 +1,67 @@
+#include "platform/Sjis.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+size_t Utf8SequenceLength(unsigned char lead)
+{
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
+}
+
+// Converts with iconv. An unconvertible sequence is replaced and stepped over (one byte of
+// Shift-JIS, one whole character of UTF-8), so conversion never stops early and never loops.
+std::string Convert(const char* to, const char* from, std::string_view in, std::string_view replacement,
+                    bool bUtf8Source)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::string(in);
+    std::string out;
+    out.reserve(in.size() * 3 / 2 + 4);
+    char* src = const_cast<char*>(in.data());
+    size_t srcLeft = in.size();
+    char buf[512];
+    while (srcLeft > 0) {
+        char* dst = buf;
+        size_t dstLeft = sizeof buf;
+        const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buf, sizeof buf - dstLeft);
+        if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+            // EILSEQ, or EINVAL for a lead byte at the very end.
+            out += replacement;
+            const size_t skip = bUtf8Source ? Utf8SequenceLength(static_cast<unsigned char>(*src)) : 1;
+            const size_t n = std::min(skip, srcLeft);
+            src += n;
+            srcLeft -= n;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+std::string SjisToUtf8(std::string_view sjis)
+{
+    return Convert("UTF-8", "CP932", sjis, "\xEF\xBF\xBD", false);
+}
+
+std::string Utf8ToSjis(std::string_view utf8)
+{
+    return Convert("CP932", "UTF-8", utf8, "?", true);
+}
+
+CString Sjis(std::string_view utf8)
+{
+    return CString(Utf8ToSjis(utf8));
+}

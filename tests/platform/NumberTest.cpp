@@ -1,0 +1,49 @@
+#include "platform/Number.h"
+
+#include <clocale>
+#include <gtest/gtest.h>
+
+TEST(NumberTest, AtoIReadsLeadingDigitsLikeAtoi)
+{
+    EXPECT_EQ(AtoI("  42abc"), 42);
+    EXPECT_EQ(AtoI("-7"), -7);
+    EXPECT_EQ(AtoI("+8"), 8);
+    EXPECT_EQ(AtoI("ab"), 0);
+    EXPECT_EQ(AtoI(""), 0);
+    EXPECT_EQ(AtoI(static_cast<const char*>(nullptr)), 0);
+    EXPECT_EQ(AtoI("03"), 3);
+    EXPECT_EQ(AtoI("99999999999999999999"), 2147483647);
+    EXPECT_EQ(AtoI("-99999999999999999999"), -2147483647 - 1);
+}
+
+TEST(NumberTest, AtoFReadsOnlyDecimalNumbers)
+{
+    EXPECT_DOUBLE_EQ(AtoF(" 6.50"), 6.5);
+    EXPECT_DOUBLE_EQ(AtoF("45.20xyz"), 45.2);
+    EXPECT_DOUBLE_EQ(AtoF("-1.5e2"), -150.0);
+    EXPECT_DOUBLE_EQ(AtoF("1e"), 1.0);
+    EXPECT_DOUBLE_EQ(AtoF(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(AtoF("."), 0.0);
+    EXPECT_DOUBLE_EQ(AtoF("abc"), 0.0);
+    EXPECT_DOUBLE_EQ(AtoF("inf"), 0.0);
+    EXPECT_DOUBLE_EQ(AtoF("nan"), 0.0);
+    EXPECT_DOUBLE_EQ(AtoF("0x10"), 0.0);
+}
+
+TEST(NumberTest, NumbersIgnoreACommaLocale)
+{
+    const char* candidates[] = {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE.utf8", "fr_FR.utf8"};
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old ? old : "C";
+    bool bSwitched = false;
+    for (const char* name : candidates)
+        if (std::setlocale(LC_NUMERIC, name)) {
+            bSwitched = true;
+            break;
+        }
+    if (!bSwitched)
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    EXPECT_DOUBLE_EQ(AtoF("6.50"), 6.5);
+    EXPECT_EQ(CString::Formatted("%4.2f", 15.02), "15.02");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace testsupport {
+
+// Before each test: a fresh empty directory becomes the working directory. After it: the old
+// working directory comes back and the temporary one is removed.
+class CTempDirListener : public ::testing::EmptyTestEventListener {
+public:
+    void OnTestStart(const ::testing::TestInfo&) override;
+    void OnTestEnd(const ::testing::TestInfo&) override;
+
+private:
+    std::string m_strOld;
+    std::string m_strTemp;
+};
+
+// The folder of the real published day files, or "" when it is not there.
+std::string SharedDataDir();
+// Copies a real day file into the working directory's data folders; false when absent.
+bool CopySharedDayFile(const std::string& name, const std::string& destination);
+
+} // namespace testsupport
