@@ -6,12 +6,13 @@
 //
 // The object holds about 900 KB of fixed arrays: create it on the heap.
 
+#include "platform/Document.h"
 #include "platform/String.h"
 #include "platform/Time.h"
 
 #include <optional>
 
-class CKeluDoc {
+class CKeluDoc : public CDocument {
 public:
     static constexpr int kVenues = 25;      // venue codes 1..24; 0 is never a venue
     static constexpr int kRaces = 13;       // races 1..12
@@ -24,9 +25,14 @@ public:
     static constexpr int kTrifectaEntries = 121;
 
     CKeluDoc();
-    virtual ~CKeluDoc() = default;
+    ~CKeluDoc() override = default;
     CKeluDoc(const CKeluDoc&) = delete;
     CKeluDoc& operator=(const CKeluDoc&) = delete;
+
+    // The day is read afresh from its files on every load: a new document keeps what it holds
+    // (the view's set-up reloads the shown day), and there is nothing to store.
+    bool OnNewDocument() override { return CDocument::OnNewDocument(); }
+    void Serialize(CArchive& ar) override { (void)ar; }
 
     // --- The day and the selection -------------------------------------------------------
     // Clears the day, then reads the day's program file and result file. True only when both

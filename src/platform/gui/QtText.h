@@ -1,0 +1,11 @@
+#pragma once
+// The one crossing between the model's Shift-JIS bytes and Qt's UTF-16 text.
+
+#include "platform/String.h"
+
+#include <QString>
+
+QString ToQString(const CString& s);
+CString FromQString(const QString& s);
+// A UTF-8 literal of the program's own (a caption, a font face) as a QString.
+QString Utf8(const char* psz);

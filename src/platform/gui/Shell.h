@@ -1,0 +1,16 @@
+#pragma once
+// The desktop's default action on a file or an address: the help page and the racer schedule
+// page open in the user's browser. Tests install a hook that records the target.
+
+#include "platform/String.h"
+
+#include <functional>
+
+using ShellOpenHook = std::function<void(const CString& target)>;
+
+// Installs the hook (an empty one restores the real action); returns the previous hook.
+ShellOpenHook SetShellOpenHook(ShellOpenHook hook);
+
+// Opens an address ("http://...") or a file path relative to the working directory with the
+// desktop's default handler. The outcome is not reported: a missing browser is not an error.
+void ShellOpen(const CString& strTarget);

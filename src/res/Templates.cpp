@@ -1,0 +1,15 @@
+#include "res/Templates.h"
+
+#include "res/resource.h"
+
+const CDialogTemplate* FindDialogTemplate(int nID)
+{
+    switch (nID) {
+    case IDD_ABOUTBOX:
+        return &kAboutBoxTemplate;
+    case IDD_KELU_FORM:
+        return &kKeluFormTemplate;
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The dialog templates of Kelu, by id (res/resource.h).
+
+#include "platform/gui/DialogTemplate.h"
+
+extern const CDialogTemplate kAboutBoxTemplate; // IDD_ABOUTBOX, res/AboutBox.cpp
+extern const CDialogTemplate kKeluFormTemplate; // IDD_KELU_FORM, res/KeluForm.cpp
+
+// The template with the id, or nullptr.
+const CDialogTemplate* FindDialogTemplate(int nID);

@@ -1,0 +1,20 @@
+// The GUI tests run under the offscreen platform unless a display is asked for, each in its own
+// empty temporary working directory, with message boxes and the shell captured.
+
+#include "TestDir.h"
+#include "platform/gui/Fonts.h"
+
+#include <QApplication>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    InstallFontSubstitutions();
+    ::testing::UnitTest::GetInstance()->listeners().Append(new testsupport::CTempDirListener);
+    return RUN_ALL_TESTS();
+}
