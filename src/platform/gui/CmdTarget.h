@@ -5,6 +5,7 @@
 // the program falls idle, each command's target is asked for its state; a command that no
 // target handles is disabled.
 
+#include <cstddef>
 #include <span>
 
 using UINT = unsigned int;
@@ -50,6 +51,12 @@ bool DispatchCommand(T* pTarget, std::span<const CommandEntry<T>> table, UINT nI
     return false;
 }
 
+template <class T, std::size_t N>
+bool DispatchCommand(T* pTarget, const CommandEntry<T> (&table)[N], UINT nID)
+{
+    return DispatchCommand<T>(pTarget, std::span<const CommandEntry<T>>(table), nID);
+}
+
 template <class T>
 bool DispatchUpdate(T* pTarget, std::span<const CommandEntry<T>> table, CCmdUI& ui)
 {
@@ -60,4 +67,10 @@ bool DispatchUpdate(T* pTarget, std::span<const CommandEntry<T>> table, CCmdUI& 
             return e.pfnCommand != nullptr || e.pfnUpdate != nullptr;
         }
     return false;
+}
+
+template <class T, std::size_t N>
+bool DispatchUpdate(T* pTarget, const CommandEntry<T> (&table)[N], CCmdUI& ui)
+{
+    return DispatchUpdate<T>(pTarget, std::span<const CommandEntry<T>>(table), ui);
 }
