@@ -1,0 +1,109 @@
+// Loading a full day (24 venues of 12 races, every result published) against merely reading
+// the same two files line by line with the same text file class: the ratio is what the readers
+// themselves cost on top of the disk and the line splitting.
+
+#include "BenchRatio.h"
+#include "DayFixture.h"
+#include "model/KeluDoc.h"
+#include "platform/TextFile.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+const CTime kDay(2020, 2, 2, 12, 0, 0);
+
+// A temporary folder holding data/prog and data/res of the synthetic day, written once and
+// removed when the program ends.
+class CSyntheticDay {
+public:
+    CSyntheticDay()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kelu-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot make a temporary directory");
+        m_strDir = pattern;
+        Enter();
+        std::vector<fixture::ProgramVenue> programs;
+        std::vector<fixture::ResultVenue> results;
+        for (int v = 1; v <= 24; ++v) {
+            fixture::ProgramVenue p;
+            fixture::ResultVenue r;
+            p.venue = r.venue = v;
+            for (int n = 1; n <= 12; ++n) {
+                p.races.emplace_back().race = n;
+                r.races.emplace_back().race = n;
+            }
+            programs.push_back(p);
+            results.push_back(r);
+        }
+        fixture::WriteProgramFile(kDay, fixture::ProgramFile(programs));
+        fixture::WriteResultFile(kDay, fixture::ResultFile(results));
+    }
+
+    ~CSyntheticDay()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_strDir, ec);
+    }
+
+    // The day files are named relative to the working directory; another benchmark may have
+    // moved it, so every benchmark steps back in before it runs.
+    void Enter() const { std::filesystem::current_path(m_strDir); }
+
+private:
+    std::string m_strDir;
+};
+
+const CSyntheticDay& Day()
+{
+    static const CSyntheticDay day;
+    day.Enter();
+    return day;
+}
+
+void BM_LoadDay(benchmark::State& state)
+{
+    Day();
+    auto doc = std::make_unique<CKeluDoc>();
+    for (auto _ : state) {
+        bool bLoaded = doc->LoadDay(kDay);
+        benchmark::DoNotOptimize(bLoaded);
+        benchmark::ClobberMemory();
+    }
+    if (!doc->HasRace(24, 12))
+        state.SkipWithError("the synthetic day did not load");
+}
+BENCHMARK(BM_LoadDay);
+
+void BM_ReadAndSplit(benchmark::State& state)
+{
+    Day();
+    const CString names[] = {CKeluDoc::ProgramFileName(kDay), CKeluDoc::ResultFileName(kDay)};
+    for (auto _ : state) {
+        long long nBytes = 0;
+        for (const CString& name : names) {
+            CTextFile file;
+            if (!file.Open(name.GetString(), CTextFile::modeRead)) {
+                state.SkipWithError("cannot open the synthetic day");
+                return;
+            }
+            CString line;
+            while (file.ReadString(line))
+                nBytes += line.GetLength();
+        }
+        benchmark::DoNotOptimize(nBytes);
+    }
+}
+BENCHMARK(BM_ReadAndSplit);
+
+KELU_RATIO("LoadDay vs reading and splitting", "BM_LoadDay", "BM_ReadAndSplit");
+
+} // namespace

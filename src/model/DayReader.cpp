@@ -10,7 +10,9 @@
 #include "platform/Sjis.h"
 #include "platform/TextFile.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -19,16 +21,30 @@ constexpr int kResultPreambleLines = 26;
 constexpr int kFinishLines = 6;
 constexpr int kFirstFollowingSlot = 2;
 
-bool HasAt(const CString& line, int nPos, const char* psz)
+// True when the line holds the bytes of text from nPos on. Every line of a day goes through a
+// few of these tests; most fail at their first byte, so a plain loop beats a call to compare.
+bool HasAt(const CString& line, size_t nPos, std::string_view text)
 {
-    const size_t n = std::strlen(psz);
-    return line.GetLength() >= nPos + static_cast<int>(n) &&
-           line.Str().compare(static_cast<size_t>(nPos), n, psz) == 0;
+    const std::string& s = line.Str();
+    if (s.size() < nPos + text.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (s[nPos + i] != text[i])
+            return false;
+    }
+    return true;
 }
 
-bool IsMarker(const CString& line, const char* pszMarker)
+bool IsMarker(const CString& line, std::string_view marker)
 {
-    return line.GetLength() >= 6 && HasAt(line, 3, pszMarker);
+    return line.GetLength() >= 6 && HasAt(line, 3, marker);
+}
+
+// A boat's entry line: the boat number 1..6 in byte 0, a blank in byte 1.
+bool IsBoatLine(const CString& line)
+{
+    const std::string& s = line.Str();
+    return s.size() >= 2 && s[1] == ' ' && s[0] >= '1' && s[0] <= '6';
 }
 
 // The venue of a start marker: the decimal value of bytes 0..1 (no digits gives 0).
@@ -40,6 +56,13 @@ int MarkerVenue(const CString& line)
 bool IsStoredVenue(int nVenue)
 {
     return nVenue > 0 && nVenue < CKeluDoc::kVenues;
+}
+
+// The count of race lines in a block. Every race from the 13th on has no slot, so the count
+// stops there: a block of endless race lines can neither overflow it nor reach a slot again.
+int NextRace(int nRace)
+{
+    return nRace < CKeluDoc::kRaces ? nRace + 1 : CKeluDoc::kRaces;
 }
 
 void CopyLine(char (&slot)[CKeluDoc::kLineSize], const CString& line)
@@ -109,11 +132,12 @@ bool CKeluDoc::ReadProgramFile(const CTime& day)
             CopyLine(m_szVenueHead[nVenue][nHead++], line);
         } else if (line.GetLength() <= 6) {
             continue;
-        } else if (HasAt(line, 4, kRaceMark.GetString())) {
-            if (++nRace < kRaces)
+        } else if (HasAt(line, 4, kRaceMark.Str())) {
+            nRace = NextRace(nRace);
+            if (nRace < kRaces)
                 CopyLine(m_szProgram[nVenue][nRace][0], line);
-        } else if (line[1] == ' ' && line[0] >= '1' && line[0] <= '6' && nRace < kRaces) {
-            CopyLine(m_szProgram[nVenue][nRace][line[0] - '0'], line);
+        } else if (IsBoatLine(line) && nRace < kRaces) {
+            CopyLine(m_szProgram[nVenue][nRace][line.Str()[0] - '0'], line);
         }
     }
     return true;
@@ -161,12 +185,13 @@ bool CKeluDoc::ReadResultFile(const CTime& day)
         }
         // The order of these tests decides what a line is: a line with "R" at byte 4 is always
         // a race line, even among the six finishing lines.
-        if (line.GetLength() >= 6 && line[4] == 'R') {
-            if (++nRace < kRaces)
+        if (line.GetLength() >= 6 && HasAt(line, 4, "R")) {
+            nRace = NextRace(nRace);
+            if (nRace < kRaces)
                 CopyLine(m_szResult[nVenue][nRace][0], line);
         } else if (nRace >= kRaces) {
             continue; // a 13th race and its lines have no storage
-        } else if (line.GetLength() >= 8 && HasAt(line, 0, kHeading.GetString())) {
+        } else if (line.GetLength() >= 8 && HasAt(line, 0, kHeading.Str())) {
             CopyLine(m_szResult[nVenue][nRace][1], line);
         } else if (line.GetLength() >= 8 && HasAt(line, 0, "-------")) {
             nFinish = kFinishLines;

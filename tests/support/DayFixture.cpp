@@ -265,6 +265,37 @@ std::string ResultFile(const std::vector<ResultVenue>& venues)
     return JoinCrLf(lines);
 }
 
+std::vector<std::string> RawProgramBlock(std::string_view code, const std::vector<std::string>& body, bool bEnd)
+{
+    std::vector<std::string> lines{std::string(code) + "BBGN"};
+    for (int i = 0; i < 10; ++i)
+        lines.push_back(std::string(code) + " head " + std::to_string(i));
+    lines.insert(lines.end(), body.begin(), body.end());
+    if (bEnd)
+        lines.push_back(std::string(code) + "BEND");
+    return lines;
+}
+
+std::vector<std::string> RawResultBlock(std::string_view code, const std::vector<std::string>& body,
+                                        int preambleLines, bool bEnd)
+{
+    std::vector<std::string> lines{std::string(code) + "KBGN"};
+    for (int i = 0; i < preambleLines; ++i)
+        lines.push_back(std::string(code) + " pre " + std::to_string(i));
+    lines.insert(lines.end(), body.begin(), body.end());
+    if (bEnd)
+        lines.push_back(std::string(code) + "KEND");
+    return lines;
+}
+
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts)
+{
+    std::vector<std::string> lines;
+    for (const std::vector<std::string>& part : parts)
+        lines.insert(lines.end(), part.begin(), part.end());
+    return lines;
+}
+
 std::string JoinCrLf(const std::vector<std::string>& lines)
 {
     std::string out;

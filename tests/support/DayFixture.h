@@ -8,6 +8,7 @@
 
 #include "platform/Time.h"
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -135,6 +136,16 @@ std::string ComboLine(std::string_view betName, const Combo& c);
 // The lines of one race from its race line to the last payout line.
 std::vector<std::string> ResultRaceLines(const ResultRace& r);
 std::string ResultFile(const std::vector<ResultVenue>& venues);
+
+// Raw venue blocks for files that break the published layout: the start marker "<code>BBGN"
+// (or "<code>KBGN"), the header lines "<code> head <i>" (ten) or the preamble lines
+// "<code> pre <i>", the body as given, and the end marker unless bEnd is false.
+std::vector<std::string> RawProgramBlock(std::string_view code, const std::vector<std::string>& body,
+                                         bool bEnd = true);
+std::vector<std::string> RawResultBlock(std::string_view code, const std::vector<std::string>& body,
+                                        int preambleLines = 26, bool bEnd = true);
+// The lines of several pieces one after the other.
+std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts);
 
 // Joins lines with CR LF, the published line end.
 std::string JoinCrLf(const std::vector<std::string>& lines);
