@@ -1,5 +1,24 @@
-// Kelu's entry point. (The application object comes with the main frame.)
-int main()
+// Kelu's entry point: the Qt application, the font stand-ins, then the start-up sequence and
+// the message loop.
+#include "app/KeluApp.h"
+#include "frame/MainFrame.h"
+#include "platform/gui/Fonts.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
 {
-    return 0;
+    QApplication qapp(argc, argv);
+    InstallFontSubstitutions();
+
+    CKeluApp app;
+    QStringList args = QCoreApplication::arguments();
+    if (!args.isEmpty())
+        args.removeFirst();
+    if (!app.InitInstance(args))
+        return 1;
+    // Started embedded: Kelu serves no automation, so there is nothing to wait for.
+    if (!app.GetMainWnd())
+        return 0;
+    return qapp.exec();
 }

@@ -1,32 +1,535 @@
 #include "view/KeluView.h"
 
-CKeluView::CKeluView(CKeluDoc* pDoc, CCommandRouter* pRouter, QWidget* pParent)
-    : QWidget(pParent)
-    , m_pDocument(pDoc)
-    , m_pRouter(pRouter)
+#include "model/KeluDoc.h"
+#include "platform/Sjis.h"
+#include "platform/gui/CommandRouter.h"
+#include "platform/gui/Fonts.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/gui/QtText.h"
+#include "platform/gui/Shell.h"
+#include "res/Templates.h"
+#include "res/resource.h"
+#include "view/GridCells.h"
+#include "view/TabCtrl.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QEvent>
+#include <QLabel>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+namespace {
+
+// The frame's size at the usual 96 pixels per inch, and above it.
+constexpr QSize kFrameSize(690, 470);
+constexpr QSize kLargeFrameSize(840, 570);
+constexpr int kUsualDpi = 96;
+
+// Above 96 pixels per inch the title lines and the grids get more room than the form's
+// dialog units give them: their client areas' top-left corners in the view (pixels) and how
+// much wider and taller they get.
+struct CPlacement {
+    int nID;
+    int x, y;
+    int nGrowX, nGrowY;
+};
+const CPlacement kLargePlacements[] = {
+    {IDC_TITLE_VENUE, 189, 10, 54, 0},
+    {IDC_TITLE_RACE, 189, 44, 54, 0},
+    {IDC_GRID_PROGRAM, 189, 82, 56, -3},
+    {IDC_GRID_LOWER, 191, 265, 52, -3},
+    {IDC_TAB, 187, 255, 52, -3},
+};
+
+// The title lines' font: 12 pixels of the fixed-pitch Gothic.
+constexpr int kTitlePixels = 12;
+constexpr int kDialogPoints = 9;
+
+int VenueButtonId(int nVenue)
 {
+    return nVenue == 1 ? IDC_VENUE1 : IDC_VENUE1 + nVenue;
 }
 
-CKeluView::~CKeluView() = default;
-
-void CKeluView::OnInitialUpdate()
+int RaceButtonId(int nRace)
 {
+    return nRace == 1 ? IDC_RACE1 : IDC_RACE1 + 1 + nRace;
+}
+
+// The form gives the lists and the date picker the room of the common controls, whose drop-down
+// button is narrow; with the desktop's wider button "2026/12/07" and "12# 住之江 " would be cut.
+class CCompactDropDownStyle : public QProxyStyle {
+public:
+    // On top of the style the program runs with, not the desktop's default.
+    CCompactDropDownStyle() : QProxyStyle(QApplication::style()->name()) {}
+
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* pOption, SubControl sub,
+                         const QWidget* pWidget) const override
+    {
+        const QRect rect = QProxyStyle::subControlRect(control, pOption, sub, pWidget);
+        const QRect frame = pOption->rect;
+        const int nArrowLeft = frame.right() - kArrowWidth;
+        // The date picker paints as a drop-down list but lays out its text as a spin box.
+        const bool bEditField = (control == CC_ComboBox && sub == SC_ComboBoxEditField) ||
+                                (control == CC_SpinBox && sub == SC_SpinBoxEditField);
+        if (bEditField)
+            return QRect(frame.left() + kEdge, rect.top(), nArrowLeft - frame.left() - kEdge, rect.height());
+        if (control == CC_ComboBox && sub == SC_ComboBoxArrow)
+            return QRect(nArrowLeft, rect.top(), frame.right() - nArrowLeft + 1, rect.height());
+        return rect;
+    }
+
+private:
+    static constexpr int kArrowWidth = 13;
+    static constexpr int kEdge = 2;
+};
+
+// Above 96 pixels per inch the form keeps the proportions it has at 96: its dialog units grow
+// with the resolution rather than with the width of the letters, so that the larger frame and
+// the placements of the set-up still hold it.
+CDialogUnits FormUnits(const QWidget& view)
+{
+    QFont font = DialogFont(kKeluFormTemplate);
+    const int nDpiX = view.logicalDpiX();
+    const int nDpiY = view.logicalDpiY();
+    if (nDpiX <= kUsualDpi)
+        return CDialogUnits(font);
+    font.setPixelSize((kKeluFormTemplate.nPointSize * kUsualDpi + 36) / 72);
+    const CDialogUnits usual(font);
+    return CDialogUnits(usual.BaseX() * nDpiX / kUsualDpi, usual.BaseY() * nDpiY / kUsualDpi);
+}
+
+const CDlgItem* FindTemplateItem(int nID)
+{
+    for (const CDlgItem& item : kKeluFormTemplate.items)
+        if (item.nID == nID)
+            return &item;
+    return nullptr;
+}
+
+} // namespace
+
+const CommandEntry<CKeluView> CKeluView::kCommands[] = {
+    {ID_FILE_DOWNLOAD_TODAY, &CKeluView::OnDownloadToday},
+    {ID_FILE_DOWNLOAD_WEEK, &CKeluView::OnDownloadWeek},
+    {ID_FILE_PRINT_ALL, &CKeluView::OnFilePrintAll, &CKeluView::OnUpdateNeedsVenue},
+    {ID_FILE_PRINT_RACE, &CKeluView::OnFilePrintRace, &CKeluView::OnUpdateNeedsVenue},
+    {ID_FILE_PREVIEW_ALL, &CKeluView::OnFilePreviewAll, &CKeluView::OnUpdateNeedsVenue},
+    {ID_FILE_PREVIEW_RACE, &CKeluView::OnFilePreviewRace, &CKeluView::OnUpdateNeedsVenue},
+    {ID_FILE_PRINT, &CKeluView::OnFilePrint},
+    {ID_FILE_PRINT_DIRECT, &CKeluView::OnFilePrint},
+    {ID_FILE_PRINT_PREVIEW, &CKeluView::OnFilePrintPreview},
+    {ID_FAVORITE_ADD, &CKeluView::OnFavoriteAdd},
+    {ID_FAVORITE_ORGANIZE, &CKeluView::OnFavoriteOrganize},
+    {IDHELP, &CKeluView::OnHelp},
+};
+
+CKeluView::CKeluView(CKeluDoc* pDoc, CCommandRouter* pRouter, QWidget* pParent)
+    : QWidget(pParent)
+    , m_dateShown(CTime::GetCurrentTime())
+    , m_pDocument(pDoc)
+    , m_pRouter(pRouter)
+    , m_units(FormUnits(*this))
+{
+    m_controls = BuildDialogItems(this, kKeluFormTemplate,
+                                  [this](const CDlgItem& item, QWidget* pParent) { return CreateCustomControl(item, pParent); });
+    LayOutForm();
+    m_tab = static_cast<CTabCtrl*>(GetDlgItem(IDC_TAB));
+    m_gridProgram = static_cast<CMSFlexGrid*>(GetDlgItem(IDC_GRID_PROGRAM));
+    m_gridLower = static_cast<CMSFlexGrid*>(GetDlgItem(IDC_GRID_LOWER));
+    m_staticVenue = qobject_cast<QLabel*>(GetDlgItem(IDC_TITLE_VENUE));
+    m_staticRace = qobject_cast<QLabel*>(GetDlgItem(IDC_TITLE_RACE));
+    m_date = qobject_cast<QDateEdit*>(GetDlgItem(IDC_DATE));
+    m_listRace = qobject_cast<QComboBox*>(GetDlgItem(IDC_RACE_LIST));
+    m_listVenue = qobject_cast<QComboBox*>(GetDlgItem(IDC_VENUE_LIST));
+    for (int v = 1; v <= kVenueCount; ++v)
+        m_pVenueButton[v - 1] = qobject_cast<QPushButton*>(GetDlgItem(VenueButtonId(v)));
+    for (int r = 1; r <= kRaceCount; ++r)
+        m_pRaceButton[r - 1] = qobject_cast<QPushButton*>(GetDlgItem(RaceButtonId(r)));
+    UseCompactDropDowns();
+    ConnectControls();
+    WatchCalendar();
+}
+
+CKeluView::~CKeluView()
+{
+    // The calendar popup is a window of its own that the date picker deletes after us.
+    if (m_date && m_date->calendarWidget())
+        m_date->calendarWidget()->window()->removeEventFilter(this);
+}
+
+void CKeluView::LayOutForm()
+{
+    for (const CDlgItem& item : kKeluFormTemplate.items) {
+        QWidget* pControl = GetDlgItem(item.nID);
+        QRect rect = m_units.ToPixels(item.x, item.y, item.cx, item.cy);
+        // A drop-down list's height in the form includes its open list.
+        if (item.kind == DlgKind::DropList)
+            rect.setHeight(pControl->height());
+        pControl->setGeometry(rect);
+    }
+}
+
+QWidget* CKeluView::CreateCustomControl(const CDlgItem& item, QWidget* pParent)
+{
+    if (item.nID == IDC_TAB)
+        return new CTabCtrl(pParent);
+    return new CMSFlexGrid(pParent);
 }
 
 QWidget* CKeluView::GetDlgItem(int nID) const
 {
-    (void)nID;
-    return nullptr;
+    auto it = m_controls.find(nID);
+    return it == m_controls.end() ? nullptr : it->second;
 }
+
+void CKeluView::ConnectControls()
+{
+    for (int v = 1; v <= kVenueCount; ++v)
+        connect(m_pVenueButton[v - 1], &QPushButton::clicked, this, [this, v] { SelectVenue(v); });
+    for (int r = 1; r <= kRaceCount; ++r)
+        connect(m_pRaceButton[r - 1], &QPushButton::clicked, this, [this, r] { SelectRace(r); });
+    // Only the user's choices notify, as with the common controls: the view's own changes of
+    // the lists are silent.
+    connect(m_listVenue, &QComboBox::activated, this, [this] { OnVenueListChange(); });
+    connect(m_listRace, &QComboBox::activated, this, [this] { OnRaceListChange(); });
+    connect(m_date, &QDateEdit::dateChanged, this, [this] { OnDateChange(); });
+    connect(qobject_cast<QPushButton*>(GetDlgItem(IDC_PREV_DAY)), &QPushButton::clicked, this, [this] { StepDay(-1); });
+    connect(qobject_cast<QPushButton*>(GetDlgItem(IDC_NEXT_DAY)), &QPushButton::clicked, this, [this] { StepDay(+1); });
+    m_tab->SetSelChangeHandler([this] { ShowLowerPage(); });
+}
+
+void CKeluView::UseCompactDropDowns()
+{
+    auto* pStyle = new CCompactDropDownStyle;
+    pStyle->setParent(this);
+    for (QWidget* pControl : {static_cast<QWidget*>(m_date), static_cast<QWidget*>(m_listVenue),
+                              static_cast<QWidget*>(m_listRace)})
+        pControl->setStyle(pStyle);
+    // The proportional face sets digits wider than the form was drawn for; the fixed-pitch
+    // Gothic's half-width digits let the whole date show.
+    m_date->setFont(KeluFont(kFaceGothic, kDialogPoints));
+}
+
+void CKeluView::WatchCalendar()
+{
+    if (QCalendarWidget* pCalendar = m_date->calendarWidget())
+        pCalendar->window()->installEventFilter(this);
+}
+
+bool CKeluView::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    // While the calendar is down the user browses; the day is loaded once, when it closes.
+    if (pEvent->type() == QEvent::Show) {
+        m_bCalendarOpen = true;
+    } else if (pEvent->type() == QEvent::Hide && m_bCalendarOpen) {
+        LoadShownDay();
+        m_bCalendarOpen = false;
+    }
+    return QWidget::eventFilter(pWatched, pEvent);
+}
+
+void CKeluView::OnDateChange()
+{
+    if (!m_bCalendarOpen)
+        LoadShownDay();
+}
+
+void CKeluView::UpdateData(bool bSaveAndValidate)
+{
+    if (bSaveAndValidate) {
+        const QDate date = m_date->date();
+        m_dateShown = CTime(date.year(), date.month(), date.day(), m_dateShown.GetHour(), m_dateShown.GetMinute(),
+                            m_dateShown.GetSecond());
+        return;
+    }
+    const QSignalBlocker quiet(m_date);
+    m_date->setDate(QDate(m_dateShown.GetYear(), m_dateShown.GetMonth(), m_dateShown.GetDay()));
+}
+
+// --- Set-up -----------------------------------------------------------------------------------
+
+void CKeluView::OnInitialUpdate()
+{
+    UpdateData(false);
+    SizeFrame();
+    SetUpTitles();
+    NameButtons();
+    GetDocument()->ClearSelection();
+    GetDocument()->SetSelection(0, 1);
+    m_bCalendarOpen = false;
+    m_listRace->setCurrentIndex(0);
+    SetUpProgramGrid();
+    ShowDetailPage();
+    SetUpTabs();
+    LoadShownDay();
+}
+
+void CKeluView::SizeFrame()
+{
+    if (logicalDpiX() <= kUsualDpi) {
+        window()->setFixedSize(kFrameSize);
+        return;
+    }
+    PlaceForHighResolution();
+    window()->setFixedSize(kLargeFrameSize);
+}
+
+void CKeluView::PlaceForHighResolution()
+{
+    // Sizes come from the form, not from the controls as they stand, so that a second set-up
+    // (the new-document command) places them the same way.
+    for (const CPlacement& p : kLargePlacements) {
+        QWidget* pControl = GetDlgItem(p.nID);
+        const CDlgItem* pItem = FindTemplateItem(p.nID);
+        const auto* pFrame = qobject_cast<QFrame*>(pControl);
+        const int nBorder = pFrame ? pFrame->frameWidth() : 0;
+        const QRect rect = m_units.ToPixels(pItem->x, pItem->y, pItem->cx, pItem->cy);
+        pControl->setGeometry(p.x - nBorder, p.y - nBorder, rect.width() + p.nGrowX, rect.height() + p.nGrowY);
+    }
+}
+
+void CKeluView::SetUpTitles()
+{
+    m_fontTitle = KeluFont(kFaceGothic, kDialogPoints);
+    m_fontTitle.setPixelSize(kTitlePixels);
+    for (QLabel* pTitle : {m_staticVenue, m_staticRace}) {
+        pTitle->setFont(m_fontTitle);
+        // Static controls of the form are drawn opaque on the heading grey.
+        pTitle->setAutoFillBackground(true);
+        QPalette palette = pTitle->palette();
+        palette.setColor(QPalette::Window, QColor(0xEE, 0xEE, 0xEE));
+        pTitle->setPalette(palette);
+    }
+}
+
+void CKeluView::NameButtons()
+{
+    for (int v = 1; v <= kVenueCount; ++v)
+        m_pVenueButton[v - 1]->setText(ToQString(CKeluDoc::GetVenueName(v)));
+    for (int r = 1; r <= kRaceCount; ++r)
+        m_pRaceButton[r - 1]->setText(ToQString(CString::Formatted("%d R", r)));
+}
+
+void CKeluView::SetUpTabs()
+{
+    m_tab->DeleteAllItems();
+    m_tab->InsertItem(0, Utf8("詳 細"));
+    m_tab->InsertItem(1, Utf8("結 果"));
+    m_tab->SetCurSel(0);
+}
+
+// --- The day, the venue and the race ---------------------------------------------------------
+
+void CKeluView::LoadShownDay()
+{
+    UpdateData(true);
+    CKeluDoc* pDoc = GetDocument();
+    pDoc->LoadDay(m_dateShown);
+    const int nKeep = FillVenueList();
+    // A chosen venue that races again is chosen anew, which also puts the focus on the races.
+    pDoc->SetSelection(nKeep, 0);
+    if (nKeep != 0)
+        SelectVenue(nKeep);
+    ShowRace();
+    m_bMenuStale = true;
+}
+
+int CKeluView::FillVenueList()
+{
+    const CKeluDoc* pDoc = GetDocument();
+    const QSignalBlocker quiet(m_listVenue);
+    m_listVenue->clear();
+    int nKeep = 0;
+    for (int v = 1; v <= kVenueCount; ++v) {
+        const bool bRaces = pDoc->HasRace(v, 1);
+        m_pVenueButton[v - 1]->setEnabled(bRaces);
+        if (!bRaces)
+            continue;
+        const CString strItem = CString::Formatted("%02d# %s ", v, CKeluDoc::GetVenueName(v).GetString());
+        m_listVenue->addItem(ToQString(strItem), v);
+        if (v == pDoc->GetVenue())
+            nKeep = v;
+    }
+    // Until a venue is chosen the list shows no selection.
+    m_listVenue->setCurrentIndex(-1);
+    return nKeep;
+}
+
+void CKeluView::ShowRace()
+{
+    CKeluDoc* pDoc = GetDocument();
+    const int v = pDoc->GetVenue();
+    const int r = pDoc->GetRace();
+    if (v == 0 || r == 0) {
+        m_staticVenue->clear();
+        m_staticRace->clear();
+        return;
+    }
+    if (pDoc->HasRace(v, r)) {
+        const CString strVenue = CString::Formatted(" %s %s", CKeluDoc::GetVenueName(v).GetString(),
+                                                    pDoc->GetVenueTitle().GetString());
+        m_staticVenue->setText(ToQString(strVenue));
+        m_staticRace->setText(ToQString(pDoc->GetRaceTitle()));
+    } else {
+        m_staticVenue->clear();
+        m_staticRace->clear();
+    }
+    ShowProgramGrid();
+}
+
+void CKeluView::SelectVenue(int nVenue)
+{
+    const int nItem = m_listVenue->findData(nVenue);
+    if (nItem < 0)
+        return;
+    GetDocument()->SetSelection(nVenue, 0);
+    {
+        const QSignalBlocker quiet(m_listVenue);
+        m_listVenue->setCurrentIndex(nItem);
+    }
+    OnVenueListChange();
+    // The arrow keys step through the races next.
+    m_listRace->setFocus();
+}
+
+void CKeluView::SelectRace(int nRace)
+{
+    if (GetDocument()->GetVenue() == 0) {
+        KeluMessageBox(this, Sjis("レース場を選択してください"), Sjis("操作ガイド"), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    GetDocument()->SetSelection(0, nRace);
+    {
+        const QSignalBlocker quiet(m_listRace);
+        m_listRace->setCurrentIndex(nRace - 1);
+    }
+    OnRaceListChange();
+    m_listRace->setFocus();
+}
+
+void CKeluView::OnRaceListChange()
+{
+    GetDocument()->SetSelection(0, m_listRace->currentIndex() + 1);
+    ShowRace();
+}
+
+void CKeluView::OnVenueListChange()
+{
+    // With no current item the selection stays as it is (venue 0 changes nothing).
+    if (m_listVenue->count() > 0)
+        GetDocument()->SetSelection(m_listVenue->currentData().toInt(), 0);
+    ShowRace();
+}
+
+void CKeluView::StepDay(int nDays)
+{
+    UpdateData(true);
+    // Calendar days: a step over a change of the clocks still lands on the next date.
+    m_dateShown = m_dateShown.AddDays(nDays);
+    UpdateData(false);
+    LoadShownDay();
+}
+
+void CKeluView::ShowLowerPage()
+{
+    switch (m_tab->GetCurSel()) {
+    case 0:
+        ShowDetailPage();
+        break;
+    case 1:
+        ShowResultPage();
+        break;
+    default:
+        break;
+    }
+}
+
+// --- Commands ---------------------------------------------------------------------------------
 
 bool CKeluView::OnCmdMsg(UINT nID)
 {
-    (void)nID;
-    return false;
+    // The watched-racer menu's items (their handler comes with the menu).
+    if (nID >= ID_FAVORITE_FIRST && nID <= ID_FAVORITE_LAST)
+        return true;
+    return DispatchCommand(this, kCommands, nID);
 }
 
 bool CKeluView::OnUpdateCmdUI(CCmdUI& ui)
 {
-    (void)ui;
-    return false;
+    if (ui.m_nID >= ID_FAVORITE_FIRST && ui.m_nID <= ID_FAVORITE_LAST)
+        return true;
+    return DispatchUpdate(this, kCommands, ui);
+}
+
+void CKeluView::OnUpdateNeedsVenue(CCmdUI& ui)
+{
+    ui.Enable(GetDocument()->GetVenue() != 0);
+}
+
+// The download itself comes with the downloader; the day is read again from disk either way.
+void CKeluView::OnDownloadToday()
+{
+    LoadShownDay();
+}
+
+void CKeluView::OnDownloadWeek()
+{
+    LoadShownDay();
+}
+
+void CKeluView::OnFilePrintAll()
+{
+    m_bPrintAll = true;
+    if (m_pRouter)
+        m_pRouter->Execute(ID_FILE_PRINT);
+}
+
+void CKeluView::OnFilePrintRace()
+{
+    m_bPrintAll = false;
+    if (m_pRouter)
+        m_pRouter->Execute(ID_FILE_PRINT);
+}
+
+void CKeluView::OnFilePreviewAll()
+{
+    m_bPrintAll = true;
+    if (m_pRouter)
+        m_pRouter->Execute(ID_FILE_PRINT_PREVIEW);
+}
+
+void CKeluView::OnFilePreviewRace()
+{
+    m_bPrintAll = false;
+    if (m_pRouter)
+        m_pRouter->Execute(ID_FILE_PRINT_PREVIEW);
+}
+
+// Printing and its preview come with the print commands; until then they do nothing.
+void CKeluView::OnFilePrint()
+{
+}
+
+void CKeluView::OnFilePrintPreview()
+{
+}
+
+// The watched-racer dialogs come with the list; the menu is rebuilt after them either way.
+void CKeluView::OnFavoriteAdd()
+{
+    m_bMenuStale = true;
+}
+
+void CKeluView::OnFavoriteOrganize()
+{
+    m_bMenuStale = true;
+}
+
+void CKeluView::OnHelp()
+{
+    ShellOpen("help/index.html");
 }

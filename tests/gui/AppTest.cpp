@@ -1,0 +1,343 @@
+// The application object: the start-up sequence in an empty folder, the command line, the
+// socket failure, and the application's commands (new, open, save, printer setup, about).
+
+#include "AppHarness.h"
+#include "app/Startup.h"
+#include "model/KeluDoc.h"
+#include "platform/Profile.h"
+#include "platform/gui/MessageBox.h"
+#include "res/resource.h"
+#include "view/KeluView.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+using namespace apptest;
+
+namespace {
+
+// Records every message box and answers OK.
+struct CMessageRecorder {
+    CMessageRecorder()
+    {
+        m_old = SetMessageBoxHook([this](const MessageBoxCall& call) {
+            calls.push_back(call);
+            return IDOK;
+        });
+    }
+    ~CMessageRecorder() { SetMessageBoxHook(m_old); }
+    std::vector<MessageBoxCall> calls;
+
+private:
+    MessageBoxHook m_old;
+};
+
+class CNoSocketApp : public CKeluApp {
+protected:
+    bool InitSocketLayer() override { return false; }
+};
+
+void WriteText(const char* path, const char* text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadText(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+QString Absolute(const char* path)
+{
+    return QString::fromStdString(fs::absolute(path).string());
+}
+
+CModalDriver::Step ChooseFile(const QString& strPath, QString* pCaption = nullptr, QString* pProposed = nullptr)
+{
+    return [=](QWidget* pWidget) {
+        auto* pDialog = qobject_cast<QFileDialog*>(pWidget);
+        ASSERT_NE(pDialog, nullptr);
+        if (pCaption)
+            *pCaption = pDialog->windowTitle();
+        if (pProposed)
+            *pProposed = pDialog->selectedFiles().value(0);
+        // Typed into the name field, as the user would; the field has the focus, so selectFile()
+        // would not fill it.
+        auto* pName = pDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(pName, nullptr);
+        pName->setText(strPath);
+        QMetaObject::invokeMethod(pDialog, "accept", Qt::QueuedConnection);
+    };
+}
+
+CModalDriver::Step Reject()
+{
+    return [](QWidget* pWidget) {
+        auto* pDialog = qobject_cast<QDialog*>(pWidget);
+        ASSERT_NE(pDialog, nullptr);
+        QMetaObject::invokeMethod(pDialog, "reject", Qt::QueuedConnection);
+    };
+}
+
+CModalDriver::Step AnswerYes()
+{
+    return [](QWidget* pWidget) {
+        auto* pBox = qobject_cast<QMessageBox*>(pWidget);
+        ASSERT_NE(pBox, nullptr);
+        QAbstractButton* pYes = pBox->button(QMessageBox::Yes);
+        ASSERT_NE(pYes, nullptr);
+        QMetaObject::invokeMethod(pYes, [pYes] { pYes->click(); }, Qt::QueuedConnection);
+    };
+}
+
+// Makes the frame the active window, so that its keyboard shortcuts apply.
+void Activate(CMainFrame* pFrame)
+{
+    pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+}
+
+// Ctrl plus a key, pressed in the frame as the user would (a dialog that just closed may have
+// left another window active).
+void PressCtrl(CMainFrame* pFrame, Qt::Key key)
+{
+    Activate(pFrame);
+    QTest::keyClick(pFrame, key, Qt::ControlModifier);
+}
+
+} // namespace
+
+TEST(AppTest, FirstStartMakesTheFoldersAndTheSecondWritesTheSettings)
+{
+    {
+        auto pApp = StartApp();
+        EXPECT_TRUE(fs::is_directory("data/prog"));
+        EXPECT_TRUE(fs::is_directory("data/res"));
+        // "data" did not exist when the address was read, so nothing could be written yet.
+        EXPECT_FALSE(fs::exists("data/kelu.ini"));
+        EXPECT_EQ(pApp->m_strAssenUrl, CString(kDefaultAssenUrl));
+
+        CMainFrame* pFrame = pApp->GetMainWnd();
+        ASSERT_NE(pFrame, nullptr);
+        EXPECT_TRUE(pFrame->isVisible());
+        EXPECT_FALSE(pFrame->isMaximized());
+        EXPECT_EQ(pFrame->centralWidget(), pApp->GetView());
+        const std::vector<CCmdTarget*> route{pApp->GetView(), pFrame, pApp.get()};
+        EXPECT_EQ(pFrame->GetRouter()->GetRoute(), route);
+        EXPECT_EQ(GetKeluApp(), pApp.get());
+    }
+    WriteText("data/prog/keep.txt", "x");
+
+    auto pApp = StartApp();
+    EXPECT_EQ(CProfile("data/kelu.ini").GetProfileString("URL", "ASSEN", ""), CString(kDefaultAssenUrl));
+    EXPECT_EQ(ReadText("data/prog/keep.txt"), "x");
+}
+
+TEST(AppTest, EmbeddingSwitchesStartWithoutFoldersOrWindow)
+{
+    for (const char* psz : {"-Embedding", "/Embedding", "-Automation", "/Automation", "/embedding"}) {
+        SCOPED_TRACE(psz);
+        CKeluApp app;
+        EXPECT_TRUE(app.InitInstance({QString::fromLatin1(psz)}));
+        EXPECT_EQ(app.GetMainWnd(), nullptr);
+        EXPECT_FALSE(fs::exists("data"));
+        for (QWidget* pWidget : QApplication::topLevelWidgets())
+            EXPECT_FALSE(pWidget->isVisible()) << pWidget->metaObject()->className();
+    }
+}
+
+TEST(AppTest, CommandLineSwitchesOfOthersAreIgnoredAndAPathOpensAFile)
+{
+    CMessageRecorder recorder;
+    {
+        auto pApp = StartApp({QStringLiteral("-p"), QStringLiteral("/dde"), QStringLiteral("-nosuch")});
+        EXPECT_NE(pApp->GetMainWnd(), nullptr);
+    }
+    {
+        // An absolute path begins with "/" like a switch, but names a file to open.
+        WriteText("day.kel", "abc");
+        auto pApp = StartApp({Absolute("day.kel")});
+        EXPECT_NE(pApp->GetMainWnd(), nullptr);
+        EXPECT_EQ(ReadText("day.kel"), "abc");
+    }
+    EXPECT_TRUE(recorder.calls.empty());
+
+    // A file that cannot be opened ends the start, and no empty window stays behind.
+    CKeluApp app;
+    EXPECT_FALSE(app.InitInstance({Absolute("missing.kel")}));
+    EXPECT_EQ(app.GetMainWnd(), nullptr);
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_EQ(ToQString(recorder.calls[0].caption), QStringLiteral("kelu"));
+}
+
+TEST(AppTest, SocketFailureShowsTheMessageAndEndsTheStart)
+{
+    CMessageRecorder recorder;
+    CNoSocketApp app;
+    EXPECT_FALSE(app.InitInstance({}));
+
+    ASSERT_EQ(recorder.calls.size(), 1u);
+    EXPECT_EQ(ToQString(recorder.calls[0].text), Utf8("Windows ｿｹｯﾄの初期化に失敗しました。"));
+    EXPECT_EQ(ToQString(recorder.calls[0].caption), QStringLiteral("kelu"));
+    EXPECT_EQ(recorder.calls[0].type, unsigned{MB_OK | MB_ICONEXCLAMATION});
+    EXPECT_EQ(app.GetMainWnd(), nullptr);
+    EXPECT_FALSE(fs::exists("data"));
+}
+
+TEST(AppTest, CtrlNRunsTheViewsSetUpAgain)
+{
+    auto pApp = StartApp();
+    CMainFrame* pFrame = pApp->GetMainWnd();
+    CKeluDoc* pDoc = pApp->GetDocument();
+    pDoc->SetSelection(5, 7);
+
+    PressCtrl(pFrame, Qt::Key_N);
+
+    // The set-up chooses no venue and race 1.
+    EXPECT_EQ(pDoc->GetVenue(), 0);
+    EXPECT_EQ(pDoc->GetRace(), 1);
+    EXPECT_EQ(pApp->GetDocument(), pDoc);
+    EXPECT_EQ(pApp->GetMainWnd(), pFrame);
+    EXPECT_EQ(pFrame->windowTitle(), QStringLiteral("kelu"));
+}
+
+TEST(AppTest, OpenReadsNothingAndRunsTheSetUpAgain)
+{
+    WriteText("some.kel", "not a document");
+    auto pApp = StartApp();
+    CMainFrame* pFrame = pApp->GetMainWnd();
+    CKeluDoc* pDoc = pApp->GetDocument();
+
+    pDoc->SetSelection(5, 7);
+    {
+        CModalDriver driver({Reject()});
+        PressCtrl(pFrame, Qt::Key_O);
+        EXPECT_EQ(driver.Seen(), QStringList{QStringLiteral("QFileDialog")});
+    }
+    EXPECT_EQ(pDoc->GetVenue(), 5) << "a cancelled open changes nothing";
+
+    QString strCaption;
+    {
+        CModalDriver driver({ChooseFile(Absolute("some.kel"), &strCaption)});
+        PressCtrl(pFrame, Qt::Key_O);
+        EXPECT_EQ(driver.Seen().size(), 1);
+    }
+    EXPECT_EQ(strCaption, Utf8("開く"));
+    EXPECT_EQ(pDoc->GetVenue(), 0);
+    EXPECT_EQ(pDoc->GetRace(), 1);
+    EXPECT_EQ(ReadText("some.kel"), "not a document");
+    EXPECT_EQ(pFrame->windowTitle(), QStringLiteral("kelu"));
+}
+
+TEST(AppTest, CtrlSAsksEveryTimeAndWritesAnEmptyFile)
+{
+    auto pApp = StartApp();
+    CMainFrame* pFrame = pApp->GetMainWnd();
+
+    QString strCaption, strProposed;
+    {
+        CModalDriver driver({ChooseFile(Absolute("out.kel"), &strCaption, &strProposed)});
+        PressCtrl(pFrame, Qt::Key_S);
+    }
+    EXPECT_EQ(strCaption, Utf8("名前を付けて保存"));
+    EXPECT_TRUE(strProposed.endsWith(Utf8("無題"))) << strProposed.toStdString();
+    ASSERT_TRUE(fs::exists("out.kel"));
+    EXPECT_EQ(fs::file_size("out.kel"), 0u);
+
+    // Saving over a file with content asks first and leaves it empty.
+    WriteText("full.kel", "content");
+    {
+        CModalDriver driver({ChooseFile(Absolute("full.kel")), AnswerYes()});
+        PressCtrl(pFrame, Qt::Key_S);
+        EXPECT_EQ(driver.Seen().size(), 2);
+    }
+    EXPECT_EQ(fs::file_size("full.kel"), 0u);
+
+    // Once opened, a file is not the document's: the next save asks again instead of emptying it.
+    WriteText("opened.kel", "keep me");
+    {
+        CModalDriver driver({ChooseFile(Absolute("opened.kel"))});
+        PressCtrl(pFrame, Qt::Key_O);
+    }
+    {
+        CModalDriver driver({Reject()});
+        PressCtrl(pFrame, Qt::Key_S);
+        EXPECT_EQ(driver.Seen(), QStringList{QStringLiteral("QFileDialog")});
+    }
+    EXPECT_EQ(ReadText("opened.kel"), "keep me");
+    EXPECT_EQ(pFrame->windowTitle(), QStringLiteral("kelu"));
+}
+
+TEST(AppTest, PrinterSetupAdjustsThePrinterKeptForPrinting)
+{
+    auto pApp = StartApp();
+    CMainFrame* pFrame = pApp->GetMainWnd();
+    QAction* pSetup = PopupAction(pFrame->GetPopup(0), ID_FILE_PRINT_SETUP);
+    ASSERT_NE(pSetup, nullptr);
+
+    QPrinter* pShownPrinter = nullptr;
+    CModalDriver driver({[&](QWidget* pWidget) {
+        auto* pDialog = qobject_cast<QPageSetupDialog*>(pWidget);
+        ASSERT_NE(pDialog, nullptr);
+        pShownPrinter = pDialog->printer();
+        auto* pLandscape = pDialog->findChild<QRadioButton*>(QStringLiteral("landscape"));
+        ASSERT_NE(pLandscape, nullptr);
+        pLandscape->click();
+        QMetaObject::invokeMethod(pDialog, "accept", Qt::QueuedConnection);
+    }});
+    pSetup->trigger();
+
+    EXPECT_EQ(pShownPrinter, pApp->GetPrinter());
+    EXPECT_EQ(pApp->GetPrinter()->pageLayout().orientation(), QPageLayout::Landscape);
+}
+
+TEST(AppTest, AboutBoxShowsTheVersionAndOkClosesIt)
+{
+    auto pApp = StartApp();
+    CMainFrame* pFrame = pApp->GetMainWnd();
+    QAction* pAbout = PopupAction(pFrame->GetPopup(2), ID_APP_ABOUT);
+    ASSERT_NE(pAbout, nullptr);
+
+    QPointer<QDialog> pShown;
+    QString strCaption;
+    QStringList texts;
+    bool bIcon = false, bRule = false, bOkDefault = false;
+    CModalDriver driver({[&](QWidget* pWidget) {
+        pShown = qobject_cast<QDialog*>(pWidget);
+        ASSERT_TRUE(pShown);
+        strCaption = pShown->windowTitle();
+        for (QLabel* pLabel : pShown->findChildren<QLabel*>()) {
+            texts << pLabel->text();
+            bIcon = bIcon || !pLabel->pixmap().isNull();
+        }
+        for (QFrame* pFrameChild : pShown->findChildren<QFrame*>())
+            bRule = bRule || (pFrameChild->frameShape() == QFrame::HLine && pFrameChild->frameShadow() == QFrame::Sunken);
+        auto* pOk = qobject_cast<QPushButton*>(pShown->findChild<QWidget*>(QStringLiteral("1")));
+        ASSERT_NE(pOk, nullptr);
+        bOkDefault = pOk->isDefault() && pOk->text() == QStringLiteral("OK");
+        QMetaObject::invokeMethod(pOk, [pOk] { QTest::mouseClick(pOk, Qt::LeftButton); }, Qt::QueuedConnection);
+    }});
+    pAbout->trigger();
+
+    EXPECT_EQ(strCaption, Utf8("バージョン情報"));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Kelu Version 2.02"))) << texts.join(u'|').toStdString();
+    EXPECT_TRUE(bIcon) << "the program's icon is missing";
+    EXPECT_TRUE(bRule);
+    EXPECT_TRUE(bOkDefault);
+    // OK ended the dialog: trigger() returned, and only the one dialog was met.
+    EXPECT_EQ(driver.Seen().size(), 1);
+    EXPECT_TRUE(!pShown || !pShown->isVisible());
+}

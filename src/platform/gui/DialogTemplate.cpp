@@ -54,8 +54,13 @@ QWidget* MakeControl(const CDlgItem& item, QWidget* pParent, const DlgItemFactor
         p->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         return p;
     }
-    case DlgKind::DropList:
-        return new QComboBox(pParent);
+    case DlgKind::DropList: {
+        // A list whose items belong to the layout carries them in its text, one a line.
+        auto* p = new QComboBox(pParent);
+        if (!text.isEmpty())
+            p->addItems(text.split(QLatin1Char('\n')));
+        return p;
+    }
     case DlgKind::DatePicker: {
         auto* p = new QDateEdit(pParent);
         p->setCalendarPopup(true);

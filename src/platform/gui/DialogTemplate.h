@@ -19,7 +19,7 @@ enum class DlgKind {
     Edit,        // single-line edit
     NumberEdit,  // single-line edit taking digits only
     MultiEdit,   // multi-line read-only edit with a vertical scroll bar
-    DropList,    // drop-down list, not editable
+    DropList,    // drop-down list, not editable; its text holds its items, one a line
     DatePicker,  // short date with a drop-down calendar
     Icon,        // the program's icon
     EtchedLine,  // a sunken horizontal rule
@@ -53,6 +53,8 @@ struct CDialogTemplate {
 class CDialogUnits {
 public:
     explicit CDialogUnits(const QFont& font);
+    // Units of known base values, for a layout that must keep proportions set elsewhere.
+    CDialogUnits(int nBaseX, int nBaseY) : m_nBaseX(nBaseX), m_nBaseY(nBaseY) {}
     int BaseX() const { return m_nBaseX; }
     int BaseY() const { return m_nBaseY; }
     int ToPixelsX(int x) const;

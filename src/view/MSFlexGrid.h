@@ -1,0 +1,59 @@
+#pragma once
+// The view's two tables. The view drives them the way it always has: choose the current cell
+// with Row and Col, then write its text, alignment and background; widths are in twips and
+// colours are 0x00BBGGRR. Everything is display only: no editing, no selection, no events.
+// The read-back accessors exist for the tests, which check what the view wrote.
+
+#include "platform/String.h"
+
+#include <QTableWidget>
+
+#include <vector>
+
+using COLORREF = unsigned int; // 0x00BBGGRR
+
+enum : short {
+    flexAlignLeftCenter = 1,
+    flexAlignCenterCenter = 4,
+    flexAlignRightCenter = 7,
+    // A cell nobody aligned: text to the left, a number to the right.
+    flexAlignGeneral = 9,
+};
+
+class CMSFlexGrid : public QTableWidget {
+public:
+    static constexpr int kRows = 7;
+    static constexpr int kCols = 12;
+    static constexpr COLORREF kDefaultBackColor = 0xFFFFFF;
+
+    explicit CMSFlexGrid(QWidget* pParent);
+
+    // False: the changes that follow are not painted until Redraw(true).
+    void Redraw(bool bOn);
+    // Empties every cell and forgets its alignment and colour; the counts and widths stay.
+    void Clear();
+    void Row(int nRow);
+    void Col(int nCol);
+    // The current cell's text, Shift-JIS.
+    void Text(const CString& strText);
+    // Width in twips (1/1440 inch) at the screen's resolution; 0 hides the column.
+    void ColWidth(int nCol, int nTwips);
+    void CellAlignment(short nAlign);
+    void CellBackColor(COLORREF color);
+
+    CString GetTextMatrix(int nRow, int nCol) const;
+    COLORREF GetCellBackColor(int nRow, int nCol) const;
+    short GetCellAlignment(int nRow, int nCol) const;
+    int GetColWidth(int nCol) const;
+    // The row height the cell font needs; the form's grids are tall enough for seven rows.
+    int RowHeight() const { return m_nRowHeight; }
+
+private:
+    QTableWidgetItem* CurrentItem() const;
+    int TwipsToPixels(int nTwips) const;
+
+    int m_nRow = 0;
+    int m_nCol = 0;
+    int m_nRowHeight = 0;
+    std::vector<int> m_colTwips;
+};

@@ -1,0 +1,109 @@
+#pragma once
+// The race view in a window of its own, as the frame hosts it: a main window with the view as
+// its client, a command route that starts at the view, a document on the heap. The view counts
+// its day loads so that tests can tell one load from none or two.
+
+#include "model/KeluDoc.h"
+#include "platform/Sjis.h"
+#include "platform/gui/CommandRouter.h"
+#include "platform/gui/QtText.h"
+#include "res/resource.h"
+#include "view/KeluView.h"
+#include "view/TabCtrl.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace viewtest {
+
+class CCountingView : public CKeluView {
+public:
+    using CKeluView::CKeluView;
+    void LoadShownDay() override
+    {
+        ++m_nLoads;
+        CKeluView::LoadShownDay();
+    }
+    int m_nLoads = 0;
+};
+
+class CViewHost {
+public:
+    // pBeforeView, when given, gets each command before the view does.
+    explicit CViewHost(CCmdTarget* pBeforeView = nullptr)
+    {
+        m_pView = new CCountingView(m_pDoc.get(), &m_router, &m_frame);
+        m_frame.setCentralWidget(m_pView);
+        if (pBeforeView)
+            m_router.SetRoute({pBeforeView, m_pView});
+        else
+            m_router.SetRoute({m_pView});
+        m_pView->OnInitialUpdate();
+        m_frame.show();
+        // The keyboard focus follows the active window.
+        m_frame.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_frame));
+    }
+
+    CKeluDoc& Doc() { return *m_pDoc; }
+    CCountingView& View() { return *m_pView; }
+    QMainWindow& Frame() { return m_frame; }
+    CCommandRouter& Router() { return m_router; }
+
+    template <class T>
+    T* Item(int nID) const
+    {
+        T* p = qobject_cast<T*>(m_pView->GetDlgItem(nID));
+        EXPECT_NE(p, nullptr) << "control " << nID;
+        return p;
+    }
+    QDateEdit* Date() const { return Item<QDateEdit>(IDC_DATE); }
+    QComboBox* VenueList() const { return Item<QComboBox>(IDC_VENUE_LIST); }
+    QComboBox* RaceList() const { return Item<QComboBox>(IDC_RACE_LIST); }
+    QPushButton* VenueButton(int v) const { return Item<QPushButton>(v == 1 ? IDC_VENUE1 : IDC_VENUE1 + v); }
+    QPushButton* RaceButton(int r) const { return Item<QPushButton>(r == 1 ? IDC_RACE1 : IDC_RACE1 + 1 + r); }
+    std::string VenueTitle() const { return Item<QLabel>(IDC_TITLE_VENUE)->text().toStdString(); }
+    std::string RaceTitle() const { return Item<QLabel>(IDC_TITLE_RACE)->text().toStdString(); }
+    CMSFlexGrid& Upper() const { return *m_pView->m_gridProgram; }
+    CMSFlexGrid& Lower() const { return *m_pView->m_gridLower; }
+    QTabBar* Tabs() const { return static_cast<CTabCtrl*>(m_pView->GetDlgItem(IDC_TAB))->TabBar(); }
+
+    // The user changes the date in the picker's fields.
+    void TypeDate(const QDate& date) { Date()->setDate(date); }
+    void Click(QWidget* pWidget) { QTest::mouseClick(pWidget, Qt::LeftButton); }
+    void ClickVenue(int v) { Click(VenueButton(v)); }
+    void ClickRace(int r) { Click(RaceButton(r)); }
+    void ClickTab(int nTab) { QTest::mouseClick(Tabs(), Qt::LeftButton, {}, Tabs()->tabRect(nTab).center()); }
+    // The venue list's items as shown.
+    std::vector<std::string> VenueItems() const
+    {
+        std::vector<std::string> items;
+        for (int i = 0; i < VenueList()->count(); ++i)
+            items.push_back(VenueList()->itemText(i).toStdString());
+        return items;
+    }
+
+private:
+    std::unique_ptr<CKeluDoc> m_pDoc = std::make_unique<CKeluDoc>();
+    CCommandRouter m_router;
+    QMainWindow m_frame;
+    CCountingView* m_pView = nullptr;
+};
+
+// A cell's text in UTF-8, as the grid shows it.
+inline std::string Cell(const CMSFlexGrid& grid, int nRow, int nCol)
+{
+    return SjisToUtf8(grid.GetTextMatrix(nRow, nCol).Str());
+}
+
+} // namespace viewtest
