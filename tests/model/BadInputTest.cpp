@@ -2,6 +2,7 @@
 // never write outside the slot a line belongs in, and leave every slot a terminated line.
 
 #include "DayFixture.h"
+#include "DocSlots.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
 
@@ -14,29 +15,14 @@
 #include <string>
 #include <vector>
 
+using namespace testsupport;
+
 namespace {
 
 using Lines = std::vector<std::string>;
 using fixture::Concat;
 
 const CTime kDay(2020, 1, 1, 12, 0, 0);
-
-std::string Sj(std::string_view utf8)
-{
-    return Utf8ToSjis(utf8);
-}
-
-std::string Slot(const char* p)
-{
-    return std::string(p, strnlen(p, CKeluDoc::kLineSize));
-}
-
-template <typename Array>
-bool AllZero(const Array& a)
-{
-    const char* p = reinterpret_cast<const char*>(&a);
-    return std::all_of(p, p + sizeof a, [](char ch) { return ch == 0; });
-}
 
 // Every slot of the array holds at most 82 bytes of text, then its NUL, then zeros: nothing
 // longer was ever stored and no copy ran over into the rest of the slot.

@@ -1,4 +1,5 @@
 #include "DayFixture.h"
+#include "DocSlots.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
 
@@ -10,6 +11,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+using namespace testsupport;
 
 namespace {
 
@@ -23,24 +26,6 @@ const CTime kNoDate(std::numeric_limits<std::time_t>::max());
 std::unique_ptr<CKeluDoc> NewDoc()
 {
     return std::make_unique<CKeluDoc>();
-}
-
-std::string Sj(std::string_view utf8)
-{
-    return Utf8ToSjis(utf8);
-}
-
-// A slot's text up to its NUL, read straight from the arrays.
-std::string Slot(const char* p)
-{
-    return std::string(p, strnlen(p, CKeluDoc::kLineSize));
-}
-
-template <typename Array>
-bool AllZero(const Array& a)
-{
-    const char* p = reinterpret_cast<const char*>(&a);
-    return std::all_of(p, p + sizeof a, [](char ch) { return ch == 0; });
 }
 
 bool DayIsEmpty(const CKeluDoc& doc)

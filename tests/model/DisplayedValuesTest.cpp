@@ -1,4 +1,5 @@
 #include "DayFixture.h"
+#include "DocSlots.h"
 #include "TestDir.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
@@ -11,24 +12,13 @@
 #include <string>
 #include <vector>
 
+using namespace testsupport;
+
 namespace {
 
 using fixture::Line;
 
 const CTime kDay(2020, 1, 1, 12, 0, 0);
-
-std::string J(const char* utf8)
-{
-    return Utf8ToSjis(utf8);
-}
-
-// Stores raw bytes in a slot, as the reader leaves a line there.
-void Put(char (&slot)[CKeluDoc::kLineSize], const std::string& bytes)
-{
-    ASSERT_LT(bytes.size(), sizeof slot);
-    std::memset(slot, 0, sizeof slot);
-    std::memcpy(slot, bytes.data(), bytes.size());
-}
 
 // A document with venue 1, race 1 selected and nothing stored.
 std::unique_ptr<CKeluDoc> NewDocAtRace()
@@ -81,9 +71,9 @@ TEST(DisplayedValuesTest, ProgramFieldsAtTheirBytes)
     ExpectBoundaries(*doc, doc->m_szProgram[1][1][3], line, 3,
                      {{"GetBoatNo", &CKeluDoc::GetBoatNo, 0, 1, "3"},
                       {"GetRegNo", &CKeluDoc::GetRegNo, 2, 6, "4164"},
-                      {"GetRacerName", &CKeluDoc::GetRacerName, 6, 14, J("岩永節也")},
+                      {"GetRacerName", &CKeluDoc::GetRacerName, 6, 14, Sj("岩永節也")},
                       {"GetAge", &CKeluDoc::GetAge, 14, 16, "37"},
-                      {"GetBranch", &CKeluDoc::GetBranch, 16, 20, J("長崎")},
+                      {"GetBranch", &CKeluDoc::GetBranch, 16, 20, Sj("長崎")},
                       {"GetWeight", &CKeluDoc::GetWeight, 20, 22, "51kg"},
                       {"GetClass", &CKeluDoc::GetClass, 22, 24, "A1"},
                       {"GetWinRate", &CKeluDoc::GetWinRate, 24, 29, " 6.50"},
@@ -128,13 +118,13 @@ TEST(DisplayedValuesTest, FinishFieldsAtTheirBytes)
                      {{"GetFinishPlace", &CKeluDoc::GetFinishPlace, 2, 4, "02"},
                       {"GetFinishBoat", &CKeluDoc::GetFinishBoat, 6, 7, "4"},
                       {"GetFinishRegNo", &CKeluDoc::GetFinishRegNo, 8, 12, "4948"},
-                      {"GetFinishName", &CKeluDoc::GetFinishName, 13, 29, J("木場 悠介")},
+                      {"GetFinishName", &CKeluDoc::GetFinishName, 13, 29, Sj("木場 悠介")},
                       {"GetFinishCourse", &CKeluDoc::GetFinishCourse, 46, 47, "5"},
                       {"GetFinishStart", &CKeluDoc::GetFinishStart, 53, 55, "14"},
                       {"GetFinishTime", &CKeluDoc::GetFinishTime, 60, 66, "1.48.7"}});
     // The given name is right-aligned in eight bytes: a shorter field would lose "介".
     Put(doc->m_szFinish[1][1][1], line.substr(0, 27));
-    EXPECT_EQ(doc->GetFinishName(2).Str(), J("木場 悠"));
+    EXPECT_EQ(doc->GetFinishName(2).Str(), Sj("木場 悠"));
 }
 
 TEST(DisplayedValuesTest, FinishNamesLoseTheirFullWidthBlanks)
@@ -143,13 +133,13 @@ TEST(DisplayedValuesTest, FinishNamesLoseTheirFullWidthBlanks)
     Put(doc->m_szFinish[1][1][0], fixture::FinishLine({.surname = "山戸　　", .givenName = "信二　　"}));
     Put(doc->m_szFinish[1][1][1], fixture::FinishLine({.surname = "渡　邉　", .givenName = "　　　翼"}));
     Put(doc->m_szFinish[1][1][2], fixture::FinishLine({.surname = "林　　　", .givenName = "　恵　祐"}));
-    EXPECT_EQ(doc->GetFinishName(1).Str(), J("山戸 信二"));
-    EXPECT_EQ(doc->GetFinishName(2).Str(), J("渡邉 翼"));
-    EXPECT_EQ(doc->GetFinishName(3).Str(), J("林 恵祐"));
+    EXPECT_EQ(doc->GetFinishName(1).Str(), Sj("山戸 信二"));
+    EXPECT_EQ(doc->GetFinishName(2).Str(), Sj("渡邉 翼"));
+    EXPECT_EQ(doc->GetFinishName(3).Str(), Sj("林 恵祐"));
     // A full-width blank (0x81 0x40) is only removed on character boundaries: "＝" (0x81 0x81)
     // followed by "@" holds the same two bytes across its trail byte.
-    Put(doc->m_szFinish[1][1][3], Line().At(2, "04").Raw(13, J("＝") + "@AB").Raw(21, J("　　　") + "AB"));
-    EXPECT_EQ(doc->GetFinishName(4).Str(), J("＝") + "@AB    AB");
+    Put(doc->m_szFinish[1][1][3], Line().At(2, "04").Raw(13, Sj("＝") + "@AB").Raw(21, Sj("　　　") + "AB"));
+    EXPECT_EQ(doc->GetFinishName(4).Str(), Sj("＝") + "@AB    AB");
     EXPECT_EQ(doc->GetFinishName(5).Str(), "");
 }
 
@@ -160,7 +150,7 @@ TEST(DisplayedValuesTest, FinishRacerNameComesFromTheProgram)
     Put(doc->m_szFinish[1][1][0], fixture::FinishLine({.boat = 4}));
     Put(doc->m_szFinish[1][1][1], Line().At(2, "02").At(6, "7").At(8, "4000"));
     Put(doc->m_szFinish[1][1][2], Line().At(2, "03").At(8, "4000"));
-    EXPECT_EQ(doc->GetFinishRacerName(1).Str(), J("木場悠介"));
+    EXPECT_EQ(doc->GetFinishRacerName(1).Str(), Sj("木場悠介"));
     EXPECT_EQ(doc->GetFinishRacerName(2).Str(), "");
     EXPECT_EQ(doc->GetFinishRacerName(3).Str(), "");
 }
@@ -170,9 +160,9 @@ TEST(DisplayedValuesTest, RaceFieldsAtTheirBytes)
     auto doc = NewDocAtRace();
     const fixture::ResultRace race{.weather = "曇", .windDirection = "北西", .windSpeed = "14", .waveHeight = "10"};
     ExpectBoundaries(*doc, doc->m_szResult[1][1][0], fixture::ResultRaceLine(race), 0,
-                     {{"GetWeather", [](const CKeluDoc& d, int) { return d.GetWeather(); }, 49, 51, J("曇")},
+                     {{"GetWeather", [](const CKeluDoc& d, int) { return d.GetWeather(); }, 49, 51, Sj("曇")},
                       {"GetWindDirection", [](const CKeluDoc& d, int) { return d.GetWindDirection(); }, 59, 63,
-                       J("北西")},
+                       Sj("北西")},
                       {"GetWindSpeed", [](const CKeluDoc& d, int) { return d.GetWindSpeed(); }, 65, 67, "14"},
                       {"GetWaveHeight", [](const CKeluDoc& d, int) { return d.GetWaveHeight(); }, 75, 77, "10"}});
 }
@@ -183,9 +173,9 @@ TEST(DisplayedValuesTest, WinningMoveAndSingleDigitWaves)
     Put(doc->m_szResult[1][1][0], fixture::ResultRaceLine({.waveHeight = "5"}));
     Put(doc->m_szResult[1][1][1], fixture::HeadingLine("まくり差し"));
     EXPECT_EQ(doc->GetWaveHeight().Str(), "5");
-    EXPECT_EQ(doc->GetWinningMove().Str(), J("まくり差し"));
+    EXPECT_EQ(doc->GetWinningMove().Str(), Sj("まくり差し"));
     Put(doc->m_szResult[1][1][1], fixture::HeadingLine("逃げ　　　"));
-    EXPECT_EQ(doc->GetWinningMove().Str(), J("逃げ　　　"));
+    EXPECT_EQ(doc->GetWinningMove().Str(), Sj("逃げ　　　"));
     Put(doc->m_szResult[1][1][1], fixture::HeadingLine("逃げ").substr(0, 66));
     EXPECT_EQ(doc->GetWinningMove().Str(), "");
 }
@@ -212,14 +202,14 @@ TEST(DisplayedValuesTest, SpecialRefund)
     auto doc = NewDocAtRace();
     // As published: "        単勝        特払い   70          ".
     Put(doc->m_szResult[1][1][3], Line().At(8, "単勝").At(20, "特払い").At(29, "70").PadTo(41));
-    EXPECT_EQ(doc->GetWinBoat().Str(), J("特払"));
+    EXPECT_EQ(doc->GetWinBoat().Str(), Sj("特払"));
     EXPECT_EQ(doc->GetWinPay().Str(), "70");
     // Only with a blank at byte 17: otherwise the line is an ordinary one.
     Put(doc->m_szResult[1][1][3], Line().At(8, "単勝").At(17, "4").At(20, "特払い").At(29, "70"));
     EXPECT_EQ(doc->GetWinBoat().Str(), "4");
     // The same rule on the place line.
     Put(doc->m_szResult[1][1][4], Line().At(8, "複勝").At(20, "特払い").At(29, "90"));
-    EXPECT_EQ(doc->GetPlaceBoat().Str(), J("特払"));
+    EXPECT_EQ(doc->GetPlaceBoat().Str(), Sj("特払"));
     EXPECT_EQ(doc->GetPlacePay().Str(), "90");
 }
 
@@ -386,9 +376,9 @@ TEST(DisplayedValuesTest, FindRacerOfDayListsTheRacesOfTheFirstVenueOnly)
     auto doc = std::make_unique<CKeluDoc>();
     ASSERT_TRUE(doc->LoadDay(kDay));
     // The later race has no result, so the name is the program's again.
-    EXPECT_EQ(doc->FindRacerOfDay(3101).Str(), J("岩永節也\t5\t3R 2枠 2ｺｰｽ 01着\t9R 6枠 "));
+    EXPECT_EQ(doc->FindRacerOfDay(3101).Str(), Sj("岩永節也\t5\t3R 2枠 2ｺｰｽ 01着\t9R 6枠 "));
     // Found at venue 2; venue 5 is not looked at. "F " is no place and gets no "着".
-    EXPECT_EQ(doc->FindRacerOfDay(3102).Str(), J("岡村 慶太\t2\t1R 1枠 1ｺｰｽ F "));
+    EXPECT_EQ(doc->FindRacerOfDay(3102).Str(), Sj("岡村 慶太\t2\t1R 1枠 1ｺｰｽ F "));
     EXPECT_EQ(doc->FindRacerOfDay(3999).Str(), "");
     // A blank registration field reads as 0, and nobody is numbered 0.
     EXPECT_EQ(doc->FindRacerOfDay(0).Str(), "");
@@ -432,7 +422,7 @@ TEST(DisplayedValuesTest, RealDayValuesMatchTheFileBytes)
         doc->GetLocalWinRate(1).Str(), doc->GetLocalTwoRate(1).Str(), doc->GetMotorNo(1).Str(),
         doc->GetMotorRate(1).Str(), doc->GetHullNo(1).Str(),        doc->GetBoatRate(1).Str(),
         doc->GetMeetResults(1).Str(), doc->GetEarlyRace(1).Str()};
-    EXPECT_EQ(program, (std::vector<std::string>{"1", "4164", J("岩永節也"), "37", J("長崎"), "51kg", "B1", " 3.62",
+    EXPECT_EQ(program, (std::vector<std::string>{"1", "4164", Sj("岩永節也"), "37", Sj("長崎"), "51kg", "B1", " 3.62",
                                                  "15.31", " 4.45", "21.49", " 62", "40.3", " 15", "36.2",
                                                  "4 354       ", " 6"}));
     // "  01  4 4948 木　場　　悠　介 46   36  6.75   4    0.14     1.48.7"
@@ -440,9 +430,9 @@ TEST(DisplayedValuesTest, RealDayValuesMatchTheFileBytes)
         doc->GetFinishPlace(1).Str(), doc->GetFinishBoat(1).Str(),  doc->GetFinishRegNo(1).Str(),
         doc->GetFinishName(1).Str(),  doc->GetFinishCourse(1).Str(), doc->GetFinishStart(1).Str(),
         doc->GetFinishTime(1).Str(),  doc->GetFinishRacerName(1).Str()};
-    EXPECT_EQ(finish, (std::vector<std::string>{"01", "4", "4948", J("木場 悠介"), "4", "14", "1.48.7",
-                                                J("木場悠介")}));
-    EXPECT_EQ(doc->GetFinishName(6).Str(), J("大賀 龍之介"));
+    EXPECT_EQ(finish, (std::vector<std::string>{"01", "4", "4948", Sj("木場 悠介"), "4", "14", "1.48.7",
+                                                Sj("木場悠介")}));
+    EXPECT_EQ(doc->GetFinishName(6).Str(), Sj("大賀 龍之介"));
     const std::vector<std::string> race = {
         doc->GetWeather().Str(),   doc->GetWindDirection().Str(), doc->GetWindSpeed().Str(),
         doc->GetWaveHeight().Str(), doc->GetWinningMove().Str(),  doc->GetWinBoat().Str(),
@@ -450,11 +440,11 @@ TEST(DisplayedValuesTest, RealDayValuesMatchTheFileBytes)
         doc->GetPlaceBoat2().Str(), doc->GetPlacePay2().Str(),    doc->GetExactaResult().Str(),
         doc->GetExactaPay().Str(), doc->GetExactaPopularity().Str(), doc->GetQuinellaResult().Str(),
         doc->GetTrifectaResult().Str(), doc->GetTrifectaPay().Str(), doc->GetTrioResult().Str()};
-    EXPECT_EQ(race, (std::vector<std::string>{J("晴"), J("北　"), " 2", "1", J("差し　　　"), "4", "    490", "4",
+    EXPECT_EQ(race, (std::vector<std::string>{Sj("晴"), Sj("北　"), " 2", "1", Sj("差し　　　"), "4", "    490", "4",
                                               "    150", "1", "  130", "4-1", "740", "3", "1-4", "4-1-2", "1730",
                                               "1-2-4"}));
     // 4948 rides races 1 (boat 4, first) and 5 (boat 3, fifth) at Omura.
-    EXPECT_EQ(doc->FindRacerOfDay(4948).Str(), J("木場 悠介\t24\t1R 4枠 4ｺｰｽ 01着\t5R 3枠 3ｺｰｽ 05着"));
+    EXPECT_EQ(doc->FindRacerOfDay(4948).Str(), Sj("木場 悠介\t24\t1R 4枠 4ｺｰｽ 01着\t5R 3枠 3ｺｰｽ 05着"));
 }
 
 TEST(DisplayedValuesTest, RealDaysSpecialRefundVoidBetsAndWideFields)
@@ -471,10 +461,10 @@ TEST(DisplayedValuesTest, RealDaysSpecialRefundVoidBetsAndWideFields)
     auto doc = std::make_unique<CKeluDoc>();
     ASSERT_TRUE(doc->LoadDay(CTime(2020, 1, 6, 12, 0, 0)));
     doc->SetSelection(16, 1);  // "        単勝        特払い   70          "
-    EXPECT_EQ(doc->GetWinBoat().Str(), J("特払"));
+    EXPECT_EQ(doc->GetWinBoat().Str(), Sj("特払"));
     EXPECT_EQ(doc->GetWinPay().Str(), "70");
-    EXPECT_EQ(doc->GetWinningMove().Str(), J("まくり差し"));
-    EXPECT_EQ(doc->GetFinishName(5).Str(), J("玄馬 徹"));
+    EXPECT_EQ(doc->GetWinningMove().Str(), Sj("まくり差し"));
+    EXPECT_EQ(doc->GetFinishName(5).Str(), Sj("玄馬 徹"));
     EXPECT_EQ(doc->GetEarlyRace(1).Str(), "10");
 
     ASSERT_TRUE(doc->LoadDay(CTime(2020, 1, 5, 12, 0, 0)));

@@ -1,4 +1,5 @@
 #include "DayFixture.h"
+#include "DocSlots.h"
 #include "TestDir.h"
 #include "model/KeluDoc.h"
 #include "platform/Number.h"
@@ -16,19 +17,9 @@
 #include <string>
 #include <vector>
 
+using namespace testsupport;
+
 namespace {
-
-std::string J(const char* utf8)
-{
-    return Utf8ToSjis(utf8);
-}
-
-void Put(char (&slot)[CKeluDoc::kLineSize], const std::string& bytes)
-{
-    ASSERT_LT(bytes.size(), sizeof slot);
-    std::memset(slot, 0, sizeof slot);
-    std::memcpy(slot, bytes.data(), bytes.size());
-}
 
 fixture::Boat Racer(int nBoat, const char* cls, const char* win, const char* two, const char* meet = "")
 {
@@ -157,9 +148,9 @@ TEST(PredictionsTest, IndexMarksByRank)
         marks.push_back(doc->GetIndexMark(b).Str());
         texts.push_back(doc->GetIndexText(b).Str());
     }
-    EXPECT_EQ(marks, (std::vector<std::string>{J("△"), J("◎"), J("　"), J("○"), J("×"), J("　")}));
-    EXPECT_EQ(texts, (std::vector<std::string>{J("△ 10.00"), J("◎ 12.00"), J("　  8.00"), J("○ 11.00"),
-                                               J("×  9.00"), J("　  7.00")}));
+    EXPECT_EQ(marks, (std::vector<std::string>{Sj("△"), Sj("◎"), Sj("　"), Sj("○"), Sj("×"), Sj("　")}));
+    EXPECT_EQ(texts, (std::vector<std::string>{Sj("△ 10.00"), Sj("◎ 12.00"), Sj("　  8.00"), Sj("○ 11.00"),
+                                               Sj("×  9.00"), Sj("　  7.00")}));
 }
 
 TEST(PredictionsTest, IndexMarkTiesAndMissingBoats)
@@ -167,14 +158,14 @@ TEST(PredictionsTest, IndexMarkTiesAndMissingBoats)
     // 15.021 and 15.024 both read "15.02": a tie, which the inner boat wins.
     auto doc = DocWith({Racer(1, "A1", "6.50", "45.21"), Racer(2, "A1", "6.50", "45.24"),
                         Racer(4, "B1", "5.00", "30.00"), Racer(5, "B1", "5.00", "30.00")});
-    EXPECT_EQ(doc->GetIndexMark(1).Str(), J("◎"));
-    EXPECT_EQ(doc->GetIndexMark(2).Str(), J("○"));
+    EXPECT_EQ(doc->GetIndexMark(1).Str(), Sj("◎"));
+    EXPECT_EQ(doc->GetIndexMark(2).Str(), Sj("○"));
     // Boats without an index are beaten by everyone and get no mark.
-    EXPECT_EQ(doc->GetIndexMark(4).Str(), J("△"));
-    EXPECT_EQ(doc->GetIndexMark(5).Str(), J("×"));
-    EXPECT_EQ(doc->GetIndexMark(3).Str(), J("　"));
+    EXPECT_EQ(doc->GetIndexMark(4).Str(), Sj("△"));
+    EXPECT_EQ(doc->GetIndexMark(5).Str(), Sj("×"));
+    EXPECT_EQ(doc->GetIndexMark(3).Str(), Sj("　"));
     EXPECT_EQ(doc->GetIndexText(3).Str(), "");
-    EXPECT_EQ(doc->GetIndexMark(0).Str(), J("　"));
+    EXPECT_EQ(doc->GetIndexMark(0).Str(), Sj("　"));
 }
 
 TEST(PredictionsTest, MeetMarks)
@@ -186,11 +177,11 @@ TEST(PredictionsTest, MeetMarks)
     std::vector<std::string> marks;
     for (int b = 1; b <= 6; ++b)
         marks.push_back(doc->GetMeetMark(b).Str());
-    EXPECT_EQ(marks, (std::vector<std::string>{J("◎"), J("○"), J("△"), J("　"), J("×"), J("　")}));
+    EXPECT_EQ(marks, (std::vector<std::string>{Sj("◎"), Sj("○"), Sj("△"), Sj("　"), Sj("×"), Sj("　")}));
     // A score of exactly 0 gets no mark, though it beats boats 4 and 6.
     Put(doc->m_szProgram[1][1][5], fixture::ProgramLine(Racer(5, "B1", "5.00", "30.00", "0")));
-    EXPECT_EQ(doc->GetMeetMark(5).Str(), J("　"));
-    EXPECT_EQ(doc->GetMeetMark(6).Str(), J("　"));
+    EXPECT_EQ(doc->GetMeetMark(5).Str(), Sj("　"));
+    EXPECT_EQ(doc->GetMeetMark(6).Str(), Sj("　"));
 }
 
 TEST(PredictionsTest, SixEqualIndexesKeepTheirNumberingOrder)
@@ -323,7 +314,7 @@ TEST(PredictionsTest, NumbersIgnoreADecimalCommaLocale)
     auto doc = DocWith({Racer(1, "A1", "6.50", "45.20"), Racer(2, "A1", "6.50", "45.40")});
     EXPECT_EQ(doc->GetRacerIndex(1).Str(), "15.02");
     // Read back as 15 both, boat 1 would win the tie.
-    EXPECT_EQ(doc->GetIndexMark(2).Str(), J("◎"));
+    EXPECT_EQ(doc->GetIndexMark(2).Str(), Sj("◎"));
     EXPECT_EQ(doc->GetExactaPick(1).Str(), "2-1 50.03%");
     EXPECT_DOUBLE_EQ(*DocWith({Racer(1, "B1", "5.00", "30.00", "F 1")})->GetMeetScore(1), 2.5);
 }
@@ -358,8 +349,8 @@ TEST(PredictionsTest, RealRaceIndexesMarksAndPicks)
     }
     // Worked out from the six program lines by hand (scores 4, 3.5, 2, 4, 2.75, 1.75).
     EXPECT_EQ(indexes, (std::vector<std::string>{"7.15", "7.41", "3.45", "8.89", "7.69", "4.09"}));
-    EXPECT_EQ(indexMarks, (std::vector<std::string>{J("×"), J("△"), J("　"), J("◎"), J("○"), J("　")}));
-    EXPECT_EQ(meetMarks, (std::vector<std::string>{J("◎"), J("△"), J("　"), J("○"), J("×"), J("　")}));
+    EXPECT_EQ(indexMarks, (std::vector<std::string>{Sj("×"), Sj("△"), Sj("　"), Sj("◎"), Sj("○"), Sj("　")}));
+    EXPECT_EQ(meetMarks, (std::vector<std::string>{Sj("◎"), Sj("△"), Sj("　"), Sj("○"), Sj("×"), Sj("　")}));
     EXPECT_EQ(doc->GetExactaPick(1).Str(), "4-5  5.93%");
     EXPECT_EQ(doc->GetExactaPick(4).Str(), "4-1  5.52%");
     EXPECT_TRUE(doc->IsExactaHit());   // 4-1 is fourth
