@@ -32,8 +32,21 @@ kelu_install_deps() {
   fi
 }
 
+# kelu_build DIR [cmake options...] [-- targets...]
 kelu_build() {
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$dir"
+  local options=() targets=()
+  while [ $# -gt 0 ] && [ "$1" != "--" ]; do options+=("$1"); shift; done
+  [ "${1:-}" = "--" ] && shift
+  targets=("$@")
+  cmake -S . -B "$dir" -G Ninja "${options[@]}" >/dev/null
+  if [ ${#targets[@]} -gt 0 ]; then
+    cmake --build "$dir" --target "${targets[@]}"
+  else
+    cmake --build "$dir"
+  fi
 }
+
+# The configuration of build/, shared by scripts/run and scripts/test so that neither undoes
+# the other's build.
+KELU_MAIN_OPTIONS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELU_GUI=ON -DKELU_TESTS=ON -DKELU_BENCH=ON)
