@@ -481,32 +481,32 @@ void CKeluView::OnDownloadWeek()
     LoadShownDay();
 }
 
+// The four print commands choose the races and hand over to the print or preview command.
+void CKeluView::SendPrintCommand(bool bAll, UINT nCommand)
+{
+    m_bPrintAll = bAll;
+    if (m_pRouter)
+        m_pRouter->Execute(nCommand);
+}
+
 void CKeluView::OnFilePrintAll()
 {
-    m_bPrintAll = true;
-    if (m_pRouter)
-        m_pRouter->Execute(ID_FILE_PRINT);
+    SendPrintCommand(true, ID_FILE_PRINT);
 }
 
 void CKeluView::OnFilePrintRace()
 {
-    m_bPrintAll = false;
-    if (m_pRouter)
-        m_pRouter->Execute(ID_FILE_PRINT);
+    SendPrintCommand(false, ID_FILE_PRINT);
 }
 
 void CKeluView::OnFilePreviewAll()
 {
-    m_bPrintAll = true;
-    if (m_pRouter)
-        m_pRouter->Execute(ID_FILE_PRINT_PREVIEW);
+    SendPrintCommand(true, ID_FILE_PRINT_PREVIEW);
 }
 
 void CKeluView::OnFilePreviewRace()
 {
-    m_bPrintAll = false;
-    if (m_pRouter)
-        m_pRouter->Execute(ID_FILE_PRINT_PREVIEW);
+    SendPrintCommand(false, ID_FILE_PRINT_PREVIEW);
 }
 
 // Printing and its preview come with the print commands; until then they do nothing.

@@ -102,6 +102,7 @@ private:
 
     void OnDownloadToday();
     void OnDownloadWeek();
+    void SendPrintCommand(bool bAll, UINT nCommand);
     void OnFilePrintAll();
     void OnFilePrintRace();
     void OnFilePreviewAll();
