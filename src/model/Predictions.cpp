@@ -88,6 +88,15 @@ double Percentage(double d)
     return d == 0.0 ? 0.0 : d;
 }
 
+// Empties a pick table: every label and every percentage, entry 0 included.
+void ClearTable(CString* pLabels, double* pPercents, int nEntries)
+{
+    for (int k = 0; k < nEntries; ++k) {
+        pLabels[k].Empty();
+        pPercents[k] = 0.0;
+    }
+}
+
 // Orders entries 1..nLast from the highest percentage down by exchanging every pair (p, q) in
 // turn whose q-th percentage is below the p-th. Entries of equal percentage end where these
 // exchanges leave them, which is not where a stable sort would: the screen, the print and the
@@ -184,10 +193,7 @@ CString CKeluDoc::GetIndexText(int b) const
 
 void CKeluDoc::ComputeExactaPicks()
 {
-    for (int k = 0; k < kExactaEntries; ++k) {
-        m_strExactaPick[k].Empty();
-        m_dExactaPercent[k] = 0.0;
-    }
+    ClearTable(m_strExactaPick, m_dExactaPercent, kExactaEntries);
     const Indexes x = ReadIndexes(*this);
     const double t = Sum(x);
     int n = 0;
@@ -207,10 +213,7 @@ void CKeluDoc::ComputeExactaPicks()
 
 void CKeluDoc::ComputeTrifectaPicks()
 {
-    for (int k = 0; k < kTrifectaEntries; ++k) {
-        m_strTrifectaPick[k].Empty();
-        m_dTrifectaPercent[k] = 0.0;
-    }
+    ClearTable(m_strTrifectaPick, m_dTrifectaPercent, kTrifectaEntries);
     const Indexes x = ReadIndexes(*this);
     const double t = Sum(x);
     int n = 0;
