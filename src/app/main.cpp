@@ -3,6 +3,7 @@
 #include "app/KeluApp.h"
 #include "frame/MainFrame.h"
 #include "platform/gui/Fonts.h"
+#include "platform/gui/Japanese.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
 {
     QApplication qapp(argc, argv);
     InstallFontSubstitutions();
+    InstallJapanese();
 
     CKeluApp app;
     QStringList args = QCoreApplication::arguments();

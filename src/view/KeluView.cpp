@@ -2,14 +2,17 @@
 
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
+#include "platform/TextFile.h"
 #include "platform/gui/CommandRouter.h"
 #include "platform/gui/Fonts.h"
+#include "platform/gui/Japanese.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
 #include "platform/gui/Shell.h"
 #include "res/Templates.h"
 #include "res/resource.h"
 #include "view/GridCells.h"
+#include "view/HelpWindow.h"
 #include "view/TabCtrl.h"
 
 #include <QApplication>
@@ -18,6 +21,7 @@
 #include <QDateEdit>
 #include <QEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -28,6 +32,9 @@ namespace {
 constexpr QSize kFrameSize(690, 470);
 constexpr QSize kLargeFrameSize(840, 570);
 constexpr int kUsualDpi = 96;
+constexpr const char* kHelpPage = "help/index.html";
+// The resolution the larger frame and its placements are drawn for.
+constexpr int kLargeDpi = 120;
 
 // Above 96 pixels per inch the title lines and the grids get more room than the form's
 // dialog units give them: their client areas' top-left corners in the view (pixels) and how
@@ -90,16 +97,19 @@ private:
 // Above 96 pixels per inch the form keeps the proportions it has at 96: its dialog units grow
 // with the resolution rather than with the width of the letters, so that the larger frame and
 // the placements of the set-up still hold it.
-CDialogUnits FormUnits(const QWidget& view)
+CDialogUnits FormUnitsAt(int nDpiX, int nDpiY)
 {
     QFont font = DialogFont(kKeluFormTemplate);
-    const int nDpiX = view.logicalDpiX();
-    const int nDpiY = view.logicalDpiY();
-    if (nDpiX <= kUsualDpi)
-        return CDialogUnits(font);
     font.setPixelSize((kKeluFormTemplate.nPointSize * kUsualDpi + 36) / 72);
     const CDialogUnits usual(font);
     return CDialogUnits(usual.BaseX() * nDpiX / kUsualDpi, usual.BaseY() * nDpiY / kUsualDpi);
+}
+
+CDialogUnits FormUnits(const QWidget& view)
+{
+    if (view.logicalDpiX() <= kUsualDpi)
+        return CDialogUnits(DialogFont(kKeluFormTemplate));
+    return FormUnitsAt(view.logicalDpiX(), view.logicalDpiY());
 }
 
 const CDlgItem* FindTemplateItem(int nID)
@@ -156,6 +166,7 @@ CKeluView::CKeluView(CKeluDoc* pDoc, CCommandRouter* pRouter, QWidget* pParent)
 
 CKeluView::~CKeluView()
 {
+    delete m_pHelpWindow;
     // The calendar popup is a window of its own that the date picker deletes after us.
     if (m_date && m_date->calendarWidget())
         m_date->calendarWidget()->window()->removeEventFilter(this);
@@ -212,16 +223,34 @@ void CKeluView::UseCompactDropDowns()
     // The proportional face sets digits wider than the form was drawn for; the fixed-pitch
     // Gothic's half-width digits let the whole date show.
     m_date->setFont(KeluFont(kFaceGothic, kDialogPoints));
+    // A Japanese calendar whatever the desktop's language: weeks from Sunday, 日 to 土, no week
+    // numbers, as the date pickers of this country show it.
+    UseJapaneseLocale(m_date);
+    if (QCalendarWidget* pCalendar = m_date->calendarWidget()) {
+        UseJapaneseLocale(pCalendar);
+        pCalendar->setFirstDayOfWeek(Qt::Sunday);
+        pCalendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    }
 }
 
 void CKeluView::WatchCalendar()
 {
     if (QCalendarWidget* pCalendar = m_date->calendarWidget())
         pCalendar->window()->installEventFilter(this);
+    m_pDateField = m_date->findChild<QLineEdit*>();
+    if (m_pDateField)
+        m_pDateField->installEventFilter(this);
 }
 
 bool CKeluView::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
+    // A click into the date puts a text cursor there, and a digit typed at a cursor inside a
+    // full field is refused; the clicked field is selected instead, so that typing replaces it.
+    if (pWatched == m_pDateField) {
+        if (pEvent->type() == QEvent::MouseButtonRelease && !m_pDateField->hasSelectedText())
+            m_date->setSelectedSection(m_date->currentSection());
+        return QWidget::eventFilter(pWatched, pEvent);
+    }
     // While the calendar is down the user browses; the day is loaded once, when it closes.
     if (pEvent->type() == QEvent::Show) {
         m_bCalendarOpen = true;
@@ -275,7 +304,20 @@ void CKeluView::SizeFrame()
         return;
     }
     PlaceForHighResolution();
-    window()->setFixedSize(kLargeFrameSize);
+    window()->setFixedSize(ScaledFromLarge(kLargeFrameSize.width(), true), ScaledFromLarge(kLargeFrameSize.height(), false));
+}
+
+int CKeluView::ScaledFromLarge(int nPixels, bool bHorizontal) const
+{
+    // The larger frame and its placements are drawn for the form's units at 120 dpi; above it
+    // the units keep growing, and the frame and placements grow with them, or the buttons would
+    // run into the grids and the grids out of the frame.
+    static const CDialogUnits large = FormUnitsAt(kLargeDpi, kLargeDpi);
+    const int nNow = bHorizontal ? m_units.BaseX() : m_units.BaseY();
+    const int nLarge = bHorizontal ? large.BaseX() : large.BaseY();
+    if (nNow <= nLarge)
+        return nPixels;
+    return (nPixels * nNow + nLarge / 2) / nLarge;
 }
 
 void CKeluView::PlaceForHighResolution()
@@ -288,7 +330,9 @@ void CKeluView::PlaceForHighResolution()
         const auto* pFrame = qobject_cast<QFrame*>(pControl);
         const int nBorder = pFrame ? pFrame->frameWidth() : 0;
         const QRect rect = m_units.ToPixels(pItem->x, pItem->y, pItem->cx, pItem->cy);
-        pControl->setGeometry(p.x - nBorder, p.y - nBorder, rect.width() + p.nGrowX, rect.height() + p.nGrowY);
+        pControl->setGeometry(ScaledFromLarge(p.x, true) - nBorder, ScaledFromLarge(p.y, false) - nBorder,
+                              rect.width() + ScaledFromLarge(p.nGrowX, true),
+                              rect.height() + ScaledFromLarge(p.nGrowY, false));
     }
 }
 
@@ -531,5 +575,12 @@ void CKeluView::OnFavoriteOrganize()
 
 void CKeluView::OnHelp()
 {
-    ShellOpen("help/index.html");
+    if (ShellOpen(kHelpPage))
+        return;
+    // Without a browser the page opens in a window of ours: help must always open.
+    if (!m_pHelpWindow)
+        m_pHelpWindow = new CHelpWindow(ToQString(DiskPath(kHelpPage)));
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+    m_pHelpWindow->activateWindow();
 }

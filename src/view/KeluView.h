@@ -11,6 +11,7 @@
 #include "view/MSFlexGrid.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -19,9 +20,11 @@
 class CKeluDoc;
 class CCommandRouter;
 class CTabCtrl;
+class CHelpWindow;
 class QComboBox;
 class QDateEdit;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 
 class CKeluView : public QWidget, public CCmdTarget {
@@ -92,6 +95,7 @@ private:
     void UpdateData(bool bSaveAndValidate);
     void SizeFrame();
     void PlaceForHighResolution();
+    int ScaledFromLarge(int nPixels, bool bHorizontal) const;
     void SetUpTitles();
     void NameButtons();
     void SetUpProgramGrid();
@@ -124,6 +128,9 @@ private:
     QLabel* m_staticVenue = nullptr;
     QLabel* m_staticRace = nullptr;
     QDateEdit* m_date = nullptr;
+    QLineEdit* m_pDateField = nullptr;
+    // The help page's own window, while it is open.
+    QPointer<CHelpWindow> m_pHelpWindow;
     QComboBox* m_listRace = nullptr;
     QComboBox* m_listVenue = nullptr;
 };

@@ -5,6 +5,8 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QResizeEvent>
+#include <QWheelEvent>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -43,8 +45,23 @@ Qt::Alignment ToQtAlignment(short nAlign, const QString& text)
     }
 }
 
-// Paints a cell as the grid always looked: its own background, its text clipped rather than
-// shortened with an ellipsis, no focus or selection marks.
+// The part of a text that shows: blanks on the side it is aligned to move nothing and are left
+// out, so that a rate padded to its field's width is not condensed for the sake of a blank.
+QString ShownText(const QString& text, Qt::Alignment align)
+{
+    qsizetype nFirst = 0, nEnd = text.size();
+    if (align & Qt::AlignRight)
+        while (nFirst < nEnd && text[nFirst].isSpace())
+            ++nFirst;
+    if (align & Qt::AlignLeft)
+        while (nEnd > nFirst && text[nEnd - 1].isSpace())
+            --nEnd;
+    return text.mid(nFirst, nEnd - nFirst);
+}
+
+// Paints a cell as the grid always looked: its own background, no focus or selection marks,
+// and its whole text. A text wider than its cell is drawn in a condensed stretch of the cell's
+// face rather than clipped: a rate cut on the left would read as another number.
 class CCellDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
@@ -54,12 +71,15 @@ public:
         const QString text = index.data(Qt::DisplayRole).toString();
         const auto color = static_cast<COLORREF>(index.data(BackColorRole).toUInt());
         const auto nAlign = static_cast<short>(index.data(AlignRole).toInt());
+        const Qt::Alignment align = ToQtAlignment(nAlign, text);
+        const QString shown = ShownText(text, align);
         pPainter->save();
         pPainter->fillRect(option.rect, ToQColor(color));
         pPainter->setClipRect(option.rect);
         pPainter->setPen(option.palette.color(QPalette::Text));
-        const QRect textRect = option.rect.adjusted(kTextMargin, 0, -kTextMargin, 0);
-        pPainter->drawText(textRect, static_cast<int>(ToQtAlignment(nAlign, text)) | Qt::TextSingleLine, text);
+        const QRect textRect = CMSFlexGrid::TextRect(option.rect);
+        pPainter->setFont(CMSFlexGrid::FitFont(option.font, shown, textRect.width()));
+        pPainter->drawText(textRect, static_cast<int>(align) | Qt::TextSingleLine, shown);
         pPainter->restore();
     }
 };
@@ -104,6 +124,72 @@ CMSFlexGrid::CMSFlexGrid(QWidget* pParent)
             setItem(nRow, nCol, pItem);
         }
     }
+}
+
+QRect CMSFlexGrid::TextRect(const QRect& cell)
+{
+    return cell.adjusted(kTextMargin, 0, -kTextMargin, 0);
+}
+
+QFont CMSFlexGrid::FitFont(const QFont& font, const QString& text, int nRoom)
+{
+    const double dWidth = QFontMetricsF(font).horizontalAdvance(text);
+    if (text.isEmpty() || dWidth <= nRoom)
+        return font;
+    // The advances scale with the stretch, but rounded per glyph: step down until it fits.
+    QFont condensed = font;
+    int nStretch = std::clamp(static_cast<int>(100.0 * std::max(nRoom, 1) / dWidth), 1, 99);
+    for (; nStretch > 1; --nStretch) {
+        condensed.setStretch(nStretch);
+        if (QFontMetricsF(condensed).horizontalAdvance(text) <= nRoom)
+            break;
+    }
+    condensed.setStretch(nStretch);
+    return condensed;
+}
+
+QRect CMSFlexGrid::CellRect(int nRow, int nCol) const
+{
+    // As the table paints a cell: its section less the grid line on its right and bottom.
+    const int nGrid = showGrid() ? 1 : 0;
+    return QRect(columnViewportPosition(nCol), rowViewportPosition(nRow), columnWidth(nCol) - nGrid,
+                 rowHeight(nRow) - nGrid);
+}
+
+QString CMSFlexGrid::CellShownText(int nRow, int nCol) const
+{
+    const QTableWidgetItem* pItem = item(nRow, nCol);
+    if (!pItem)
+        return QString();
+    const QString text = pItem->data(Qt::DisplayRole).toString();
+    return ShownText(text, ToQtAlignment(static_cast<short>(pItem->data(AlignRole).toInt()), text));
+}
+
+QFont CMSFlexGrid::CellFont(int nRow, int nCol) const
+{
+    return FitFont(font(), CellShownText(nRow, nCol), TextRect(CellRect(nRow, nCol)).width());
+}
+
+void CMSFlexGrid::FitRows()
+{
+    // The form gives each grid room for seven rows of its font; where the room falls a few
+    // pixels short (120 dpi), the rows give up part of their padding, never part of the text.
+    const int nRoom = viewport()->height() / kRows;
+    const int nHeight = std::max(fontMetrics().height(), std::min(m_nRowHeight, nRoom));
+    for (int nRow = 0; nRow < kRows; ++nRow)
+        setRowHeight(nRow, nHeight);
+}
+
+void CMSFlexGrid::resizeEvent(QResizeEvent* pEvent)
+{
+    QTableWidget::resizeEvent(pEvent);
+    FitRows();
+}
+
+void CMSFlexGrid::wheelEvent(QWheelEvent* pEvent)
+{
+    // Nothing to scroll: the wheel belongs to whatever holds the grid.
+    pEvent->ignore();
 }
 
 void CMSFlexGrid::Redraw(bool bOn)

@@ -48,7 +48,23 @@ public:
     // The row height the cell font needs; the form's grids are tall enough for seven rows.
     int RowHeight() const { return m_nRowHeight; }
 
+    // Where a cell is painted in the viewport, the text painted there (without the blanks on
+    // the side it is aligned to), and the font it is drawn in: the grid's face, condensed when
+    // the text would not fit the cell otherwise.
+    QRect CellRect(int nRow, int nCol) const;
+    QString CellShownText(int nRow, int nCol) const;
+    QFont CellFont(int nRow, int nCol) const;
+    // The part of a cell its text goes into.
+    static QRect TextRect(const QRect& cell);
+    // font, or a condensed stretch of it in which text is at most nRoom pixels wide.
+    static QFont FitFont(const QFont& font, const QString& text, int nRoom);
+
+protected:
+    void resizeEvent(QResizeEvent* pEvent) override;
+    void wheelEvent(QWheelEvent* pEvent) override;
+
 private:
+    void FitRows();
     QTableWidgetItem* CurrentItem() const;
     int TwipsToPixels(int nTwips) const;
 

@@ -124,15 +124,19 @@ COLORREF CKeluView::BoatColor(int nBoat)
     return nBoat >= 1 && nBoat <= 6 ? kBoatColors[nBoat - 1] : kWhite;
 }
 
-// The program grid's formats are set once; a render only rewrites its texts.
+// The program grid's formats are set once; a render only rewrites its texts. The set-up runs
+// again on a new document, which leaves no venue chosen: the boats of the race shown before
+// must not stay under empty titles, so the boat rows are emptied here as well.
 void CKeluView::SetUpProgramGrid()
 {
     CMSFlexGrid& grid = *m_gridProgram;
     grid.Redraw(false);
     LayOutHeadings(grid, kProgramColumns);
     for (int nRow = kFirstBoatRow; nRow <= kLastBoatRow; ++nRow)
-        for (int nCol = 0; nCol < CMSFlexGrid::kCols; ++nCol)
+        for (int nCol = 0; nCol < CMSFlexGrid::kCols; ++nCol) {
             SetCellFormat(grid, nRow, nCol, kProgramColumns[nCol].nAlign, BoatColor(nRow));
+            grid.Text(CString());
+        }
     grid.Redraw(true);
 }
 

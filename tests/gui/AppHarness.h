@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QEventLoop>
 #include <QLabel>
 #include <QMenu>
 #include <QPointer>
@@ -71,6 +72,15 @@ private:
     QStringList m_seen;
     QTimer m_timer;
 };
+
+// Lets the event loop run until it has waited for more events a few times, which is when the
+// program's idle work (the command states) is done.
+inline void RunUntilIdle(int nMilliseconds = 30)
+{
+    QEventLoop loop;
+    QTimer::singleShot(nMilliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
 
 // The message pane's text: the prompt while one is shown, else the idle text.
 inline QString MessagePaneText(CMainFrame* pFrame)

@@ -2,9 +2,11 @@
 // socket failure, and the application's commands (new, open, save, printer setup, about).
 
 #include "AppHarness.h"
+#include "DayFixture.h"
 #include "app/Startup.h"
 #include "model/KeluDoc.h"
 #include "platform/Profile.h"
+#include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
 #include "res/resource.h"
 #include "view/KeluView.h"
@@ -199,16 +201,29 @@ TEST(AppTest, SocketFailureShowsTheMessageAndEndsTheStart)
 
 TEST(AppTest, CtrlNRunsTheViewsSetUpAgain)
 {
+    fixture::ProgramVenue venue{.venue = 5};
+    venue.races.emplace_back().race = 1;
+    venue.races.emplace_back().race = 2;
+    fixture::WriteProgramFile(CTime::GetCurrentTime(), fixture::ProgramFile({venue}));
     auto pApp = StartApp();
     CMainFrame* pFrame = pApp->GetMainWnd();
     CKeluDoc* pDoc = pApp->GetDocument();
-    pDoc->SetSelection(5, 7);
+    CKeluView* pView = pApp->GetView();
+    pView->SelectVenue(5);
+    pView->SelectRace(2);
+    ASSERT_FALSE(pView->m_gridProgram->GetTextMatrix(1, 2).IsEmpty());
 
     PressCtrl(pFrame, Qt::Key_N);
 
-    // The set-up chooses no venue and race 1.
+    // The set-up chooses no venue and race 1, and the race shown before leaves the upper grid:
+    // only its headings stay.
     EXPECT_EQ(pDoc->GetVenue(), 0);
     EXPECT_EQ(pDoc->GetRace(), 1);
+    EXPECT_EQ(pView->m_gridProgram->GetTextMatrix(0, 2), Sjis("選　手"));
+    for (int nRow = 1; nRow <= 6; ++nRow)
+        for (int nCol = 0; nCol < 12; ++nCol)
+            EXPECT_TRUE(pView->m_gridProgram->GetTextMatrix(nRow, nCol).IsEmpty()) << nRow << "," << nCol;
+    EXPECT_TRUE(pView->m_gridLower->GetTextMatrix(1, 1).IsEmpty());
     EXPECT_EQ(pApp->GetDocument(), pDoc);
     EXPECT_EQ(pApp->GetMainWnd(), pFrame);
     EXPECT_EQ(pFrame->windowTitle(), QStringLiteral("kelu"));
@@ -323,8 +338,16 @@ TEST(AppTest, AboutBoxShowsTheVersionAndOkClosesIt)
             texts << pLabel->text();
             bIcon = bIcon || !pLabel->pixmap().isNull();
         }
+        int nTextBottom = 0, nRuleTop = 0;
+        for (QLabel* pLabel : pShown->findChildren<QLabel*>())
+            nTextBottom = std::max(nTextBottom, pLabel->geometry().bottom());
         for (QFrame* pFrameChild : pShown->findChildren<QFrame*>())
-            bRule = bRule || (pFrameChild->frameShape() == QFrame::HLine && pFrameChild->frameShadow() == QFrame::Sunken);
+            if (pFrameChild->frameShape() == QFrame::HLine && pFrameChild->frameShadow() == QFrame::Sunken) {
+                bRule = true;
+                nRuleTop = pFrameChild->geometry().top();
+            }
+        // Laid out tight: no empty band between the icon and version line and the rule.
+        EXPECT_LT(nRuleTop - nTextBottom, pShown->fontMetrics().height());
         auto* pOk = qobject_cast<QPushButton*>(pShown->findChild<QWidget*>(QStringLiteral("1")));
         ASSERT_NE(pOk, nullptr);
         bOkDefault = pOk->isDefault() && pOk->text() == QStringLiteral("OK");

@@ -2,11 +2,14 @@
 // the commands that it passes on to the view or handles itself.
 
 #include "AppHarness.h"
+#include "DayFixture.h"
 #include "model/KeluDoc.h"
 #include "res/resource.h"
 #include "view/KeluView.h"
 
+#include <QComboBox>
 #include <QImage>
+#include <QWheelEvent>
 #include <QMenuBar>
 #include <QTest>
 #include <QToolBar>
@@ -295,6 +298,54 @@ TEST(FrameTest, PrintAndFavoriteCommandsGoToTheView)
         EXPECT_FALSE(pApp->OnUpdateCmdUI(appUi));
         EXPECT_TRUE(PopupAction(pFavorites, nID)->isEnabled());
     }
+}
+
+// The toolbar's print buttons follow the chosen venue however it was chosen: here with the
+// mouse wheel on the venue list, an event no list of "interesting" events thought of.
+TEST(FrameTest, CommandStatesFollowAChoiceMadeWithTheWheel)
+{
+    const CTime now = CTime::GetCurrentTime();
+    fixture::ProgramVenue venue{.venue = 7};
+    venue.races.emplace_back().race = 1;
+    fixture::WriteProgramFile(now, fixture::ProgramFile({venue}));
+    auto pApp = StartApp();
+    CMainFrame* pFrame = pApp->GetMainWnd();
+    Expose(pFrame);
+    RunUntilIdle();
+    QToolButton* pPrint = ToolButton(pFrame, ID_FILE_PRINT_RACE);
+    ASSERT_NE(pPrint, nullptr);
+    EXPECT_FALSE(pPrint->isEnabled());
+
+    auto* pList = qobject_cast<QComboBox*>(pApp->GetView()->GetDlgItem(IDC_VENUE_LIST));
+    ASSERT_EQ(pList->count(), 1);
+    const QPointF at(pList->width() / 2.0, pList->height() / 2.0);
+    QWheelEvent wheel(at, pList->mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(pList, &wheel);
+    ASSERT_EQ(pApp->GetDocument()->GetVenue(), 7);
+    RunUntilIdle();
+    EXPECT_TRUE(pPrint->isEnabled());
+    EXPECT_TRUE(ToolButton(pFrame, ID_FILE_PRINT_ALL)->isEnabled());
+
+    // While the program waits, an idle pass does not schedule the next one.
+    struct CCounter : CCmdTarget {
+        int nPasses = 0;
+        bool OnUpdateCmdUI(CCmdUI& ui) override
+        {
+            nPasses += ui.m_nID == ID_APP_ABOUT;
+            return false;
+        }
+    } counter;
+    std::vector<CCmdTarget*> route = pFrame->GetRouter()->GetRoute();
+    route.insert(route.begin(), &counter);
+    pFrame->GetRouter()->SetRoute(route);
+    RunUntilIdle();
+    const int nAfterFirst = counter.nPasses;
+    EXPECT_GE(nAfterFirst, 1);
+    RunUntilIdle();
+    RunUntilIdle();
+    EXPECT_EQ(counter.nPasses, nAfterFirst);
+    route.erase(route.begin());
+    pFrame->GetRouter()->SetRoute(route);
 }
 
 TEST(FrameTest, ExitItemClosesTheWindow)

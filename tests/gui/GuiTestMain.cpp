@@ -3,6 +3,7 @@
 
 #include "TestDir.h"
 #include "platform/gui/Fonts.h"
+#include "platform/gui/Japanese.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     InstallFontSubstitutions();
+    InstallJapanese();
     ::testing::UnitTest::GetInstance()->listeners().Append(new testsupport::CTempDirListener);
     return RUN_ALL_TESTS();
 }

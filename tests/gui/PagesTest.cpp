@@ -342,11 +342,11 @@ TEST_F(PagesTest, SwitchingPagesRebuildsEachLayoutCompletely)
     EXPECT_EQ(Cell(grid, 1, 11), "");
 }
 
-// Every race of every venue of the published days, on both pages.
-TEST(RealDayPagesTest, EveryRaceRendersWithItsBoats)
+// Every race of every venue of the published days, on both pages, with every text whole.
+TEST(RealDayPagesTest, EveryRaceRendersWithItsBoatsAndEveryTextWhole)
 {
     if (testsupport::SharedDataDir().empty())
-        GTEST_SKIP() << "the published days are not here";
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
     const QDate days[] = {{2020, 1, 1}, {2020, 1, 5}, {2020, 1, 6}, {2020, 1, 8}};
     for (const QDate& day : days) {
         const std::string stamp = day.toString(QStringLiteral("yyMMdd")).toStdString();
@@ -354,6 +354,7 @@ TEST(RealDayPagesTest, EveryRaceRendersWithItsBoats)
         ASSERT_TRUE(testsupport::CopySharedDayFile("K" + stamp + ".TXT", "data/res/K" + stamp + ".TXT"));
     }
     CViewHost host;
+    const auto stamp = [](const QDate& day) { return day.toString(Qt::ISODate).toStdString(); };
     int nRendered = 0;
     for (const QDate& day : days) {
         host.TypeDate(day);
@@ -367,6 +368,9 @@ TEST(RealDayPagesTest, EveryRaceRendersWithItsBoats)
                 for (int r = 1; r <= 12 && host.Doc().HasRace(v, r); ++r) {
                     host.ClickRace(r);
                     ++nRendered;
+                    const std::string where = stamp(day) + " " + std::to_string(v) + "/" + std::to_string(r);
+                    viewtest::ExpectEveryCellFits(host.Upper(), where);
+                    viewtest::ExpectEveryCellFits(host.Lower(), where);
                     for (int b = 1; b <= 6; ++b) {
                         if (host.Doc().GetProgramLine(b).IsEmpty())
                             continue;

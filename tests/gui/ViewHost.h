@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QMainWindow>
 #include <QPushButton>
@@ -99,6 +100,35 @@ private:
     QMainWindow m_frame;
     CCountingView* m_pView = nullptr;
 };
+
+// Every text of the grid shows whole: in the font the cell draws it with, it is no wider than
+// the cell's text room and no taller than the cell, and the cell lies inside the viewport.
+// Returns how many texts had to be condensed to fit.
+inline int ExpectEveryCellFits(const CMSFlexGrid& grid, const std::string& where)
+{
+    int nCondensed = 0;
+    const QRect viewport = grid.viewport()->rect();
+    for (int nRow = 0; nRow < grid.rowCount(); ++nRow) {
+        for (int nCol = 0; nCol < grid.columnCount(); ++nCol) {
+            const QString text = grid.item(nRow, nCol)->text().trimmed();
+            if (text.isEmpty() || grid.isColumnHidden(nCol))
+                continue;
+            // Only blanks may be left out of what is painted.
+            EXPECT_EQ(grid.CellShownText(nRow, nCol).trimmed(), text) << where << " row " << nRow << " col " << nCol;
+            const QRect cell = grid.CellRect(nRow, nCol);
+            const QFont font = grid.CellFont(nRow, nCol);
+            const QFontMetricsF fm(font);
+            const double dWidth = fm.horizontalAdvance(grid.CellShownText(nRow, nCol));
+            EXPECT_LE(dWidth, CMSFlexGrid::TextRect(cell).width())
+                << where << " row " << nRow << " col " << nCol << " \"" << text.toStdString() << "\"";
+            EXPECT_LE(fm.height(), cell.height()) << where << " row " << nRow;
+            EXPECT_TRUE(viewport.contains(cell)) << where << " row " << nRow << " col " << nCol;
+            if (font.stretch() != grid.font().stretch())
+                ++nCondensed;
+        }
+    }
+    return nCondensed;
+}
 
 // A cell's text in UTF-8, as the grid shows it.
 inline std::string Cell(const CMSFlexGrid& grid, int nRow, int nCol)

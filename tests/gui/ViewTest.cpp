@@ -8,10 +8,15 @@
 #include "res/Templates.h"
 
 #include <QCalendarWidget>
+#include <QDialogButtonBox>
+#include <QTextBrowser>
+#include <QLineEdit>
 #include <QTableView>
 #include <QToolButton>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <ctime>
 #include <optional>
 
@@ -137,6 +142,20 @@ TEST_F(ViewTest, TitleLinesAreOpaqueGreyInTheGothicFont)
     EXPECT_EQ(QFontInfo(pTitle->font()).family(), QStringLiteral("IPAGothic"));
     EXPECT_TRUE(pTitle->alignment() & Qt::AlignLeft);
     EXPECT_TRUE(pTitle->alignment() & Qt::AlignVCenter);
+}
+
+TEST_F(ViewTest, TitlesShowTagLikeTextOfTheDayFileAsItStands)
+{
+    fixture::ProgramVenue venue = Venue(9, 1, 1);
+    venue.races[0].title = "<b>一般</b>&amp;";
+    WriteProgram(kFeb1, {venue});
+    host.TypeDate(kFeb1);
+    host.ClickVenue(9);
+    host.ClickRace(1);
+    auto* pTitle = host.Item<QLabel>(IDC_TITLE_RACE);
+    EXPECT_EQ(pTitle->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(host.RaceTitle().find("<b>一般</b>&amp;") != std::string::npos) << host.RaceTitle();
+    EXPECT_EQ(host.Item<QLabel>(IDC_TITLE_VENUE)->textFormat(), Qt::PlainText);
 }
 
 TEST_F(ViewTest, VenueButtonChoosesTheVenueAndPutsTheFocusOnTheRaces)
@@ -377,6 +396,29 @@ TEST_F(ViewTest, DateChangedInItsFieldsLoadsAtOnce)
     EXPECT_EQ(host.VenueItems(), (std::vector<std::string>{"02# 戸田 ", "12# 住之江 "}));
 }
 
+TEST_F(ViewTest, ADayTypedAfterAClickIntoTheDateLoadsAtOnce)
+{
+    host.TypeDate(QDate(2020, 1, 30));
+    QDateEdit* pDate = host.Date();
+    auto* pField = pDate->findChild<QLineEdit*>();
+    ASSERT_NE(pField, nullptr);
+    // A click between the two digits of the day, "2020/01/3|0".
+    QPoint at;
+    for (int x = 0; x < pField->width() && at.isNull(); ++x)
+        if (pField->cursorPositionAt(QPoint(x, pField->height() / 2)) == 9)
+            at = QPoint(x, pField->height() / 2);
+    ASSERT_FALSE(at.isNull());
+    QTest::mouseClick(pField, Qt::LeftButton, {}, at);
+    EXPECT_EQ(pDate->currentSection(), QDateTimeEdit::DaySection);
+    EXPECT_EQ(pField->selectedText(), QStringLiteral("30"));
+
+    const int nLoads = host.View().m_nLoads;
+    QTest::keyClicks(pField, QStringLiteral("31"));
+    EXPECT_EQ(pDate->date(), kJan31);
+    EXPECT_GE(host.View().m_nLoads, nLoads + 1);
+    EXPECT_EQ(host.VenueItems(), (std::vector<std::string>{"02# 戸田 ", "12# 住之江 "}));
+}
+
 // Stands before the view on the route and takes the print and preview commands it sends on.
 class CPrintSpy : public CCmdTarget {
 public:
@@ -447,6 +489,60 @@ TEST_F(ViewTest, DownloadsHelpAndWatchedRacerCommandsAreAlwaysThere)
     EXPECT_TRUE(host.Router().Execute(IDHELP));
     SetShellOpenHook(std::move(old));
     EXPECT_EQ(opened, std::vector<CString>{CString("help/index.html")});
+}
+
+TEST_F(ViewTest, TheCalendarAndQtsOwnDialogsAreJapanese)
+{
+    QCalendarWidget* pCalendar = host.Date()->calendarWidget();
+    ASSERT_NE(pCalendar, nullptr);
+    EXPECT_EQ(pCalendar->firstDayOfWeek(), Qt::Sunday);
+    auto* pDays = pCalendar->findChild<QTableView*>();
+    ASSERT_NE(pDays, nullptr);
+    QStringList heading;
+    for (int nCol = 0; nCol < pDays->model()->columnCount(); ++nCol)
+        heading << pDays->model()->index(0, nCol).data().toString();
+    EXPECT_EQ(heading, Utf8("日 月 火 水 木 金 土").split(u' '));
+    auto* pMonth = pCalendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    ASSERT_NE(pMonth, nullptr);
+    EXPECT_EQ(pMonth->text(), Utf8("1月"));
+
+    // Qt's dialogs speak Japanese through Qt's own translations.
+    QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Open);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), Utf8("キャンセル"));
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Open)->text(), Utf8("開く"));
+}
+
+TEST_F(ViewTest, HelpOpensInAWindowOfItsOwnWhenTheDesktopCannotOpenIt)
+{
+    // The offscreen platform has no desktop services, as a desktop without xdg-open has none.
+    ASSERT_FALSE(ShellOpen("help/index.html"));
+    const auto helpWindows = [] {
+        std::vector<QTextBrowser*> found;
+        for (QWidget* pTop : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<QTextBrowser*>(pTop); p && p->isVisible())
+                found.push_back(p);
+        return found;
+    };
+
+    std::filesystem::create_directories("help");
+    std::ofstream("help/index.html") << "<html><body><h1>使い方</h1><p>日付を選ぶ</p></body></html>";
+    ASSERT_TRUE(host.Router().Execute(IDHELP));
+    auto shown = helpWindows();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0]->toPlainText().contains(Utf8("日付を選ぶ")));
+    EXPECT_EQ(shown[0]->windowTitle(), Utf8("kelu ﾍﾙﾌﾟ"));
+    // Asked again, the same window comes forward.
+    ASSERT_TRUE(host.Router().Execute(IDHELP));
+    EXPECT_EQ(helpWindows(), shown);
+    shown[0]->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Without the page the window says which file is missing.
+    std::filesystem::remove_all("help");
+    ASSERT_TRUE(host.Router().Execute(IDHELP));
+    shown = helpWindows();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0]->toPlainText().contains(QStringLiteral("help/index.html")));
 }
 
 TEST_F(ViewTest, SetUpAgainForgetsTheVenueButKeepsTheDay)

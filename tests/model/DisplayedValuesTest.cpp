@@ -410,7 +410,7 @@ TEST(DisplayedValuesTest, RealDayValuesMatchTheFileBytes)
 {
     if (!testsupport::CopySharedDayFile("B200101.TXT", "data/prog/B200101.TXT") ||
         !testsupport::CopySharedDayFile("K200101.TXT", "data/res/K200101.TXT"))
-        GTEST_SKIP() << "the real day files are not there";
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
     auto doc = std::make_unique<CKeluDoc>();
     ASSERT_TRUE(doc->LoadDay(kDay));
     doc->SetSelection(24, 1);
@@ -456,7 +456,7 @@ TEST(DisplayedValuesTest, RealDaysSpecialRefundVoidBetsAndWideFields)
     for (const SDay d : {SDay{"200105", CTime(2020, 1, 5, 12, 0, 0)}, SDay{"200106", CTime(2020, 1, 6, 12, 0, 0)}}) {
         if (!testsupport::CopySharedDayFile(std::string("B") + d.tag + ".TXT", std::string("data/prog/B") + d.tag + ".TXT") ||
             !testsupport::CopySharedDayFile(std::string("K") + d.tag + ".TXT", std::string("data/res/K") + d.tag + ".TXT"))
-            GTEST_SKIP() << "the real day files are not there";
+            GTEST_SKIP() << testsupport::NoSharedDataReason();
     }
     auto doc = std::make_unique<CKeluDoc>();
     ASSERT_TRUE(doc->LoadDay(CTime(2020, 1, 6, 12, 0, 0)));

@@ -339,7 +339,7 @@ TEST(PredictionsTest, RealRaceIndexesMarksAndPicks)
 {
     auto doc = std::make_unique<CKeluDoc>();
     if (!LoadRealDay(*doc, 1))
-        GTEST_SKIP() << "the real day files are not there";
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
     doc->SetSelection(24, 1);
     std::vector<std::string> indexes, indexMarks, meetMarks;
     for (int b = 1; b <= 6; ++b) {
@@ -365,7 +365,7 @@ TEST(PredictionsTest, RealDaysHitsAgreeWithThePicks)
     for (int nDay : {1, 5, 6, 8}) {
         auto doc = std::make_unique<CKeluDoc>();
         if (!LoadRealDay(*doc, nDay))
-            GTEST_SKIP() << "the real day files are not there";
+            GTEST_SKIP() << testsupport::NoSharedDataReason();
         for (int v = 1; v < CKeluDoc::kVenues; ++v) {
             for (int r = 1; r < CKeluDoc::kRaces && doc->HasRace(v, r); ++r) {
                 doc->SetSelection(v, r);

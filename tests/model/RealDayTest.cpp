@@ -164,7 +164,7 @@ TEST(RealDayTest, PublishedDaysLoadIntoTheirSlots)
 {
     const std::string dir = testsupport::SharedDataDir();
     if (dir.empty())
-        GTEST_SKIP() << "no published day files";
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
     int nDays = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         const std::string name = entry.path().filename().string();

@@ -35,6 +35,15 @@ std::string SharedDataDir()
     return {};
 }
 
+std::string NoSharedDataReason()
+{
+#ifdef KELU_SHARED_DATA_DIR
+    return "the published day files are not in " KELU_SHARED_DATA_DIR " (../shared/data beside the project)";
+#else
+    return "the build names no folder of published day files";
+#endif
+}
+
 bool CopySharedDayFile(const std::string& name, const std::string& destination)
 {
     const std::string dir = SharedDataDir();

@@ -20,6 +20,8 @@ private:
 
 // The folder of the real published day files, or "" when it is not there.
 std::string SharedDataDir();
+// Why a test of the real days skips: where it looked for them.
+std::string NoSharedDataReason();
 // Copies a real day file into the working directory's data folders; false when absent.
 bool CopySharedDayFile(const std::string& name, const std::string& destination);
 

@@ -1,11 +1,11 @@
 #include "platform/gui/CommandRouter.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QMenu>
 #include <QPointer>
-#include <QTimer>
 
 namespace {
 
@@ -20,7 +20,7 @@ CCommandRouter::CCommandRouter(QObject* pParent)
 
 CCommandRouter::~CCommandRouter()
 {
-    if (m_pIdleTimer && qApp)
+    if (m_bIdleUpdates && qApp)
         qApp->removeEventFilter(this);
 }
 
@@ -125,35 +125,55 @@ void CCommandRouter::WatchMenu(QMenu* pMenu)
 
 void CCommandRouter::EnableIdleUpdates()
 {
-    if (m_pIdleTimer)
+    if (m_bIdleUpdates)
         return;
-    m_pIdleTimer = new QTimer(this);
-    m_pIdleTimer->setSingleShot(true);
-    m_pIdleTimer->setInterval(0);
-    connect(m_pIdleTimer, &QTimer::timeout, this, &CCommandRouter::UpdateAll);
+    m_bIdleUpdates = true;
+    // The pass runs when the event loop has nothing left to do and is about to wait, as often
+    // as the program falls idle after something happened: a wheel turn on a list, a key, a
+    // command, a dialog closing all count, without a list of chosen events to keep up to date.
+    if (QAbstractEventDispatcher* pDispatcher = QAbstractEventDispatcher::instance(thread()))
+        connect(pDispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &CCommandRouter::OnAboutToBlock);
     qApp->installEventFilter(this);
     ScheduleIdleUpdate();
 }
 
 void CCommandRouter::ScheduleIdleUpdate()
 {
-    if (m_pIdleTimer && !m_pIdleTimer->isActive())
-        m_pIdleTimer->start();
+    m_bIdleStale = true;
+}
+
+void CCommandRouter::OnAboutToBlock()
+{
+    if (!m_bIdleStale)
+        return;
+    m_bIdleStale = false;
+    UpdateAll();
 }
 
 bool CCommandRouter::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    // Only what the user does can change a command's state; paint and timer events must not
-    // schedule another pass, or idle updates would feed themselves.
+    // Any event may change what a command can do, except those that only repaint, tick, move
+    // the pointer or keep Qt's own objects in order (timers and animations come and go as
+    // objects and queued calls): they would otherwise make every pass schedule the next one.
     switch (pEvent->type()) {
-    case QEvent::MouseButtonRelease:
-    case QEvent::KeyRelease:
-    case QEvent::Shortcut:
-    case QEvent::WindowActivate:
-    case QEvent::FocusIn:
-        ScheduleIdleUpdate();
+    case QEvent::Timer:
+    case QEvent::Paint:
+    case QEvent::UpdateRequest:
+    case QEvent::UpdateLater:
+    case QEvent::LayoutRequest:
+    case QEvent::ActionChanged:
+    case QEvent::HoverMove:
+    case QEvent::MouseMove:
+    case QEvent::ChildAdded:
+    case QEvent::ChildRemoved:
+    case QEvent::ChildPolished:
+    case QEvent::Polish:
+    case QEvent::PolishRequest:
+    case QEvent::DeferredDelete:
+    case QEvent::MetaCall:
         break;
     default:
+        m_bIdleStale = true;
         break;
     }
     return QObject::eventFilter(pWatched, pEvent);

@@ -12,7 +12,6 @@
 
 class QAction;
 class QMenu;
-class QTimer;
 
 class CCommandRouter : public QObject {
 public:
@@ -40,7 +39,8 @@ public:
     void UpdateMenu(QMenu* pMenu);
     // Updates a menu's actions each time it is about to open.
     void WatchMenu(QMenu* pMenu);
-    // Updates every action once the program falls idle after user input or a command.
+    // Updates every action once the program falls idle after any event but a repaint or a
+    // timer tick.
     void EnableIdleUpdates();
     // Marks the state stale; the next idle pass brings it up to date.
     void ScheduleIdleUpdate();
@@ -50,8 +50,11 @@ protected:
 
 private:
     void UpdateAction(QAction* pAction);
+    void OnAboutToBlock();
 
     std::vector<CCmdTarget*> m_route;
     std::map<UINT, QAction*> m_actions;
-    QTimer* m_pIdleTimer = nullptr;
+    bool m_bIdleUpdates = false;
+    // Something happened since the last idle pass.
+    bool m_bIdleStale = false;
 };

@@ -29,6 +29,8 @@ QWidget* MakeControl(const CDlgItem& item, QWidget* pParent, const DlgItemFactor
     switch (item.kind) {
     case DlgKind::Static: {
         auto* p = new QLabel(text, pParent);
+        // Statics show day-file text too (the title lines): never as markup.
+        p->setTextFormat(Qt::PlainText);
         p->setAlignment(Qt::AlignLeft | ((item.nStyle & DS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop));
         if (item.nStyle & DS_BORDER)
             p->setFrameStyle(QFrame::Panel | QFrame::Sunken);

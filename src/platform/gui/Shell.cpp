@@ -30,14 +30,14 @@ ShellOpenHook SetShellOpenHook(ShellOpenHook hook)
     return old;
 }
 
-void ShellOpen(const CString& strTarget)
+bool ShellOpen(const CString& strTarget)
 {
     if (Hook()) {
         Hook()(strTarget);
-        return;
+        return true;
     }
     const QString target = ToQString(strTarget);
     const QUrl url = IsAddress(target) ? QUrl(target)
                                        : QUrl::fromLocalFile(QDir::current().absoluteFilePath(ToQString(DiskPath(strTarget))));
-    QDesktopServices::openUrl(url);
+    return QDesktopServices::openUrl(url);
 }

@@ -12,5 +12,6 @@ using ShellOpenHook = std::function<void(const CString& target)>;
 ShellOpenHook SetShellOpenHook(ShellOpenHook hook);
 
 // Opens an address ("http://...") or a file path relative to the working directory with the
-// desktop's default handler. The outcome is not reported: a missing browser is not an error.
-void ShellOpen(const CString& strTarget);
+// desktop's default handler. False when the desktop has no handler to start (no xdg-open, a
+// platform without desktop services); a hook's call counts as opened.
+bool ShellOpen(const CString& strTarget);

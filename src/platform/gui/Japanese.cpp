@@ -1,0 +1,38 @@
+#include "platform/gui/Japanese.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <QWidget>
+
+namespace {
+
+QLocale JapaneseLocale()
+{
+    return QLocale(QLocale::Japanese, QLocale::Japan);
+}
+
+} // namespace
+
+bool InstallJapanese()
+{
+    QLocale::setDefault(JapaneseLocale());
+    static QTranslator* pTranslator = nullptr;
+    if (pTranslator)
+        return true;
+    auto* pNew = new QTranslator(QCoreApplication::instance());
+    if (!pNew->load(JapaneseLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete pNew;
+        return false;
+    }
+    QCoreApplication::installTranslator(pNew);
+    pTranslator = pNew;
+    return true;
+}
+
+void UseJapaneseLocale(QWidget* pWidget)
+{
+    pWidget->setLocale(JapaneseLocale());
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Kelu speaks Japanese whatever the desktop's language: Qt's own dialogs (files, printing,
+// message box buttons) through Qt's translations, calendars and dates through the Japanese locale.
+
+class QWidget;
+
+// Makes Japanese the default locale and loads Qt's Japanese translations into the application.
+// False when the translations are not installed (the dialogs then stay in Qt's English).
+bool InstallJapanese();
+
+// The Japanese locale for one widget, for controls that must not follow a locale set elsewhere.
+void UseJapaneseLocale(QWidget* pWidget);
