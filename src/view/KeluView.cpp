@@ -25,6 +25,7 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTextCharFormat>
 
 namespace {
 
@@ -230,6 +231,10 @@ void CKeluView::UseCompactDropDowns()
         UseJapaneseLocale(pCalendar);
         pCalendar->setFirstDayOfWeek(Qt::Sunday);
         pCalendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+        // Sundays red and Saturdays blue, as calendars here print them.
+        QTextCharFormat saturday = pCalendar->weekdayTextFormat(Qt::Saturday);
+        saturday.setForeground(QColor(0x20, 0x40, 0xD0));
+        pCalendar->setWeekdayTextFormat(Qt::Saturday, saturday);
     }
 }
 
@@ -575,9 +580,17 @@ void CKeluView::OnFavoriteOrganize()
 
 void CKeluView::OnHelp()
 {
-    if (ShellOpen(kHelpPage))
-        return;
     // Without a browser the page opens in a window of ours: help must always open.
+    QPointer<CKeluView> self(this);
+    if (!ShellOpen(kHelpPage, [self] {
+            if (self)
+                self->ShowHelpWindow();
+        }))
+        ShowHelpWindow();
+}
+
+void CKeluView::ShowHelpWindow()
+{
     if (!m_pHelpWindow)
         m_pHelpWindow = new CHelpWindow(ToQString(DiskPath(kHelpPage)));
     m_pHelpWindow->show();

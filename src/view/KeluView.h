@@ -116,6 +116,7 @@ private:
     void OnFavoriteAdd();
     void OnFavoriteOrganize();
     void OnHelp();
+    void ShowHelpWindow();
     void OnUpdateNeedsVenue(CCmdUI& ui);
 
     static const CommandEntry<CKeluView> kCommands[];

@@ -8,6 +8,7 @@
 #include "res/Templates.h"
 
 #include <QCalendarWidget>
+#include <QStandardPaths>
 #include <QDialogButtonBox>
 #include <QTextBrowser>
 #include <QLineEdit>
@@ -512,10 +513,11 @@ TEST_F(ViewTest, TheCalendarAndQtsOwnDialogsAreJapanese)
     EXPECT_EQ(buttons.button(QDialogButtonBox::Open)->text(), Utf8("開く"));
 }
 
-TEST_F(ViewTest, HelpOpensInAWindowOfItsOwnWhenTheDesktopCannotOpenIt)
+// Help opens through the desktop's xdg-open; when there is none, or it finds no browser, the page
+// opens in a window of Kelu's own. The PATH holds a stand-in xdg-open for each case.
+TEST_F(ViewTest, HelpOpensInTheBrowserOrElseInAWindowOfItsOwn)
 {
-    // The offscreen platform has no desktop services, as a desktop without xdg-open has none.
-    ASSERT_FALSE(ShellOpen("help/index.html"));
+    const std::string strPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     const auto helpWindows = [] {
         std::vector<QTextBrowser*> found;
         for (QWidget* pTop : QApplication::topLevelWidgets())
@@ -523,19 +525,63 @@ TEST_F(ViewTest, HelpOpensInAWindowOfItsOwnWhenTheDesktopCannotOpenIt)
                 found.push_back(p);
         return found;
     };
-
+    const auto closeHelp = [&] {
+        for (QTextBrowser* p : helpWindows())
+            p->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    // The stand-ins' folder is the whole PATH; the opener's watch needs sleep from it.
+    const std::string strSleep = QStandardPaths::findExecutable(QStringLiteral("sleep")).toStdString();
+    ASSERT_FALSE(strSleep.empty());
+    std::filesystem::create_directories("bin");
+    std::filesystem::create_symlink(strSleep, "bin/sleep");
+    const auto useOpener = [](const char* pszScript) {
+        if (pszScript) {
+            std::ofstream("bin/xdg-open") << "#!/bin/sh\n" << pszScript << "\n";
+            std::filesystem::permissions("bin/xdg-open", std::filesystem::perms::owner_all);
+        } else {
+            std::filesystem::remove("bin/xdg-open");
+        }
+        setenv("PATH", (std::filesystem::current_path() / "bin").c_str(), 1);
+    };
+    const auto waitForHelp = [&] {
+        for (int i = 0; i < 100 && helpWindows().empty(); ++i)
+            QTest::qWait(20);
+    };
     std::filesystem::create_directories("help");
     std::ofstream("help/index.html") << "<html><body><h1>使い方</h1><p>日付を選ぶ</p></body></html>";
+    const std::string strPage = (std::filesystem::current_path() / "help/index.html").string();
+
+    // A browser is found: it gets the page, and no window of ours appears.
+    useOpener("echo \"$1\" > opened.txt");
     ASSERT_TRUE(host.Router().Execute(IDHELP));
+    for (int i = 0; i < 100 && !std::filesystem::exists("opened.txt"); ++i)
+        QTest::qWait(20);
+    QTest::qWait(100);
+    std::string strOpened;
+    std::getline(std::ifstream("opened.txt"), strOpened);
+    EXPECT_EQ(strOpened, "file://" + strPage);
+    EXPECT_TRUE(helpWindows().empty());
+
+    // xdg-open finds no browser.
+    useOpener("exit 3");
+    ASSERT_TRUE(host.Router().Execute(IDHELP));
+    waitForHelp();
     auto shown = helpWindows();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0]->toPlainText().contains(Utf8("日付を選ぶ")));
     EXPECT_EQ(shown[0]->windowTitle(), Utf8("kelu ﾍﾙﾌﾟ"));
+    closeHelp();
+
+    // No xdg-open at all (and the offscreen platform has no desktop services): at once.
+    useOpener(nullptr);
+    ASSERT_TRUE(host.Router().Execute(IDHELP));
+    shown = helpWindows();
+    ASSERT_EQ(shown.size(), 1u);
     // Asked again, the same window comes forward.
     ASSERT_TRUE(host.Router().Execute(IDHELP));
     EXPECT_EQ(helpWindows(), shown);
-    shown[0]->close();
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    closeHelp();
 
     // Without the page the window says which file is missing.
     std::filesystem::remove_all("help");
@@ -543,6 +589,8 @@ TEST_F(ViewTest, HelpOpensInAWindowOfItsOwnWhenTheDesktopCannotOpenIt)
     shown = helpWindows();
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0]->toPlainText().contains(QStringLiteral("help/index.html")));
+    closeHelp();
+    setenv("PATH", strPath.c_str(), 1);
 }
 
 TEST_F(ViewTest, SetUpAgainForgetsTheVenueButKeepsTheDay)

@@ -12,6 +12,8 @@ using ShellOpenHook = std::function<void(const CString& target)>;
 ShellOpenHook SetShellOpenHook(ShellOpenHook hook);
 
 // Opens an address ("http://...") or a file path relative to the working directory with the
-// desktop's default handler. False when the desktop has no handler to start (no xdg-open, a
-// platform without desktop services); a hook's call counts as opened.
-bool ShellOpen(const CString& strTarget);
+// desktop's default handler. False when there is nothing to hand it to (no xdg-open and no
+// desktop services); a hook's call counts as opened. When the desktop's opener starts but then
+// finds no program for the target (xdg-open without a browser), onFailed runs later, from the
+// event loop.
+bool ShellOpen(const CString& strTarget, std::function<void()> onFailed = {});
