@@ -65,6 +65,26 @@ int NextRace(int nRace)
     return nRace < CKeluDoc::kRaces ? nRace + 1 : CKeluDoc::kRaces;
 }
 
+// The race a result race line belongs to. Races are counted in the order of the file, but a
+// line whose own number ("  11R", bytes 2..3) lies further on jumps there: a race cancelled
+// before the others has no section, and must not hand its number to the next race.
+int ResultRace(const CString& line, int nLast)
+{
+    const int nCounted = NextRace(nLast);
+    const int nNumber = AtoI(line.Mid(2, 2));
+    return nNumber > nCounted ? std::min(nNumber, CKeluDoc::kRaces) : nCounted;
+}
+
+// A race's line in the payout summary of the block's preamble: "          10R  中　止", the
+// race number right-aligned before an "R" at byte 12.
+int SummaryRace(const CString& line)
+{
+    if (line.GetLength() < 13 || !HasAt(line, 12, "R"))
+        return 0;
+    const int nNumber = AtoI(line.Mid(10, 2));
+    return nNumber >= 1 && nNumber < CKeluDoc::kRaces ? nNumber : 0;
+}
+
 void CopyLine(char (&slot)[CKeluDoc::kLineSize], const CString& line)
 {
     // Lines over 82 bytes end the reading before they get here; the bound is kept anyway.
@@ -181,12 +201,14 @@ bool CKeluDoc::ReadResultFile(const CTime& day)
             continue;
         if (nPreamble < kResultPreambleLines) {
             ++nPreamble;
+            if (const int nSummary = SummaryRace(line))
+                CopyLine(m_szSummary[nVenue][nSummary], line);
             continue;
         }
         // The order of these tests decides what a line is: a line with "R" at byte 4 is always
         // a race line, even among the six finishing lines.
         if (line.GetLength() >= 6 && HasAt(line, 4, "R")) {
-            nRace = NextRace(nRace);
+            nRace = ResultRace(line, nRace);
             if (nRace < kRaces)
                 CopyLine(m_szResult[nVenue][nRace][0], line);
         } else if (nRace >= kRaces) {

@@ -64,6 +64,7 @@ constexpr SField kWaveHeight{75, 2, ETrim::Left};
 constexpr SField kWinningMove{66, 10};
 
 // Payout lines.
+constexpr int kFirstFollowingLine = 2;
 constexpr int kPlaceLine = 4;
 constexpr int kPayBoatPos = 17;
 constexpr int kPayLineMinLength = 19;        // shorter lines carry neither boat nor amount
@@ -78,6 +79,13 @@ constexpr int kComboMinLength = 44;          // a "不成立" line is 23 bytes a
 constexpr SField kComboText{17, 5, ETrim::Right};
 constexpr SField kComboPay{24, 7, ETrim::Left};
 constexpr SField kComboPopularity{40, 3, ETrim::Left};
+// A bet that did not come off reads "不成立" where its boat or combination would be.
+constexpr SField kVoidBet{17, 6};
+// The label that opens a bet's lines, and what follows it.
+constexpr SField kBetLabel{8, 6, ETrim::Right};
+constexpr int kBetTextPos = 17;
+// The text of a race in the preamble's payout summary.
+constexpr SField kSummaryText{15, 6};
 
 CString Cut(const CString& line, const SField& f)
 {
@@ -122,6 +130,30 @@ bool IsSpecialRefund(const CString& line)
 {
     static const CString text = Sjis("特払い");
     return line.GetAt(kPayBoatPos) == ' ' && Cut(line, kRefundText) == text;
+}
+
+bool IsVoidBet(const CString& line)
+{
+    static const CString text = Sjis("不成立");
+    return Cut(line, kVoidBet) == text;
+}
+
+// A line that goes on with the bet above it: nothing before the combination, something in it.
+bool IsContinuationLine(const CString& line)
+{
+    if (line.GetLength() <= kBetTextPos || line.GetAt(kBetTextPos) == ' ')
+        return false;
+    for (int i = 0; i < kBetTextPos; ++i)
+        if (line.GetAt(i) != ' ')
+            return false;
+    return true;
+}
+
+const CString& BetLabel(CKeluDoc::EBet bet)
+{
+    static const CString kLabels[] = {Sjis("単勝"), Sjis("複勝"), Sjis("２連単"), Sjis("２連複"),
+                                      Sjis("拡連複"), Sjis("３連単"), Sjis("３連複")};
+    return kLabels[static_cast<int>(bet)];
 }
 
 CString WithoutFullWidthBlanks(CString s)
@@ -191,13 +223,84 @@ CString CKeluDoc::GetWeather() const { return RaceField(*this, kRaceLine, kWeath
 CString CKeluDoc::GetWindDirection() const { return RaceField(*this, kRaceLine, kWindDirection); }
 CString CKeluDoc::GetWindSpeed() const { return RaceField(*this, kRaceLine, kWindSpeed); }
 CString CKeluDoc::GetWaveHeight() const { return RaceField(*this, kRaceLine, kWaveHeight); }
-CString CKeluDoc::GetWinningMove() const { return RaceField(*this, kHeadingLine, kWinningMove); }
+// A void or cancelled race has no winning technique; its place says why.
+CString CKeluDoc::GetWinningMove() const
+{
+    if (IsRaceVoid())
+        return Sjis("レース不成立");
+    if (IsRaceCancelled())
+        return Sjis("中止");
+    return RaceField(*this, kHeadingLine, kWinningMove);
+}
+
+bool CKeluDoc::IsRaceVoid() const
+{
+    static const CString kVoid = Sjis("レース不成立");
+    for (int n = kFirstFollowingLine; n < kResultLines; ++n) {
+        CString line = GetResultLine(n);
+        line.Trim();
+        if (line == kVoid)
+            return true;
+    }
+    return false;
+}
+
+bool CKeluDoc::IsRaceCancelled() const
+{
+    static const CString kCancelled = Sjis("中　止");
+    return GetResultLine(kRaceLine).IsEmpty() && Cut(GetSummaryLine(), kSummaryText) == kCancelled;
+}
 
 // --- Payout values --------------------------------------------------------------------------
+
+int CKeluDoc::FindBetLine(EBet bet) const
+{
+    const CString& label = BetLabel(bet);
+    for (int n = kFirstFollowingLine; n < kResultLines; ++n)
+        if (Cut(GetResultLine(n), kBetLabel) == label)
+            return n;
+    return -1;
+}
+
+std::vector<int> CKeluDoc::FindBetLines(EBet bet) const
+{
+    std::vector<int> slots;
+    int n = FindBetLine(bet);
+    if (n < 0)
+        return slots;
+    slots.push_back(n);
+    while (++n < kResultLines && IsContinuationLine(GetResultLine(n)))
+        slots.push_back(n);
+    return slots;
+}
+
+std::vector<CString> CKeluDoc::GetBetLines(EBet bet) const
+{
+    std::vector<CString> lines;
+    for (int n : FindBetLines(bet)) {
+        CString text = GetResultLine(n).Mid(kBetTextPos);
+        text.Trim();
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+std::vector<CString> CKeluDoc::GetWinningCombos(EBet bet) const
+{
+    std::vector<CString> combos;
+    for (int n : FindBetLines(bet)) {
+        const CString combo = GetComboText(n);
+        if (!combo.IsEmpty() && !IsVoidBet(GetResultLine(n)))
+            combos.push_back(combo);
+    }
+    return combos;
+}
 
 CString CKeluDoc::GetPayBoat(int n) const
 {
     const CString line = GetResultLine(n);
+    if (IsVoidBet(line))
+        return Sjis("不成立");
     if (line.GetLength() < kPayLineMinLength)
         return CString();
     if (IsSpecialRefund(line))
@@ -234,6 +337,8 @@ CString CKeluDoc::GetPlacePay2() const
 CString CKeluDoc::GetComboText(int n) const
 {
     const CString line = GetResultLine(n);
+    if (IsVoidBet(line))
+        return Sjis("不成立");
     return line.GetLength() >= kComboMinLength ? Cut(line, kComboText) : CString();
 }
 

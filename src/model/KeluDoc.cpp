@@ -36,6 +36,7 @@ void CKeluDoc::ClearData()
     std::memset(m_szVenueHead, 0, sizeof m_szVenueHead);
     std::memset(m_szProgram, 0, sizeof m_szProgram);
     std::memset(m_szResult, 0, sizeof m_szResult);
+    std::memset(m_szSummary, 0, sizeof m_szSummary);
     std::memset(m_szFinish, 0, sizeof m_szFinish);
 }
 
@@ -87,6 +88,13 @@ CString CKeluDoc::GetResultLine(int nLine) const
     if (!IsSelectedRaceValid() || nLine < 0 || nLine >= kResultLines)
         return CString();
     return SlotText(m_szResult[m_nVenue][m_nRace][nLine]);
+}
+
+CString CKeluDoc::GetSummaryLine() const
+{
+    if (!IsSelectedRaceValid())
+        return CString();
+    return SlotText(m_szSummary[m_nVenue][m_nRace]);
 }
 
 CString CKeluDoc::GetRaceTitle() const

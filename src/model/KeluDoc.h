@@ -11,6 +11,7 @@
 #include "platform/Time.h"
 
 #include <optional>
+#include <vector>
 
 class CKeluDoc : public CDocument {
 public:
@@ -20,7 +21,9 @@ public:
     static constexpr int kLineSize = 100;   // one NUL-terminated line per slot
     static constexpr int kMaxLineLength = 82;
     static constexpr int kHeadLines = 13;   // venue header slots; 0..9 are written
-    static constexpr int kResultLines = 13; // result text slots 0..12
+    // Result text slots: 0 the race line, 1 the heading line, 2.. the lines after the finishing
+    // lines. An ordinary race fills 2..12; a dead heat gives some bets more than one line.
+    static constexpr int kResultLines = 24;
     static constexpr int kExactaEntries = 31;
     static constexpr int kTrifectaEntries = 121;
 
@@ -101,22 +104,43 @@ public:
     CString GetComboText(int n) const;
     CString GetComboPay(int n) const;
     CString GetComboPopularity(int n) const;
-    CString GetWinBoat() const { return GetPayBoat(3); }
-    CString GetWinPay() const { return GetPayAmount(3); }
-    CString GetPlaceBoat() const { return GetPayBoat(4); }
-    CString GetPlacePay() const { return GetPayAmount(4); }
-    CString GetExactaResult() const { return GetComboText(5); }
-    CString GetExactaPay() const { return GetComboPay(5); }
-    CString GetExactaPopularity() const { return GetComboPopularity(5); }
-    CString GetQuinellaResult() const { return GetComboText(6); }
-    CString GetQuinellaPay() const { return GetComboPay(6); }
-    CString GetQuinellaPopularity() const { return GetComboPopularity(6); }
-    CString GetTrifectaResult() const { return GetComboText(10); }
-    CString GetTrifectaPay() const { return GetComboPay(10); }
-    CString GetTrifectaPopularity() const { return GetComboPopularity(10); }
-    CString GetTrioResult() const { return GetComboText(11); }
-    CString GetTrioPay() const { return GetComboPay(11); }
-    CString GetTrioPopularity() const { return GetComboPopularity(11); }
+    // The bets of a race, each found by the label that opens its lines; in a dead heat a bet
+    // has more than one winning line, and the lines of every later bet move down.
+    enum class EBet { Win, Place, Exacta, Quinella, Wide, Trifecta, Trio };
+    // The result slot of the bet's first line, or -1.
+    int FindBetLine(EBet bet) const;
+    // The slots of all the bet's lines: the labelled one and the unlabelled ones below it.
+    std::vector<int> FindBetLines(EBet bet) const;
+    // What each of the bet's lines says after its label, trimmed: "2-3       1020  人気     7".
+    std::vector<CString> GetBetLines(EBet bet) const;
+    // The combination of each winning line of a bet ("2-3", "2-6"); none for a bet that did
+    // not come off.
+    std::vector<CString> GetWinningCombos(EBet bet) const;
+
+    // Every value of a bet is that of its first line.
+    CString GetWinBoat() const { return GetPayBoat(FindBetLine(EBet::Win)); }
+    CString GetWinPay() const { return GetPayAmount(FindBetLine(EBet::Win)); }
+    CString GetPlaceBoat() const { return GetPayBoat(FindBetLine(EBet::Place)); }
+    CString GetPlacePay() const { return GetPayAmount(FindBetLine(EBet::Place)); }
+    CString GetExactaResult() const { return GetComboText(FindBetLine(EBet::Exacta)); }
+    CString GetExactaPay() const { return GetComboPay(FindBetLine(EBet::Exacta)); }
+    CString GetExactaPopularity() const { return GetComboPopularity(FindBetLine(EBet::Exacta)); }
+    CString GetQuinellaResult() const { return GetComboText(FindBetLine(EBet::Quinella)); }
+    CString GetQuinellaPay() const { return GetComboPay(FindBetLine(EBet::Quinella)); }
+    CString GetQuinellaPopularity() const { return GetComboPopularity(FindBetLine(EBet::Quinella)); }
+    CString GetTrifectaResult() const { return GetComboText(FindBetLine(EBet::Trifecta)); }
+    CString GetTrifectaPay() const { return GetComboPay(FindBetLine(EBet::Trifecta)); }
+    CString GetTrifectaPopularity() const { return GetComboPopularity(FindBetLine(EBet::Trifecta)); }
+    CString GetTrioResult() const { return GetComboText(FindBetLine(EBet::Trio)); }
+    CString GetTrioPay() const { return GetComboPay(FindBetLine(EBet::Trio)); }
+    CString GetTrioPopularity() const { return GetComboPopularity(FindBetLine(EBet::Trio)); }
+
+    // A race declared void after it was run ("レース不成立" below its finishing lines), and a
+    // race the result file's summary lists as cancelled ("中　止") and gives no result.
+    bool IsRaceVoid() const;
+    bool IsRaceCancelled() const;
+    // The summary line of the selected race in the result block's payout summary.
+    CString GetSummaryLine() const;
 
     // --- Watched-racer search ----------------------------------------------------------------
     // "name\tvenue\trace\trace..." for the racer's races of the loaded day; the empty string
@@ -135,8 +159,12 @@ public:
     // Entry 1 recomputes the table for the selected race; the others read it as it stands.
     CString GetExactaPick(int k);
     CString GetTrifectaPick(int k);
+    // True when any winning line of the bet is among the first six or twelve picks.
     bool IsExactaHit();
     bool IsTrifectaHit();
+    // Whether a pick's combination ("1-2", "1-2-3") is one of the bet's winning lines.
+    bool IsWinningExacta(const CString& strCombo) const;
+    bool IsWinningTrifecta(const CString& strCombo) const;
 
     // --- The stored day ---------------------------------------------------------------------
     CString m_strExactaPick[kExactaEntries];
@@ -149,6 +177,8 @@ public:
     char m_szFinish[kVenues][kRaces][kBoats][kLineSize];
     char m_szVenueHead[kVenues][kHeadLines][kLineSize];
     char m_szResult[kVenues][kRaces][kResultLines][kLineSize];
+    // Each race's line of the payout summary at the head of its venue's result block.
+    char m_szSummary[kVenues][kRaces][kLineSize];
 
 private:
     bool ReadProgramFile(const CTime& day);

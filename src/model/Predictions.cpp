@@ -254,13 +254,29 @@ CString CKeluDoc::GetTrifectaPick(int k)
     return CString::Formatted("%s", m_strTrifectaPick[k].GetString());
 }
 
+bool CKeluDoc::IsWinningExacta(const CString& strCombo) const
+{
+    for (const CString& combo : GetWinningCombos(EBet::Exacta))
+        if (combo == strCombo)
+            return true;
+    return false;
+}
+
+bool CKeluDoc::IsWinningTrifecta(const CString& strCombo) const
+{
+    for (const CString& combo : GetWinningCombos(EBet::Trifecta))
+        if (combo == strCombo)
+            return true;
+    return false;
+}
+
+// In a dead heat a bet has several winning lines; any of them among the picks is a hit.
 bool CKeluDoc::IsExactaHit()
 {
-    const CString result = GetExactaResult();
-    if (result.IsEmpty())
+    if (GetWinningCombos(EBet::Exacta).empty())
         return false;
     for (int i = 1; i <= kExactaShown; ++i) {
-        if (GetExactaPick(i).Left(3) == result)
+        if (IsWinningExacta(GetExactaPick(i).Left(3)))
             return true;
     }
     return false;
@@ -268,11 +284,10 @@ bool CKeluDoc::IsExactaHit()
 
 bool CKeluDoc::IsTrifectaHit()
 {
-    const CString result = GetTrifectaResult();
-    if (result.IsEmpty())
+    if (GetWinningCombos(EBet::Trifecta).empty())
         return false;
     for (int i = 1; i <= kTrifectaShown; ++i) {
-        if (GetTrifectaPick(i) == result)
+        if (IsWinningTrifecta(GetTrifectaPick(i)))
             return true;
     }
     return false;

@@ -37,15 +37,16 @@ CString EvenTrifectaPick(CKeluDoc& doc, int n)
     return doc.GetTrifectaPick(2 * n);
 }
 
-// A pick text starts with its combination; the exacta pick goes on with its percentage.
+// A pick text starts with its combination; the exacta pick goes on with its percentage. In a
+// dead heat every winning line of the bet marks its pick.
 bool ExactaWon(CKeluDoc& doc, const CString& strPick)
 {
-    return strPick.GetLength() > 1 && strPick.Left(3) == doc.GetExactaResult();
+    return strPick.GetLength() > 1 && doc.IsWinningExacta(strPick.Left(3));
 }
 
 bool TrifectaWon(CKeluDoc& doc, const CString& strPick)
 {
-    return strPick.GetLength() > 1 && strPick == doc.GetTrifectaResult();
+    return strPick.GetLength() > 1 && doc.IsWinningTrifecta(strPick);
 }
 
 struct CProgramColumn {

@@ -551,7 +551,8 @@ TEST(DayReaderTest, ResultRaceLimitAndBlocksWithoutEnd)
     EXPECT_EQ(Slot(doc->m_szResult[6][3][0]), race1[0]);
     EXPECT_EQ(Slot(doc->m_szFinish[6][3][5]), race1[8]);
     EXPECT_TRUE(AllZero(doc->m_szResult[7]));
-    // The file may end inside a block.
-    EXPECT_EQ(Slot(doc->m_szFinish[8][1][0]), race2[3]);
-    EXPECT_EQ(Slot(doc->m_szResult[8][1][11]), race2[18]);
+    // The file may end inside a block. Its only race section is "2R": race 2, not the first.
+    EXPECT_EQ(Slot(doc->m_szFinish[8][2][0]), race2[3]);
+    EXPECT_EQ(Slot(doc->m_szResult[8][2][11]), race2[18]);
+    EXPECT_TRUE(AllZero(doc->m_szResult[8][1]));
 }

@@ -259,8 +259,8 @@ TEST(DisplayedValuesTest, EveryBetReadsItsOwnLine)
                                    .trio{"2-5-6", "230", "1"}};
     const std::vector<std::string> lines = fixture::ResultRaceLines(race);
     // Race line, heading, rule, six finishing lines, then the result text from slot 2 on.
-    for (int slot = 2; slot < CKeluDoc::kResultLines; ++slot)
-        Put(doc->m_szResult[1][1][slot], lines[static_cast<size_t>(slot + 7)]);
+    for (size_t i = 9; i < lines.size(); ++i)
+        Put(doc->m_szResult[1][1][i - 7], lines[i]);
     EXPECT_EQ(doc->GetWinBoat().Str(), "5");
     EXPECT_EQ(doc->GetWinPay().Str(), "    490");
     EXPECT_EQ(doc->GetPlaceBoat().Str(), "5");
@@ -275,18 +275,24 @@ TEST(DisplayedValuesTest, EveryBetReadsItsOwnLine)
     EXPECT_EQ(bets, expected);
 }
 
-TEST(DisplayedValuesTest, BetsThatDidNotComeOffShowNothing)
+TEST(DisplayedValuesTest, BetsThatDidNotComeOffSaySoAndShowNoPayout)
 {
     auto doc = NewDocAtRace();
-    for (int slot : {4, 5, 6, 10, 11})
-        Put(doc->m_szResult[1][1][slot], Line().At(8, "２連単").At(17, "不成立"));
+    const char* const labels[] = {"複勝", "２連単", "２連複", "３連単", "３連複"};
+    for (int i = 0; i < 5; ++i)
+        Put(doc->m_szResult[1][1][4 + i], Line().At(8, labels[i]).At(17, "不成立"));
     ASSERT_EQ(std::strlen(doc->m_szResult[1][1][5]), 23u);
-    for (const CString& s : {doc->GetPlaceBoat(), doc->GetPlacePay(), doc->GetPlaceBoat2(), doc->GetPlacePay2(),
-                             doc->GetExactaResult(), doc->GetExactaPay(), doc->GetExactaPopularity(),
-                             doc->GetQuinellaResult(), doc->GetQuinellaPay(), doc->GetQuinellaPopularity(),
-                             doc->GetTrifectaResult(), doc->GetTrifectaPay(), doc->GetTrifectaPopularity(),
-                             doc->GetTrioResult(), doc->GetTrioPay(), doc->GetTrioPopularity()})
+    for (const CString& s : {doc->GetPlaceBoat(), doc->GetExactaResult(), doc->GetQuinellaResult(),
+                             doc->GetTrifectaResult(), doc->GetTrioResult()})
+        EXPECT_EQ(s.Str(), Sj("不成立"));
+    for (const CString& s : {doc->GetPlacePay(), doc->GetPlaceBoat2(), doc->GetPlacePay2(), doc->GetExactaPay(),
+                             doc->GetExactaPopularity(), doc->GetQuinellaPay(), doc->GetQuinellaPopularity(),
+                             doc->GetTrifectaPay(), doc->GetTrifectaPopularity(), doc->GetTrioPay(),
+                             doc->GetTrioPopularity()})
         EXPECT_EQ(s.Str(), "");
+    EXPECT_TRUE(doc->GetWinningCombos(CKeluDoc::EBet::Exacta).empty());
+    EXPECT_FALSE(doc->IsExactaHit());
+    EXPECT_FALSE(doc->IsTrifectaHit());
 }
 
 TEST(DisplayedValuesTest, NothingWithoutASelection)
@@ -470,10 +476,11 @@ TEST(DisplayedValuesTest, RealDaysSpecialRefundVoidBetsAndWideFields)
     ASSERT_TRUE(doc->LoadDay(CTime(2020, 1, 5, 12, 0, 0)));
     doc->SetSelection(13, 11);  // four boats flying: place, quinella, trifecta and trio "不成立"
     EXPECT_EQ(doc->GetWinBoat().Str(), "6");
-    EXPECT_EQ(doc->GetPlaceBoat().Str(), "");
+    EXPECT_EQ(doc->GetPlaceBoat().Str(), Sj("不成立"));
     EXPECT_EQ(doc->GetPlacePay().Str(), "");
     EXPECT_EQ(doc->GetExactaResult().Str(), "6-5");
-    EXPECT_EQ(doc->GetQuinellaResult().Str(), "");
+    EXPECT_EQ(doc->GetQuinellaResult().Str(), Sj("不成立"));
+    EXPECT_EQ(doc->GetTrifectaResult().Str(), Sj("不成立"));
     EXPECT_EQ(doc->GetTrifectaPay().Str(), "");
     EXPECT_EQ(doc->GetTrioPopularity().Str(), "");
     EXPECT_EQ(doc->GetFinishPlace(3).Str(), "F ");
