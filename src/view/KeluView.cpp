@@ -22,6 +22,8 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QStatusBar>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -200,10 +202,22 @@ QWidget* CKeluView::GetDlgItem(int nID) const
 
 void CKeluView::ConnectControls()
 {
-    for (int v = 1; v <= kVenueCount; ++v)
-        connect(m_pVenueButton[v - 1], &QPushButton::clicked, this, [this, v] { SelectVenue(v); });
-    for (int r = 1; r <= kRaceCount; ++r)
-        connect(m_pRaceButton[r - 1], &QPushButton::clicked, this, [this, r] { SelectRace(r); });
+    // The buttons of the chosen venue and race stay pressed; a click toggles a checkable
+    // button by itself, so the buttons are set again from the choice after every click.
+    for (int v = 1; v <= kVenueCount; ++v) {
+        m_pVenueButton[v - 1]->setCheckable(true);
+        connect(m_pVenueButton[v - 1], &QPushButton::clicked, this, [this, v] {
+            SelectVenue(v);
+            ShowChoiceOnButtons();
+        });
+    }
+    for (int r = 1; r <= kRaceCount; ++r) {
+        m_pRaceButton[r - 1]->setCheckable(true);
+        connect(m_pRaceButton[r - 1], &QPushButton::clicked, this, [this, r] {
+            SelectRace(r);
+            ShowChoiceOnButtons();
+        });
+    }
     // Only the user's choices notify, as with the common controls: the view's own changes of
     // the lists are silent.
     connect(m_listVenue, &QComboBox::activated, this, [this] { OnVenueListChange(); });
@@ -413,11 +427,16 @@ void CKeluView::ShowRace()
     CKeluDoc* pDoc = GetDocument();
     const int v = pDoc->GetVenue();
     const int r = pDoc->GetRace();
+    ShowChoiceOnButtons();
+    ShowStatus(CString());
     if (v == 0 || r == 0) {
         m_staticVenue->clear();
         m_staticRace->clear();
         return;
     }
+    // Empty grids under a chosen race would leave the user guessing.
+    if (!pDoc->HasRace(v, r) && m_listVenue->currentIndex() >= 0)
+        ShowStatus(Sjis("このレースの番組はありません"));
     if (pDoc->HasRace(v, r)) {
         const CString strVenue = CString::Formatted(" %s %s", CKeluDoc::GetVenueName(v).GetString(),
                                                     pDoc->GetVenueTitle().GetString());
@@ -428,6 +447,30 @@ void CKeluView::ShowRace()
         m_staticRace->clear();
     }
     ShowProgramGrid();
+}
+
+void CKeluView::ShowChoiceOnButtons()
+{
+    // The venue the list shows as chosen (none on a day it does not race) and the race of the
+    // race list.
+    const int nVenue = m_listVenue->currentIndex() >= 0 ? m_listVenue->currentData().toInt() : 0;
+    const int nRace = m_listRace->currentIndex() + 1;
+    for (int v = 1; v <= kVenueCount; ++v)
+        m_pVenueButton[v - 1]->setChecked(v == nVenue);
+    for (int r = 1; r <= kRaceCount; ++r)
+        m_pRaceButton[r - 1]->setChecked(nVenue != 0 && r == nRace);
+}
+
+void CKeluView::ShowStatus(const CString& strText)
+{
+    auto* pFrame = qobject_cast<QMainWindow*>(window());
+    if (!pFrame)
+        return;
+    if (!strText.IsEmpty())
+        pFrame->statusBar()->showMessage(ToQString(strText));
+    else if (pFrame->statusBar()->currentMessage() == ToQString(m_strStatus))
+        pFrame->statusBar()->clearMessage();
+    m_strStatus = strText;
 }
 
 void CKeluView::SelectVenue(int nVenue)

@@ -117,6 +117,10 @@ private:
     void OnFavoriteOrganize();
     void OnHelp();
     void ShowHelpWindow();
+    // The pressed look of the chosen venue's and race's buttons.
+    void ShowChoiceOnButtons();
+    // A message of the view in the frame's status bar; an empty one takes the last one back.
+    void ShowStatus(const CString& strText);
     void OnUpdateNeedsVenue(CCmdUI& ui);
 
     static const CommandEntry<CKeluView> kCommands[];
@@ -132,6 +136,7 @@ private:
     QLineEdit* m_pDateField = nullptr;
     // The help page's own window, while it is open.
     QPointer<CHelpWindow> m_pHelpWindow;
+    CString m_strStatus;
     QComboBox* m_listRace = nullptr;
     QComboBox* m_listVenue = nullptr;
 };

@@ -19,6 +19,7 @@ enum CellRole {
     BytesRole = Qt::UserRole,
     AlignRole,
     BackColorRole,
+    ToolTipBytesRole,
 };
 
 constexpr int kTextMargin = 2;
@@ -90,6 +91,8 @@ void ResetCell(QTableWidgetItem* pItem)
     pItem->setData(BytesRole, QByteArray());
     pItem->setData(AlignRole, static_cast<int>(flexAlignGeneral));
     pItem->setData(BackColorRole, CMSFlexGrid::kDefaultBackColor);
+    pItem->setData(ToolTipBytesRole, QByteArray());
+    pItem->setData(Qt::ToolTipRole, QVariant());
 }
 
 } // namespace
@@ -251,6 +254,26 @@ void CMSFlexGrid::CellAlignment(short nAlign)
 void CMSFlexGrid::CellBackColor(COLORREF color)
 {
     CurrentItem()->setData(BackColorRole, color);
+}
+
+void CMSFlexGrid::CellToolTip(const CString& strText)
+{
+    QTableWidgetItem* pItem = CurrentItem();
+    pItem->setData(ToolTipBytesRole, QByteArray(strText.GetString(), strText.GetLength()));
+    // Lines from the day files, shown as they stand: never as markup, columns kept aligned.
+    const QString text = ToQString(strText);
+    pItem->setData(Qt::ToolTipRole, text.isEmpty() ? QVariant()
+                                                    : QVariant(QStringLiteral("<pre>") + text.toHtmlEscaped() +
+                                                               QStringLiteral("</pre>")));
+}
+
+CString CMSFlexGrid::GetCellToolTip(int nRow, int nCol) const
+{
+    const QTableWidgetItem* pItem = item(nRow, nCol);
+    if (!pItem)
+        return CString();
+    const QByteArray bytes = pItem->data(ToolTipBytesRole).toByteArray();
+    return CString(bytes.constData(), static_cast<int>(bytes.size()));
 }
 
 CString CMSFlexGrid::GetTextMatrix(int nRow, int nCol) const

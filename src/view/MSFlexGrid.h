@@ -40,11 +40,14 @@ public:
     void ColWidth(int nCol, int nTwips);
     void CellAlignment(short nAlign);
     void CellBackColor(COLORREF color);
+    // A text shown when the pointer rests on the current cell, lines separated by "\n".
+    void CellToolTip(const CString& strText);
 
     CString GetTextMatrix(int nRow, int nCol) const;
     COLORREF GetCellBackColor(int nRow, int nCol) const;
     short GetCellAlignment(int nRow, int nCol) const;
     int GetColWidth(int nCol) const;
+    CString GetCellToolTip(int nRow, int nCol) const;
     // The row height the cell font needs; the form's grids are tall enough for seven rows.
     int RowHeight() const { return m_nRowHeight; }
 

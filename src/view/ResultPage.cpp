@@ -75,17 +75,21 @@ struct CPayoutRow {
     short nComboAlign;
     RaceText pfnPay;
     RaceText pfnPopularity;
+    CKeluDoc::EBet eBet;
 };
 
+using EBet = CKeluDoc::EBet;
 const CPayoutRow kPayoutRows[CMSFlexGrid::kRows] = {
-    {"単勝", &CKeluDoc::GetWinBoat, flexAlignCenterCenter, &CKeluDoc::GetWinPay, nullptr},
-    {"複勝", &CKeluDoc::GetPlaceBoat, flexAlignCenterCenter, &CKeluDoc::GetPlacePay, nullptr},
-    {"複勝", &CKeluDoc::GetPlaceBoat2, flexAlignCenterCenter, &CKeluDoc::GetPlacePay2, nullptr},
-    {"2連単", &CKeluDoc::GetExactaResult, flexAlignRightCenter, &CKeluDoc::GetExactaPay, &CKeluDoc::GetExactaPopularity},
-    {"2連複", &CKeluDoc::GetQuinellaResult, flexAlignRightCenter, &CKeluDoc::GetQuinellaPay, &CKeluDoc::GetQuinellaPopularity},
-    {"3連単", &CKeluDoc::GetTrifectaResult, flexAlignRightCenter, &CKeluDoc::GetTrifectaPay, &CKeluDoc::GetTrifectaPopularity},
-    {"3連複", &CKeluDoc::GetTrioResult, flexAlignRightCenter, &CKeluDoc::GetTrioPay, &CKeluDoc::GetTrioPopularity},
+    {"単勝", &CKeluDoc::GetWinBoat, flexAlignCenterCenter, &CKeluDoc::GetWinPay, nullptr, EBet::Win},
+    {"複勝", &CKeluDoc::GetPlaceBoat, flexAlignCenterCenter, &CKeluDoc::GetPlacePay, nullptr, EBet::Place},
+    {"複勝", &CKeluDoc::GetPlaceBoat2, flexAlignCenterCenter, &CKeluDoc::GetPlacePay2, nullptr, EBet::Place},
+    {"2連単", &CKeluDoc::GetExactaResult, flexAlignRightCenter, &CKeluDoc::GetExactaPay, &CKeluDoc::GetExactaPopularity, EBet::Exacta},
+    {"2連複", &CKeluDoc::GetQuinellaResult, flexAlignRightCenter, &CKeluDoc::GetQuinellaPay, &CKeluDoc::GetQuinellaPopularity, EBet::Quinella},
+    {"3連単", &CKeluDoc::GetTrifectaResult, flexAlignRightCenter, &CKeluDoc::GetTrifectaPay, &CKeluDoc::GetTrifectaPopularity, EBet::Trifecta},
+    {"3連複", &CKeluDoc::GetTrioResult, flexAlignRightCenter, &CKeluDoc::GetTrioPay, &CKeluDoc::GetTrioPopularity, EBet::Trio},
 };
+// A place line names two boats; in a dead heat for second it names three.
+constexpr int kPlaceLineShown = 30;
 constexpr int kPopularityLabelRow = 2;
 constexpr int kExactaRow = 3;
 constexpr int kTrifectaRow = 5;
@@ -160,6 +164,34 @@ void ShowPayouts(CMSFlexGrid& grid, const CKeluDoc& doc, COLORREF exactaColor, C
     }
 }
 
+// The cells show a bet's first line; where a dead heat gave it more, they list all of them
+// when the pointer rests on the bet.
+CString MoreThanShown(const CKeluDoc& doc, const CPayoutRow& r)
+{
+    const std::vector<CString> lines = doc.GetBetLines(r.eBet);
+    const bool bMore = lines.size() > 1 || (r.eBet == EBet::Place && !lines.empty() && lines[0].GetLength() > kPlaceLineShown);
+    if (!bMore)
+        return CString();
+    CString text = Sjis(r.pszBet);
+    for (const CString& line : lines)
+        text += "\n" + line;
+    return text;
+}
+
+void ShowAllLinesOfDeadHeats(CMSFlexGrid& grid, const CKeluDoc& doc)
+{
+    for (int nRow = 0; nRow < CMSFlexGrid::kRows; ++nRow) {
+        const CString tip = MoreThanShown(doc, kPayoutRows[nRow]);
+        if (tip.IsEmpty())
+            continue;
+        for (int nCol = kBetColumn; nCol <= kPopularityColumn; ++nCol) {
+            grid.Row(nRow);
+            grid.Col(nCol);
+            grid.CellToolTip(tip);
+        }
+    }
+}
+
 } // namespace
 
 COLORREF CKeluView::FinishCellColor(const CString& strBoat, const CString& strStatus)
@@ -184,5 +216,6 @@ void CKeluView::ShowResultPage()
     const COLORREF trifectaColor = doc.IsTrifectaHit() ? kWinColor : kWhite;
     ShowConditions(grid, doc);
     ShowPayouts(grid, doc, exactaColor, trifectaColor);
+    ShowAllLinesOfDeadHeats(grid, doc);
     grid.Redraw(true);
 }

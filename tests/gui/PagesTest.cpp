@@ -3,6 +3,7 @@
 // the fixture's byte positions.
 
 #include "DayFixture.h"
+#include "SpecialRaces.h"
 #include "TestDir.h"
 #include "ViewHost.h"
 
@@ -387,6 +388,55 @@ TEST(RealDayPagesTest, EveryRaceRendersWithItsBoatsAndEveryTextWhole)
         }
     }
     EXPECT_GT(nRendered, 500);
+}
+
+} // namespace
+
+namespace {
+
+// The results page of the races the fixed slots read wrong, as the published files hold them.
+TEST(SpecialRacesPageTest, DeadHeatsListEveryLineAndVoidOrCancelledRacesSayWhy)
+{
+    const QDate day(2020, 2, 20);
+    fixture::WriteSpecialDay(CTime(2020, 2, 20, 12, 0, 0), 21);
+    CViewHost host;
+    host.TypeDate(day);
+    host.ClickVenue(21);
+    host.ClickTab(1);
+    CMSFlexGrid& grid = host.Lower();
+
+    host.ClickRace(fixture::kRaceSharedSecond);
+    // Each bet's row holds its own first line, the exacta row its winning mark (2-6 is a pick).
+    EXPECT_EQ(Cell(grid, 3, 8), "2-3");
+    EXPECT_EQ(Cell(grid, 4, 8), "2-3");
+    EXPECT_EQ(Cell(grid, 4, 9), "640");
+    EXPECT_EQ(Cell(grid, 6, 8), "2-3-6");
+    EXPECT_EQ(grid.GetCellBackColor(3, 8), kWon);
+    // The pointer on a bet of more lines lists them all; a bet of one line has no list.
+    const std::string exacta = SjisToUtf8(grid.GetCellToolTip(3, 9).Str());
+    EXPECT_EQ(exacta, "2連単\n2-3       1020  人気     7\n2-6        770  人気     6");
+    EXPECT_EQ(grid.GetCellToolTip(3, 7), grid.GetCellToolTip(3, 10));
+    EXPECT_EQ(SjisToUtf8(grid.GetCellToolTip(1, 8).Str()), "複勝\n2          110  3          270  6          240");
+    EXPECT_TRUE(grid.GetCellToolTip(0, 8).IsEmpty());
+    EXPECT_TRUE(grid.GetCellToolTip(6, 8).IsEmpty());
+    EXPECT_TRUE(grid.item(3, 9)->toolTip().startsWith(QStringLiteral("<pre>")));
+
+    host.ClickRace(fixture::kRaceVoid);
+    EXPECT_EQ(Cell(grid, 1, 6), "レース不成立");
+    EXPECT_EQ(grid.GetCellBackColor(3, 8), kWhite);
+    EXPECT_EQ(grid.GetCellBackColor(5, 8), kWhite);
+
+    host.ClickRace(fixture::kRaceVoidBets);
+    EXPECT_EQ(Cell(grid, 1, 8), "不成立");
+    EXPECT_EQ(Cell(grid, 1, 9), "");
+    EXPECT_EQ(Cell(grid, 4, 8), "不成立");
+    EXPECT_EQ(Cell(grid, 5, 8), "不成立");
+    EXPECT_EQ(grid.GetCellBackColor(5, 8), kWhite);
+
+    host.ClickRace(fixture::kRaceCancelled);
+    EXPECT_EQ(Cell(grid, 1, 6), "中止");
+    EXPECT_EQ(Cell(grid, 1, 0), "");
+    viewtest::ExpectEveryCellFits(grid, "cancelled");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "res/Templates.h"
 
 #include <QCalendarWidget>
+#include <QStatusBar>
 #include <QStandardPaths>
 #include <QDialogButtonBox>
 #include <QTextBrowser>
@@ -157,6 +158,65 @@ TEST_F(ViewTest, TitlesShowTagLikeTextOfTheDayFileAsItStands)
     EXPECT_EQ(pTitle->textFormat(), Qt::PlainText);
     EXPECT_TRUE(host.RaceTitle().find("<b>一般</b>&amp;") != std::string::npos) << host.RaceTitle();
     EXPECT_EQ(host.Item<QLabel>(IDC_TITLE_VENUE)->textFormat(), Qt::PlainText);
+}
+
+// The buttons of the chosen venue and race look pressed, however they were chosen.
+TEST_F(ViewTest, ChosenVenueAndRaceButtonsLookPressedHoweverTheyWereChosen)
+{
+    const auto pressed = [this] {
+        std::vector<int> venues, races;
+        for (int v = 1; v <= 24; ++v)
+            if (host.VenueButton(v)->isChecked())
+                venues.push_back(v);
+        for (int r = 1; r <= 12; ++r)
+            if (host.RaceButton(r)->isChecked())
+                races.push_back(r);
+        return std::make_pair(venues, races);
+    };
+    using Pressed = std::pair<std::vector<int>, std::vector<int>>;
+    EXPECT_EQ(pressed(), Pressed({}, {}));
+    host.ClickVenue(12);
+    EXPECT_EQ(pressed(), Pressed({12}, {1}));
+    host.ClickRace(6);
+    EXPECT_EQ(pressed(), Pressed({12}, {6}));
+    // The lists.
+    host.VenueList()->setCurrentIndex(0);
+    emit host.VenueList()->activated(0);
+    EXPECT_EQ(pressed(), Pressed({2}, {6}));
+    host.RaceList()->setCurrentIndex(2);
+    emit host.RaceList()->activated(2);
+    EXPECT_EQ(pressed(), Pressed({2}, {3}));
+    // A day on which the venue does not race, and back to one on which it does.
+    host.Click(host.Item<QPushButton>(IDC_NEXT_DAY));
+    EXPECT_EQ(pressed(), Pressed({}, {}));
+    host.Click(host.Item<QPushButton>(IDC_PREV_DAY));
+    EXPECT_EQ(pressed(), Pressed({2}, {3}));
+    // A jump from the watched-racer menu goes through the race list, then the venue.
+    host.RaceList()->setCurrentIndex(8);
+    host.View().OnRaceListChange();
+    host.View().SelectVenue(12);
+    EXPECT_EQ(pressed(), Pressed({12}, {9}));
+    // A new document forgets the venue; a race button without one stays up after its message.
+    host.View().OnInitialUpdate();
+    EXPECT_EQ(pressed(), Pressed({}, {}));
+    CMessageLog log;
+    host.ClickRace(4);
+    EXPECT_EQ(log.calls.size(), 1u);
+    EXPECT_EQ(pressed(), Pressed({}, {}));
+}
+
+TEST_F(ViewTest, ARaceWithoutAProgramSaysSoInTheStatusBar)
+{
+    const QString none = Utf8("このレースの番組はありません");
+    QStatusBar* pStatus = host.Frame().statusBar();
+    host.ClickVenue(12);
+    host.ClickRace(6);
+    EXPECT_TRUE(pStatus->currentMessage().isEmpty());
+    host.ClickVenue(2); // three races only
+    EXPECT_EQ(pStatus->currentMessage(), none);
+    EXPECT_EQ(host.RaceTitle(), "");
+    host.ClickRace(2);
+    EXPECT_TRUE(pStatus->currentMessage().isEmpty());
 }
 
 TEST_F(ViewTest, VenueButtonChoosesTheVenueAndPutsTheFocusOnTheRaces)
