@@ -53,10 +53,14 @@ public:
 private:
     void Poll()
     {
+        // A dialog that opened another is met again when that one closes: it is not new.
         QWidget* pModal = QApplication::activeModalWidget();
-        if (!pModal || pModal == m_pLast)
+        if (!pModal)
             return;
-        m_pLast = pModal;
+        for (const QPointer<QWidget>& p : m_met)
+            if (p == pModal)
+                return;
+        m_met.emplace_back(pModal);
         m_seen << QString::fromLatin1(pModal->metaObject()->className());
         if (m_nNext < m_steps.size()) {
             m_steps[m_nNext++](pModal);
@@ -68,7 +72,7 @@ private:
 
     std::vector<Step> m_steps;
     size_t m_nNext = 0;
-    QPointer<QWidget> m_pLast;
+    std::vector<QPointer<QWidget>> m_met;
     QStringList m_seen;
     QTimer m_timer;
 };
