@@ -9,6 +9,7 @@
 #include "res/Menu.h"
 #include "res/StringIds.h"
 #include "res/Strings.h"
+#include "record/RecordWindow.h"
 #include "res/resource.h"
 #include "view/KeluView.h"
 
@@ -33,6 +34,7 @@ const CommandEntry<CKeluApp> kCommands[] = {
     {ID_FILE_OPEN, &CKeluApp::OnFileOpen},
     {ID_FILE_SAVE, &CKeluApp::OnFileSave},
     {ID_FILE_PRINT_SETUP, &CKeluApp::OnFilePrintSetup},
+    {ID_FILE_PREDICTION_RECORD, &CKeluApp::OnPredictionRecord},
 };
 
 // What the command line asks for. Kelu has no switches of its own; it knows the standard ones
@@ -267,6 +269,24 @@ void CKeluApp::OnFileSave()
     const QString strPath = PromptFileName(false);
     if (!strPath.isEmpty())
         WriteDocumentFile(strPath);
+}
+
+CRecordWindow* CKeluApp::GetRecordWindow() const
+{
+    return m_pRecordWindow.data();
+}
+
+void CKeluApp::OnPredictionRecord()
+{
+    if (!m_pRecordWindow) {
+        m_pRecordWindow = new CRecordWindow(m_pMainWnd.get());
+        m_pRecordWindow->show();
+        m_pRecordWindow->Start();
+        return;
+    }
+    m_pRecordWindow->show();
+    m_pRecordWindow->raise();
+    m_pRecordWindow->activateWindow();
 }
 
 void CKeluApp::OnFilePrintSetup()

@@ -6,6 +6,7 @@
 #include "platform/String.h"
 #include "platform/gui/CmdTarget.h"
 
+#include <QPointer>
 #include <QStringList>
 
 #include <memory>
@@ -14,6 +15,7 @@ class CKeluDoc;
 class CKeluView;
 class CMainFrame;
 class QPrinter;
+class CRecordWindow;
 
 class CKeluApp : public CCmdTarget {
 public:
@@ -40,6 +42,9 @@ public:
     void OnFileOpen();
     void OnFileSave();
     void OnFilePrintSetup();
+    // Opens the window of the predictions' record, or brings it forward.
+    void OnPredictionRecord();
+    CRecordWindow* GetRecordWindow() const;
 
     // The racer schedule page address, a format with one "%d"; read at start.
     CString m_strAssenUrl;
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<CMainFrame> m_pMainWnd;
     CKeluView* m_pView = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
+    QPointer<CRecordWindow> m_pRecordWindow;
     bool m_bSocketsReady = false;
 };
 

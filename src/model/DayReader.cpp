@@ -131,8 +131,10 @@ bool CKeluDoc::ReadProgramFile(const CTime& day)
     int nRace = 0;
     CString line;
     while (file.ReadString(line)) {
-        if (line.GetLength() > kMaxLineLength)
+        if (line.GetLength() > kMaxLineLength) {
+            m_bReadStopped = true;
             break;
+        }
         if (!bInBlock) {
             if (IsMarker(line, "BGN")) {
                 bInBlock = true;
@@ -181,8 +183,10 @@ bool CKeluDoc::ReadResultFile(const CTime& day)
     int nText = kResultLines;
     CString line;
     while (file.ReadString(line)) {
-        if (line.GetLength() > kMaxLineLength)
+        if (line.GetLength() > kMaxLineLength) {
+            m_bReadStopped = true;
             break;
+        }
         if (!bInBlock) {
             if (IsMarker(line, "BGN")) {
                 bInBlock = true;

@@ -173,6 +173,8 @@ public:
     double m_dTrifectaPercent[kTrifectaEntries];
     int m_nVenue = 0;
     int m_nRace = 0;
+    // The last load stopped reading a file at a line too long for any slot: a damaged file.
+    bool m_bReadStopped = false;
     char m_szProgram[kVenues][kRaces][kBoats][kLineSize];
     char m_szFinish[kVenues][kRaces][kBoats][kLineSize];
     char m_szVenueHead[kVenues][kHeadLines][kLineSize];

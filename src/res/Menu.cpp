@@ -12,6 +12,7 @@ namespace {
 const CMenuItemDef kFileItems[] = {
     {ID_FILE_DOWNLOAD_TODAY, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) ..."},
     {ID_FILE_DOWNLOAD_WEEK, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (一週間分) ..."},
+    {ID_FILE_PREDICTION_RECORD, "予想の成績(&R)..."},
     {0, nullptr},
     {ID_FILE_PRINT_ALL, "全ﾚｰｽ印刷(&A)..."},
     {ID_FILE_PREVIEW_ALL, "全ﾚｰｽ印刷ﾌﾟﾚﾋﾞｭｰ(&G)"},

@@ -71,6 +71,7 @@
 #define ID_FILE_PRINT_ALL 32776
 #define ID_FAVORITE_ADD 32772
 #define ID_FAVORITE_ORGANIZE 32773
+#define ID_FILE_PREDICTION_RECORD 32790 // how the predictions fared over the days on disk
 
 // The watched-racer menu: racer i (0..255) has these three items
 #define ID_FAVORITE_SCHEDULE_FIRST 33000 // "あっせん予定", 33000 + i

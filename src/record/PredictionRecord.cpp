@@ -1,0 +1,183 @@
+#include "record/PredictionRecord.h"
+
+#include "model/KeluDoc.h"
+#include "platform/Number.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace {
+
+using EBet = CKeluDoc::EBet;
+
+double Percent(long long nPart, long long nWhole)
+{
+    return nWhole > 0 ? 100.0 * static_cast<double>(nPart) / static_cast<double>(nWhole) : 0.0;
+}
+
+// The payout of each of a bet's winning lines whose combination is among the picks: in a dead
+// heat two picks can both win.
+long long PaidOnPicks(const CKeluDoc& doc, EBet bet, const std::vector<CString>& picks)
+{
+    long long nPaid = 0;
+    for (int nSlot : doc.FindBetLines(bet)) {
+        const CString combo = doc.GetComboText(nSlot);
+        if (std::find(picks.begin(), picks.end(), combo) != picks.end())
+            nPaid += AtoI(doc.GetComboPay(nSlot));
+    }
+    return nPaid;
+}
+
+// The race's record; no races when it was not decided.
+SRecordCount RaceRecord(CKeluDoc& doc)
+{
+    SRecordCount c;
+    if (doc.GetWinningCombos(EBet::Exacta).empty())
+        return c;
+    c.nRaces = 1;
+    // Entry 1 computes the tables for the selected race, as the details page asks for them.
+    std::vector<CString> exacta, trifecta;
+    for (int k = 1; k <= SRecordCount::kExactaPicks; ++k)
+        exacta.push_back(doc.GetExactaPick(k).Left(3));
+    for (int k = 1; k <= SRecordCount::kTrifectaPicks; ++k)
+        trifecta.push_back(doc.GetTrifectaPick(k));
+    c.nExactaHits = doc.IsExactaHit() ? 1 : 0;
+    c.nTrifectaHits = doc.IsTrifectaHit() ? 1 : 0;
+    c.nExactaReturn = PaidOnPicks(doc, EBet::Exacta, exacta);
+    c.nTrifectaReturn = PaidOnPicks(doc, EBet::Trifecta, trifecta);
+    return c;
+}
+
+bool HasAnyRace(const CKeluDoc& doc)
+{
+    for (int v = 1; v < CKeluDoc::kVenues; ++v)
+        if (doc.HasRace(v, 1))
+            return true;
+    return false;
+}
+
+// "B200105.TXT" -> 5 January 2020; years 70..99 are the 1900s.
+bool DayOfProgramFile(const std::string& name, CTime& day)
+{
+    if (name.size() != 11 || name[0] != 'B' || name.substr(7) != ".TXT")
+        return false;
+    for (size_t i = 1; i < 7; ++i)
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    const int yy = std::stoi(name.substr(1, 2));
+    const int mm = std::stoi(name.substr(3, 2));
+    const int dd = std::stoi(name.substr(5, 2));
+    if (mm < 1 || mm > 12 || dd < 1 || dd > 31)
+        return false;
+    day = CTime(yy >= 70 ? 1900 + yy : 2000 + yy, mm, dd, 12, 0, 0);
+    // 31 February normalises to March: not a day of its own.
+    return day.IsValid() && day.GetMonth() == mm && day.GetDay() == dd;
+}
+
+} // namespace
+
+void SRecordCount::Add(const SRecordCount& other)
+{
+    nRaces += other.nRaces;
+    nExactaHits += other.nExactaHits;
+    nTrifectaHits += other.nTrifectaHits;
+    nExactaReturn += other.nExactaReturn;
+    nTrifectaReturn += other.nTrifectaReturn;
+}
+
+double SRecordCount::ExactaHitRate() const { return Percent(nExactaHits, nRaces); }
+double SRecordCount::TrifectaHitRate() const { return Percent(nTrifectaHits, nRaces); }
+double SRecordCount::ExactaReturnRate() const
+{
+    return Percent(nExactaReturn, static_cast<long long>(nRaces) * kExactaPicks * kStake);
+}
+double SRecordCount::TrifectaReturnRate() const
+{
+    return Percent(nTrifectaReturn, static_cast<long long>(nRaces) * kTrifectaPicks * kStake);
+}
+
+int CPredictionRecord::AddDay(CKeluDoc& doc, const CTime& day)
+{
+    const int nMonth = day.GetYear() * 100 + day.GetMonth();
+    int nCounted = 0;
+    for (int v = 1; v < CKeluDoc::kVenues; ++v) {
+        for (int r = 1; r < CKeluDoc::kRaces && doc.HasRace(v, r); ++r) {
+            doc.SetSelection(v, r);
+            const SRecordCount c = RaceRecord(doc);
+            if (c.nRaces == 0)
+                continue;
+            m_byVenue[v].Add(c);
+            m_byMonth[nMonth].Add(c);
+            m_total.Add(c);
+            ++nCounted;
+        }
+    }
+    doc.ClearSelection();
+    return nCounted;
+}
+
+void CPredictionRecord::Merge(const CPredictionRecord& other)
+{
+    for (const auto& [v, c] : other.m_byVenue)
+        m_byVenue[v].Add(c);
+    for (const auto& [m, c] : other.m_byMonth)
+        m_byMonth[m].Add(c);
+    m_total.Add(other.m_total);
+    m_nDays += other.m_nDays;
+    m_nSkippedDays += other.m_nSkippedDays;
+}
+
+std::vector<CTime> FindRecordedDays()
+{
+    namespace fs = std::filesystem;
+    std::vector<CTime> days;
+    std::error_code ec;
+    for (fs::directory_iterator it("data/prog", ec), end; !ec && it != end; it.increment(ec)) {
+        CTime day;
+        if (!DayOfProgramFile(it->path().filename().string(), day))
+            continue;
+        if (fs::is_regular_file(CKeluDoc::ResultFileName(day).Str(), ec))
+            days.push_back(day);
+    }
+    std::sort(days.begin(), days.end());
+    return days;
+}
+
+CPredictionRecord RecordDays(const std::vector<CTime>& days, int nThreads, const std::atomic<bool>& bStop,
+                             const std::function<void(int nDone)>& progress)
+{
+    std::atomic<size_t> nNext{0};
+    std::atomic<int> nDone{0};
+    std::mutex merging;
+    CPredictionRecord total;
+    auto work = [&] {
+        // A document is a megabyte of fixed arrays: one a thread, on the heap.
+        auto doc = std::make_unique<CKeluDoc>();
+        CPredictionRecord mine;
+        for (size_t i = nNext++; i < days.size() && !bStop; i = nNext++) {
+            const bool bRead = doc->LoadDay(days[i]) && !doc->m_bReadStopped && HasAnyRace(*doc);
+            if (bRead) {
+                mine.AddDay(*doc, days[i]);
+                ++mine.m_nDays;
+            } else {
+                ++mine.m_nSkippedDays;
+            }
+            const int n = ++nDone;
+            if (progress)
+                progress(n);
+        }
+        const std::lock_guard lock(merging);
+        total.Merge(mine);
+    };
+    const int nWorkers = std::clamp(nThreads, 1, 16);
+    std::vector<std::thread> threads;
+    for (int i = 1; i < nWorkers; ++i)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+    return total;
+}
