@@ -9,16 +9,13 @@
 namespace {
 
 // Splits s at its first TAB: the text before it, and in rRest what follows it (empty when
-// there is no TAB).
+// there is no TAB). s and rRest may be the same string.
 CString TakeField(const CString& s, CString& rRest)
 {
     const int nTab = s.Find('\t');
-    if (nTab < 0) {
-        rRest.Empty();
-        return s;
-    }
-    rRest = s.Mid(nTab + 1);
-    return s.Left(nTab);
+    CString strField = nTab < 0 ? s : s.Left(nTab);
+    rRest = nTab < 0 ? CString() : s.Mid(nTab + 1);
+    return strField;
 }
 
 } // namespace
