@@ -27,6 +27,18 @@ const CString& FullWidthBlank()
     return s;
 }
 
+// What every entry of the organize dialog ends with: 16 full-width blanks.
+const CString& Padding()
+{
+    static const CString s = [] {
+        CString strPadding;
+        for (int i = 0; i < kEntryPadding; ++i)
+            strPadding += FullWidthBlank();
+        return strPadding;
+    }();
+    return s;
+}
+
 // The whole file, or false when it cannot be read to its end: a list read only in part must
 // never be written back.
 bool ReadContents(std::FILE* pFile, std::string& contents)
@@ -82,14 +94,18 @@ CString CFavoriteList::EntryText(const CString& strLine)
 {
     CString strEntry = strLine;
     strEntry.Replace("\t", "   ");
-    for (int i = 0; i < kEntryPadding; ++i)
-        strEntry += FullWidthBlank();
-    return strEntry;
+    return strEntry + Padding();
 }
 
 CString CFavoriteList::LineOfEntry(const CString& strEntry)
 {
+    // The padding goes by its bytes first: after a name that ends in half a character its
+    // blanks no longer start on character boundaries, and a search would miss them. For any
+    // other name this removes the same blanks as the search of pairs would.
+    const CString& strPadding = Padding();
     CString strLine = strEntry;
+    if (strLine.Right(strPadding.GetLength()) == strPadding)
+        strLine = strLine.Left(strLine.GetLength() - strPadding.GetLength());
     strLine.Replace((FullWidthBlank() + FullWidthBlank()).GetString(), "");
     strLine.Replace("   ", "\t");
     return strLine;
