@@ -65,11 +65,21 @@ void CKeluView::RebuildFavoritesMenu(CCmdUI& ui)
     (void)ui;
     if (!m_bMenuStale)
         return;
-    QMenu* pPopup = FavoritesPopup();
-    // Add, organize and the separator stay; each racer's submenu goes with its items, whose
-    // ids the new ones take over.
-    if (pPopup) {
-        const QList<QAction*> items = pPopup->actions();
+    const int nRacers = LoadFavorites();
+    if (QMenu* pPopup = FavoritesPopup())
+        ShowRacerMenus(pPopup, nRacers);
+    m_bMenuStale = false;
+}
+
+void CKeluView::ShowRacerMenus(QMenu* pPopup, int nRacers)
+{
+    // After add, organize and the separator come the submenus of the last build; should the
+    // popup hold anything else there, it is cleared and built afresh.
+    const QList<QAction*> items = pPopup->actions();
+    bool bInStep = items.size() == kFavoritesFixedItems + static_cast<qsizetype>(m_racerMenus.size());
+    for (size_t i = 0; bInStep && i < m_racerMenus.size(); ++i)
+        bInStep = m_racerMenus[i].pMenu && items[kFavoritesFixedItems + static_cast<qsizetype>(i)]->menu() == m_racerMenus[i].pMenu;
+    if (!bInStep) {
         for (qsizetype k = items.size() - 1; k >= kFavoritesFixedItems; --k) {
             pPopup->removeAction(items[k]);
             if (QMenu* pMenu = items[k]->menu())
@@ -77,39 +87,57 @@ void CKeluView::RebuildFavoritesMenu(CCmdUI& ui)
             else if (items[k]->parent() == pPopup)
                 delete items[k];
         }
+        m_racerMenus.clear();
     }
-    const int nRacers = LoadFavorites();
-    if (pPopup) {
-        for (int i = 0; i < nRacers; ++i)
-            pPopup->addMenu(MakeRacerMenu(i, pPopup));
+    // A submenu goes with its items, whose ids a later racer of that line takes over.
+    while (m_racerMenus.size() > static_cast<size_t>(nRacers)) {
+        delete m_racerMenus.back().pMenu;
+        m_racerMenus.pop_back();
     }
-    m_bMenuStale = false;
+    for (int i = 0; i < nRacers; ++i) {
+        const size_t n = static_cast<size_t>(i);
+        CString strTitle = m_strFavTitle[n];
+        if (m_nFavVenue[n] != 0)
+            strTitle += " (" + CKeluDoc::GetVenueName(m_nFavVenue[n]) + ")";
+        if (n == m_racerMenus.size()) {
+            auto* pMenu = new QMenu(pPopup);
+            // A submenu is a window of its own and does not inherit the bar's font.
+            pMenu->setFont(pPopup->font());
+            static const CString strSchedule = Sjis("あっせん予定");
+            UpdateRacerItem(pMenu, ID_FAVORITE_SCHEDULE_FIRST + n, CString(), strSchedule, nullptr);
+            pPopup->addMenu(pMenu);
+            m_racerMenus.push_back({pMenu, CString(), CString(), CString()});
+        }
+        CRacerMenu& shown = m_racerMenus[n];
+        if (shown.strTitle != strTitle) {
+            shown.pMenu->setTitle(MenuText(strTitle));
+            shown.strTitle = strTitle;
+        }
+        // The first race, the later races, the schedule item.
+        QAction* pSchedule = m_pRouter->FindAction(ID_FAVORITE_SCHEDULE_FIRST + n);
+        UpdateRacerItem(shown.pMenu, ID_FAVORITE_RACE2_FIRST + n, shown.strRace2, m_strFavRace2[n], pSchedule);
+        const QList<QAction*> items = shown.pMenu->actions();
+        UpdateRacerItem(shown.pMenu, ID_FAVORITE_RACE1_FIRST + n, shown.strRace1, m_strFavRace1[n], items.constFirst());
+        shown.strRace1 = m_strFavRace1[n];
+        shown.strRace2 = m_strFavRace2[n];
+    }
 }
 
-QMenu* CKeluView::MakeRacerMenu(int nRacer, QMenu* pPopup)
+void CKeluView::UpdateRacerItem(QMenu* pMenu, UINT nID, const CString& strOld, const CString& strNew, QAction* pBefore)
 {
-    const size_t i = static_cast<size_t>(nRacer);
-    auto* pMenu = new QMenu(pPopup);
-    // A submenu is a window of its own and does not inherit the bar's font.
-    pMenu->setFont(pPopup->font());
-    if (!m_strFavRace1[i].IsEmpty())
-        AddRacerItem(pMenu, ID_FAVORITE_RACE1_FIRST + i, m_strFavRace1[i]);
-    if (!m_strFavRace2[i].IsEmpty())
-        AddRacerItem(pMenu, ID_FAVORITE_RACE2_FIRST + i, m_strFavRace2[i]);
-    AddRacerItem(pMenu, ID_FAVORITE_SCHEDULE_FIRST + i, Sjis("あっせん予定"));
-    CString strTitle = m_strFavTitle[i];
-    if (m_nFavVenue[i] != 0)
-        strTitle += " (" + CKeluDoc::GetVenueName(m_nFavVenue[i]) + ")";
-    pMenu->setTitle(MenuText(strTitle));
-    return pMenu;
-}
-
-void CKeluView::AddRacerItem(QMenu* pMenu, UINT nID, const CString& strText)
-{
-    // The router's action for the id: triggering it routes the command back to this view.
-    QAction* pAction = m_pRouter->Action(nID, pMenu);
-    pAction->setText(MenuText(strText));
-    pMenu->addAction(pAction);
+    if (strNew == strOld)
+        return;
+    QAction* pAction = m_pRouter->FindAction(nID);
+    if (strNew.IsEmpty()) {
+        delete pAction;
+        return;
+    }
+    if (!pAction) {
+        // The router's action for the id: triggering it routes the command back to this view.
+        pAction = m_pRouter->Action(nID, pMenu);
+        pMenu->insertAction(pBefore, pAction);
+    }
+    pAction->setText(MenuText(strNew));
 }
 
 int CKeluView::LoadFavorites()

@@ -12,16 +12,19 @@
 #include "view/MSFlexGrid.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
 #include <map>
+#include <vector>
 
 class CKeluDoc;
 class CCommandRouter;
 class CTabCtrl;
 class QComboBox;
 class QDateEdit;
+class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -135,8 +138,10 @@ private:
     void OnFavoriteAdd();
     void OnFavoriteOrganize();
     QMenu* FavoritesPopup() const;
-    QMenu* MakeRacerMenu(int nRacer, QMenu* pPopup);
-    void AddRacerItem(QMenu* pMenu, UINT nID, const CString& strText);
+    void ShowRacerMenus(QMenu* pPopup, int nRacers);
+    // Makes, renames or removes the submenu's item nID as its text goes from strOld to strNew
+    // (empty: no item); a new item goes before pBefore (nullptr: at the end).
+    void UpdateRacerItem(QMenu* pMenu, UINT nID, const CString& strOld, const CString& strNew, QAction* pBefore);
     void OpenSchedule(int nRacer);
     void JumpToRace(int nRacer, const std::array<CString, kFavoriteCount>& races);
     void OnHelp();
@@ -155,4 +160,14 @@ private:
     QComboBox* m_listRace = nullptr;
     QComboBox* m_listVenue = nullptr;
     CString m_strAssenUrl;
+    // The racers' submenus of the last build with what they show, in menu order: a rebuild
+    // changes only those whose racer shows something else, so that opening the menu costs
+    // little more than the search for the racers.
+    struct CRacerMenu {
+        QPointer<QMenu> pMenu;
+        CString strTitle;
+        CString strRace1;
+        CString strRace2;
+    };
+    std::vector<CRacerMenu> m_racerMenus;
 };

@@ -420,11 +420,12 @@ TEST_F(FavoritesMenuTest, EachRacerGetsASubmenuWithWhereAndWhenHeRacesAndTheFile
     Start("3159\t\r\n4022\t\r\n1234\t\r\n");
     OpenAndClose();
     EXPECT_EQ(PopupIds(Popup()), (std::vector<UINT>{ID_FAVORITE_ADD, ID_FAVORITE_ORGANIZE, 0, 0, 0, 0}));
-    EXPECT_EQ(Racers(), (std::vector<std::string>{
-                            "3159 江口 晃生 (桐生) | 33257 5R 2枠 1ｺｰｽ 01着 | 33514 11R 1枠 1ｺｰｽ 02着 | 33000 あっせん予定",
-                            "4022 待鳥 雄紀 (芦屋) | 33258 3R 1枠 1ｺｰｽ 01着 | 33001 あっせん予定",
-                            "1234  | 33002 あっせん予定",
-                        }));
+    const std::vector<std::string> racing = {
+        "3159 江口 晃生 (桐生) | 33257 5R 2枠 1ｺｰｽ 01着 | 33514 11R 1枠 1ｺｰｽ 02着 | 33000 あっせん予定",
+        "4022 待鳥 雄紀 (芦屋) | 33258 3R 1枠 1ｺｰｽ 01着 | 33001 あっせん予定",
+        "1234  | 33002 あっせん予定",
+    };
+    EXPECT_EQ(Racers(), racing);
     EXPECT_EQ(ReadBytes(kList), "3159\t" + S("江口 晃生") + "\r\n4022\t" + S("待鳥 雄紀") + "\r\n1234\t\r\n");
     EXPECT_TRUE(Frame()->GetRouter()->FindAction(ID_FAVORITE_ADD)->isEnabled());
 
@@ -434,6 +435,11 @@ TEST_F(FavoritesMenuTest, EachRacerGetsASubmenuWithWhereAndWhenHeRacesAndTheFile
     EXPECT_EQ(Racers(), (std::vector<std::string>{"3159 江口 晃生 | 33000 あっせん予定", "4022 待鳥 雄紀 | 33001 あっせん予定",
                                                   "1234  | 33002 あっせん予定"}));
     EXPECT_TRUE(Frame()->GetRouter()->FindAction(ID_FAVORITE_ADD)->isEnabled());
+
+    // Back on the 5th the races come back, each in its place.
+    ShowDay(QDate(2020, 1, 5));
+    OpenAndClose();
+    EXPECT_EQ(Racers(), racing);
 }
 
 TEST_F(FavoritesMenuTest, ARaceItemShowsThatRaceAtThatVenueWithTheRaceListHoldingIt)
