@@ -22,9 +22,9 @@
 class CKeluDoc;
 class CCommandRouter;
 class CTabCtrl;
+class QAction;
 class QComboBox;
 class QDateEdit;
-class QAction;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -72,7 +72,8 @@ public:
     bool OnUpdateCmdUI(CCmdUI& ui) override;
 
     // The watched-racer menu (view/FavoritesMenu.cpp). The state handler of the add command:
-    // when the menu is stale, the racers' submenus of "注目選手(&A)" are made anew.
+    // when the menu is stale, the racers' submenus of "注目選手(&A)" are brought up to date
+    // with the list file and the loaded day.
     void RebuildFavoritesMenu(CCmdUI& ui);
     // Reads the list file into the tables, with each racer's races of the loaded day, and
     // writes the names found into the file; the number of racers read.

@@ -4,6 +4,7 @@
 
 #include "DayFixture.h"
 #include "FileSizeLimit.h"
+#include "ListFile.h"
 #include "favorites/FavoriteList.h"
 #include "favorites/FavoriteRacer.h"
 #include "model/KeluDoc.h"
@@ -12,38 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace {
 
+using namespace testsupport;
+
 using Add = CFavoriteList::AddResult;
-
-const char* const kList = "data/favorite.txt";
-
-std::string ReadBytes(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteList(const std::string& bytes)
-{
-    fixture::WriteFile(kList, bytes);
-}
-
-// n lines "NNNN\t" for the numbers 5000, 5001, ...
-std::string NumberedLines(int n, const char* pszEnd = "\r\n")
-{
-    std::string s;
-    for (int i = 0; i < n; ++i)
-        s += std::to_string(5000 + i) + "\t" + pszEnd;
-    return s;
-}
 
 std::string FullWidthBlanks(int n)
 {
@@ -100,32 +77,17 @@ TEST(FavoriteListTest, ReadTakesCrLfAndLoneLfAndCreatesAMissingFileButNotAFolder
     EXPECT_TRUE(std::filesystem::is_directory(kList));
 }
 
-TEST(FavoriteListTest, AddChecksTheRangeThenDuplicatesWhileReadingThenTheLimit)
+// The add dialog's own tests cover duplicates, the limit and a missing list.
+TEST(FavoriteListTest, AddRefusesValuesOutsideTheRangeAndKeepsTheLastLineWhole)
 {
     fixture::WriteFile("data/keep", "");
-    // 0123 has four characters but the value 123.
-    for (const char* psz : {"0123", "999", "10000", "", "abcd"})
+    for (const char* psz : {"0123", "999", "10000", "", "abcd", "-1234"})
         EXPECT_EQ(CFavoriteList::Add(psz), Add::OutOfRange) << psz;
     EXPECT_FALSE(std::filesystem::exists(kList));
-
-    // A missing list is created with the one line.
-    EXPECT_EQ(CFavoriteList::Add("1234"), Add::Added);
-    EXPECT_EQ(ReadBytes(kList), "1234\t\r\n");
-    EXPECT_EQ(CFavoriteList::Add("1234"), Add::Duplicate);
-
-    // A full list still reports a duplicate, even one in a malformed line.
-    const std::string full = NumberedLines(200) + " 1000\tX\r\n" + "\r\n" + "junk\n" + NumberedLines(53);
-    WriteList(full);
-    EXPECT_EQ(CFavoriteList::Add("1000"), Add::Duplicate);
-    EXPECT_EQ(CFavoriteList::Add("5100"), Add::Duplicate);
-    // Every line counts, the blank and malformed ones too: the 257th is refused, nothing written.
-    EXPECT_EQ(CFavoriteList::Add("9999"), Add::Full);
-    EXPECT_EQ(ReadBytes(kList), full);
-
-    // The 256th is taken; a last line without its line end is not joined by the new one.
-    WriteList(NumberedLines(254) + "1111\tA");
+    // A last line without its line end is not joined by the new one.
+    WriteList("1111\tA");
     EXPECT_EQ(CFavoriteList::Add("9999"), Add::Added);
-    EXPECT_EQ(ReadBytes(kList), NumberedLines(254) + "1111\tA\r\n9999\t\r\n");
+    EXPECT_EQ(ReadBytes(kList), "1111\tA\r\n9999\t\r\n");
 }
 
 TEST(FavoriteListTest, AFailedWriteLeavesTheOldListAndNoTemporaryFile)
@@ -169,26 +131,16 @@ TEST(FavoriteListTest, EntriesShowTabsAsThreeBlanksAndComeBackAsLines)
     }
 }
 
-TEST(FavoriteRacerTest, TakesVenueAndRacesFromTheDayAndTheLongerName)
+// The real days' tests of the menu show the common case; these are the odd ones.
+TEST(FavoriteRacerTest, KeepsALongerNameOfTheListAndEveryLaterRace)
 {
-    const CString racing = Sjis("江口 晃生\t1\t5R 2枠 1ｺｰｽ 01着\t11R 1枠 1ｺｰｽ 02着");
-    CFavoriteRacer racer("3159\t", racing);
-    EXPECT_EQ(racer.m_nRegNo, 3159);
-    EXPECT_EQ(racer.m_nVenue, 1);
-    EXPECT_EQ(racer.m_strRace1, Sjis("5R 2枠 1ｺｰｽ 01着"));
-    EXPECT_EQ(racer.m_strRace2, Sjis("11R 1枠 1ｺｰｽ 02着"));
-    EXPECT_TRUE(racer.NameGrew());
-    EXPECT_EQ(racer.Title(), Sjis("3159 江口 晃生"));
-    EXPECT_EQ(racer.Line(), Sjis("3159\t江口 晃生"));
-    EXPECT_EQ(CFavoriteRacer::RaceNumber(racer.m_strRace2), 11);
-    EXPECT_EQ(CFavoriteRacer::RaceNumber(""), 0);
-
-    // A longer name of the list's stays; a third race joins the second with its TAB.
     CFavoriteRacer named(Sjis("3159\t江口晃生（群馬）"), Sjis("江口 晃生\t1\t5R 2枠 \t9R 3枠 \t11R 1枠 "));
     EXPECT_FALSE(named.NameGrew());
     EXPECT_EQ(named.Line(), Sjis("3159\t江口晃生（群馬）"));
     EXPECT_EQ(named.m_strRace1, Sjis("5R 2枠 "));
     EXPECT_EQ(named.m_strRace2, Sjis("9R 3枠 \t11R 1枠 "));
+    EXPECT_EQ(CFavoriteRacer::RaceNumber(named.m_strRace2), 9);
+    EXPECT_EQ(CFavoriteRacer::RaceNumber(""), 0);
 
     // Not racing: no venue, no race, the line as it was, whatever its form.
     CFavoriteRacer idle(" 0123\tX", "");
@@ -218,9 +170,12 @@ protected:
 
 TEST_F(FavoriteDayTest, LoadReads256LinesAndWritesTheNamesKeepingEveryOtherLine)
 {
-    // Lone LF line ends, odd lines, and 300 lines in all, the racer again at line 281.
-    std::string file = "4001\n 0123\tX\n\n4011\n" + NumberedLines(276, "\n") + "4001\t\n" + NumberedLines(19, "\n");
-    WriteList(file);
+    // Lone LF line ends, odd lines, bytes that are no Shift-JIS, and 300 lines in all, the
+    // racer again at line 281.
+    const std::string oddName("\x81\0\xff\x82", 4);
+    const std::string junk("\x82\xa0\x1a\r", 4); // a stray CR before the CR LF stays
+    WriteList("4001\t" + oddName + "\n 0123\tX\n\n4011\n" + junk + "\r\n" + NumberedLines(275, "\n") + "4001\t\n" +
+              NumberedLines(19, "\n"));
     const auto racers = CFavoriteRacer::LoadDay(*doc);
     ASSERT_TRUE(racers);
     ASSERT_EQ(racers->size(), 256u);
@@ -229,29 +184,16 @@ TEST_F(FavoriteDayTest, LoadReads256LinesAndWritesTheNamesKeepingEveryOtherLine)
     EXPECT_EQ((*racers)[0].m_strRace1, Sjis("1R 1枠 "));
     EXPECT_EQ((*racers)[3].m_strRace1, Sjis("2R 1枠 "));
     EXPECT_EQ((*racers)[1].Title(), CString(" 0123  X"));
-    EXPECT_EQ((*racers)[255].Title(), CString("5251 "));
+    EXPECT_EQ((*racers)[255].Title(), CString("5250 "));
 
+    // The names found replace what followed the number; every other line keeps its bytes.
     const std::string name = Sjis("試験太郎").Str();
-    const std::string expected = "4001\t" + name + "\r\n 0123\tX\r\n\r\n4011\t" + name + "\r\n" + NumberedLines(276) +
-                                 "4001\t\r\n" + NumberedLines(19);
+    const std::string expected = "4001\t" + name + "\r\n 0123\tX\r\n\r\n4011\t" + name + "\r\n" + junk + "\r\n" +
+                                 NumberedLines(275) + "4001\t\r\n" + NumberedLines(19);
     EXPECT_EQ(ReadBytes(kList), expected);
     // Once the names are in, a load leaves the file alone.
     ASSERT_TRUE(CFavoriteRacer::LoadDay(*doc));
     EXPECT_EQ(ReadBytes(kList), expected);
-}
-
-TEST_F(FavoriteDayTest, JunkOrAnUnreadableListNeverBreaksTheLoad)
-{
-    std::string junk("4001\t\x81", 6);
-    junk += std::string("\0\xff\x82\n\x82\xa0\x1a\r\r\n", 10) + std::string(300, '\x81') + "\n\t\t\t";
-    WriteList(junk);
-    auto racers = CFavoriteRacer::LoadDay(*doc);
-    ASSERT_TRUE(racers);
-    ASSERT_EQ(racers->size(), 4u);
-    // The found name replaces the bytes after the number; the other lines keep theirs.
-    EXPECT_EQ((*racers)[0].Title(), Sjis("4001 試験太郎"));
-    EXPECT_EQ(ReadBytes(kList), "4001\t" + Sjis("試験太郎").Str() + "\r\n\x82\xa0\x1a\r\r\n" + std::string(300, '\x81') +
-                                    "\r\n\t\t\t\r\n");
 
     std::filesystem::remove(kList);
     std::filesystem::create_directory(kList);

@@ -5,6 +5,7 @@
 #include "AppHarness.h"
 #include "DayFixture.h"
 #include "FileSizeLimit.h"
+#include "ListFile.h"
 #include "TestDir.h"
 #include "favorites/AddFavoriteDlg.h"
 #include "favorites/OrganizeFavoritesDlg.h"
@@ -25,74 +26,44 @@
 #include <QTest>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 using namespace apptest;
 
 namespace {
 
-const char* const kList = "data/favorite.txt";
-
-std::string ReadBytes(const char* path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteList(const std::string& bytes)
-{
-    fixture::WriteFile(kList, bytes);
-}
-
-// n lines "NNNN\t" CR LF for 5000, 5001, ...
-std::string NumberedLines(int n)
-{
-    std::string s;
-    for (int i = 0; i < n; ++i)
-        s += std::to_string(5000 + i) + "\t\r\n";
-    return s;
-}
+using namespace testsupport;
 
 std::string S(const char* utf8)
 {
     return Sjis(utf8).Str();
 }
 
-// Records the message boxes instead of showing them.
+// Records the message boxes, as "text|caption|type", instead of showing them.
 class CMessageLog {
 public:
     CMessageLog()
         : m_old(SetMessageBoxHook([this](const MessageBoxCall& call) {
-            texts.push_back(SjisToUtf8(call.text.Str()));
-            captions.push_back(SjisToUtf8(call.caption.Str()));
-            types.push_back(call.type);
+            calls.push_back(SjisToUtf8((call.text + "|" + call.caption).Str()) + "|" + std::to_string(call.type));
             return IDOK;
         }))
     {
     }
     ~CMessageLog() { SetMessageBoxHook(std::move(m_old)); }
-    std::vector<std::string> texts, captions;
-    std::vector<unsigned> types;
+    std::vector<std::string> calls;
 
 private:
     MessageBoxHook m_old;
 };
 
-class CShellLog {
-public:
-    CShellLog()
-        : m_old(SetShellOpenHook([this](const CString& target) { opened.push_back(target.Str()); }))
-    {
-    }
-    ~CShellLog() { SetShellOpenHook(std::move(m_old)); }
-    std::vector<std::string> opened;
+const std::string kGuide = "|操作ガイド|" + std::to_string(MB_OK | MB_ICONINFORMATION);
 
-private:
-    ShellOpenHook m_old;
-};
+// Records what the shell is asked to open.
+std::vector<std::string> g_opened;
+void RecordShell()
+{
+    g_opened.clear();
+    SetShellOpenHook([](const CString& target) { g_opened.push_back(target.Str()); });
+}
 
 template <class T>
 void ShowActive(T& dlg)
@@ -125,9 +96,6 @@ protected:
 
 TEST_F(AddFavoriteTest, AddWaitsForFourCharactersAndRefusesAValueBelow1000)
 {
-    EXPECT_EQ(dlg.windowTitle(), Utf8("注目選手の追加"));
-    EXPECT_EQ(AddButton()->text(), Utf8("追加"));
-    EXPECT_EQ(dlg.Item<QPushButton>(IDCANCEL)->text(), Utf8("ｷｬﾝｾﾙ"));
     EXPECT_EQ(Edit()->accessibleName(), Utf8("登録番号"));
     EXPECT_FALSE(AddButton()->isEnabled());
     for (const char* psz : {"1", "123", "12345"}) {
@@ -142,9 +110,7 @@ TEST_F(AddFavoriteTest, AddWaitsForFourCharactersAndRefusesAValueBelow1000)
     Type("0123");
     ASSERT_TRUE(AddButton()->isEnabled());
     QTest::mouseClick(AddButton(), Qt::LeftButton);
-    EXPECT_EQ(log.texts, std::vector<std::string>{"4桁の登録番号を入力してください。"});
-    EXPECT_EQ(log.captions, std::vector<std::string>{"操作ガイド"});
-    EXPECT_EQ(log.types, std::vector<unsigned>{MB_OK | MB_ICONINFORMATION});
+    EXPECT_EQ(log.calls, std::vector<std::string>{"4桁の登録番号を入力してください。" + kGuide});
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(QApplication::focusWidget(), Edit());
     EXPECT_FALSE(std::filesystem::exists(kList));
@@ -157,9 +123,7 @@ TEST_F(AddFavoriteTest, ADuplicateIsReportedEvenInAFullListWithTheNumberSelected
     Type("1234");
     QTest::keyClick(Edit(), Qt::Key_Home);
     QTest::mouseClick(AddButton(), Qt::LeftButton);
-    EXPECT_EQ(log.texts, std::vector<std::string>{"登録番号1234は既に登録されています。"});
-    EXPECT_EQ(log.captions, std::vector<std::string>{"操作ガイド"});
-    EXPECT_EQ(log.types, std::vector<unsigned>{MB_OK | MB_ICONINFORMATION});
+    EXPECT_EQ(log.calls, std::vector<std::string>{"登録番号1234は既に登録されています。" + kGuide});
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(Edit()->selectedText(), QStringLiteral("1234"));
     EXPECT_EQ(QApplication::focusWidget(), Edit());
@@ -172,8 +136,7 @@ TEST_F(AddFavoriteTest, The257thIsRefusedAndTheDialogClosesWithNothingWritten)
     WriteList(full);
     Type("9999");
     QTest::keyClick(Edit(), Qt::Key_Return);
-    EXPECT_EQ(log.texts, std::vector<std::string>{"注目選手は256人までしか登録できません。"});
-    EXPECT_EQ(log.types, std::vector<unsigned>{MB_OK | MB_ICONINFORMATION});
+    EXPECT_EQ(log.calls, std::vector<std::string>{"注目選手は256人までしか登録できません。" + kGuide});
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), IDOK);
     EXPECT_EQ(ReadBytes(kList), full);
@@ -188,7 +151,7 @@ TEST_F(AddFavoriteTest, EnterAddsTheNumberToAMissingListAndAFailedWriteKeepsTheD
     }
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(ReadBytes(kList), "");
-    EXPECT_TRUE(log.texts.empty());
+    EXPECT_TRUE(log.calls.empty());
 
     QTest::keyClick(Edit(), Qt::Key_Return);
     EXPECT_FALSE(dlg.isVisible());
@@ -239,15 +202,10 @@ private:
 TEST_F(OrganizeTest, ButtonsFollowClicksInTheListButNotTheKeyboard)
 {
     Open("1111\t" + S("江口 晃生") + "\r\n2222\t\n3333\t\r\n");
-    EXPECT_EQ(Dlg().windowTitle(), Utf8("注目選手の整理"));
     const QString pad(16, QChar(0x3000));
     ASSERT_EQ(List()->count(), 3);
     EXPECT_EQ(List()->item(0)->text(), Utf8("1111   江口 晃生") + pad);
     EXPECT_EQ(List()->item(1)->text(), QStringLiteral("2222   ") + pad);
-    std::vector<QString> texts;
-    for (int nID : {IDC_FAVORITE_DELETE, IDC_FAVORITE_UP, IDC_FAVORITE_DOWN, IDOK, IDCANCEL})
-        texts.push_back(Button(nID)->text());
-    EXPECT_EQ(texts, (std::vector<QString>{Utf8("削除"), Utf8("↑上へ"), Utf8("↓下へ"), Utf8("OK"), Utf8("ｷｬﾝｾﾙ")}));
 
     // Nothing chosen yet in a list that has entries: not even "OK".
     EXPECT_EQ(Buttons(), "0000");
@@ -466,36 +424,30 @@ TEST_F(FavoritesMenuTest, ARaceItemShowsThatRaceAtThatVenueWithTheRaceListHoldin
     EXPECT_EQ(pVenues->currentData().toInt(), 21);
 }
 
-TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressWithTheNumber)
+TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressAndIdsOfNoRacerDoNothing)
 {
     Start("3159\t\r\n4321\t\r\n");
     ShowDay(QDate(2020, 1, 8));
     OpenAndClose();
     EXPECT_EQ(Racers()[1], "4321  | 33001 あっせん予定");
-    CShellLog shell;
+    RecordShell();
     Choose(1, ID_FAVORITE_SCHEDULE_FIRST + 1);
-    EXPECT_EQ(shell.opened, std::vector<std::string>{"http://www.kelu.invalid/schedule?no=4321&lang=ja"});
-}
+    EXPECT_EQ(g_opened, std::vector<std::string>{"http://www.kelu.invalid/schedule?no=4321&lang=ja"});
 
-TEST_F(FavoritesMenuTest, IdsOfNoRacerOrOfAnEmptyEntryDoNothing)
-{
-    Start("3159\t\r\n1234\t\r\n");
-    OpenAndClose();
-    CShellLog shell;
-    CCommandRouter* pRouter = Frame()->GetRouter();
+    // 33256 and 33513 stand for racer -1, 33770 for racer 256; racer 1 does not race, racer 2
+    // is not in the list. They stay enabled and do nothing.
+    g_opened.clear();
     const int nVenue = Doc()->GetVenue();
     const int nRace = Doc()->GetRace();
-    // 33256 and 33513 stand for racer -1, 33770 for racer 256; racer 1 does not race, racer 2
-    // is not in the list.
     for (UINT nID : {33256u, 33513u, 33770u, 33258u, 33515u, 33002u, 33255u}) {
         CCmdUI ui(nID);
-        EXPECT_TRUE(pRouter->QueryState(ui));
-        EXPECT_TRUE(ui.m_bEnabled);
-        EXPECT_TRUE(pRouter->Execute(nID)) << nID;
+        EXPECT_TRUE(Frame()->GetRouter()->QueryState(ui) && ui.m_bEnabled) << nID;
+        EXPECT_TRUE(Frame()->GetRouter()->Execute(nID)) << nID;
     }
+    SetShellOpenHook({});
     EXPECT_EQ(Doc()->GetVenue(), nVenue);
     EXPECT_EQ(Doc()->GetRace(), nRace);
-    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_TRUE(g_opened.empty());
 }
 
 TEST_F(FavoritesMenuTest, DialogsMarkTheMenuStaleWhateverTheyEndWith)
@@ -525,13 +477,11 @@ TEST_F(FavoritesMenuTest, DialogsMarkTheMenuStaleWhateverTheyEndWith)
 
 TEST_F(FavoritesMenuTest, AListOfJunkOrOneThatCannotBeReadLeavesAWorkingMenu)
 {
-    Start("3159\t\x81\r\n" + std::string("\0\xff\x82\n", 4) + "&&\tA&\x81");
+    Start(std::string("\0\xff\x82\n", 4) + "&&\tA&\x81");
     OpenAndClose();
-    const std::vector<std::string> racers = Racers();
-    ASSERT_EQ(racers.size(), 3u);
-    EXPECT_EQ(racers[0], "3159 江口 晃生 (桐生) | 33257 5R 2枠 1ｺｰｽ 01着 | 33514 11R 1枠 1ｺｰｽ 02着 | 33000 あっせん予定");
+    ASSERT_EQ(Racers().size(), 2u);
     // An "&" of the file is shown as it is, not taken as a key.
-    EXPECT_EQ(Popup()->actions()[kFixed + 2]->menu()->title(), QStringLiteral("&&&& \uFFFD"));
+    EXPECT_EQ(Popup()->actions()[kFixed + 1]->menu()->title(), QStringLiteral("&&&& \uFFFD"));
 
     std::filesystem::remove(kList);
     std::filesystem::create_directory(kList);
