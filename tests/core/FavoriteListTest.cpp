@@ -3,7 +3,6 @@
 // any other line.
 
 #include "DayFixture.h"
-#include "FileSizeLimit.h"
 #include "ListFile.h"
 #include "favorites/FavoriteList.h"
 #include "favorites/FavoriteRacer.h"
@@ -57,27 +56,6 @@ TEST(FavoriteListTest, KeyIsReadAsAtoiBeforeTheTabAndTheNameAfterFiveBytes)
     }
 }
 
-TEST(FavoriteListTest, ReadTakesCrLfAndLoneLfAndCreatesAMissingFileButNotAFolder)
-{
-    CFavoriteList list;
-    fixture::WriteFile("data/keep", "");
-    ASSERT_TRUE(list.Read());
-    EXPECT_TRUE(list.Lines().empty());
-    EXPECT_TRUE(std::filesystem::exists(kList));
-    EXPECT_EQ(ReadBytes(kList), "");
-
-    WriteList("1111\tA\r\n2222\tB\n\n3333\tC\r");
-    ASSERT_TRUE(list.Read());
-    EXPECT_EQ(list.Lines(), (std::vector<CString>{"1111\tA", "2222\tB", "", "3333\tC"}));
-
-    std::filesystem::remove(kList);
-    std::filesystem::create_directory(kList);
-    EXPECT_FALSE(list.Read());
-    EXPECT_EQ(CFavoriteList::Add("1234"), Add::Unavailable);
-    EXPECT_TRUE(std::filesystem::is_directory(kList));
-}
-
-// The add dialog's own tests cover duplicates, the limit and a missing list.
 TEST(FavoriteListTest, AddRefusesValuesOutsideTheRangeAndKeepsTheLastLineWhole)
 {
     fixture::WriteFile("data/keep", "");
@@ -88,23 +66,6 @@ TEST(FavoriteListTest, AddRefusesValuesOutsideTheRangeAndKeepsTheLastLineWhole)
     WriteList("1111\tA");
     EXPECT_EQ(CFavoriteList::Add("9999"), Add::Added);
     EXPECT_EQ(ReadBytes(kList), "1111\tA\r\n9999\t\r\n");
-}
-
-TEST(FavoriteListTest, AFailedWriteLeavesTheOldListAndNoTemporaryFile)
-{
-    const std::string old = "1111\tA\n2222\t\n";
-    WriteList(old);
-    {
-        testsupport::CFileSizeLimit limit(4);
-        EXPECT_EQ(CFavoriteList::Add("3333"), Add::Unavailable);
-        EXPECT_FALSE(CFavoriteList::Write({"3333\t", "1111\tA"}));
-    }
-    EXPECT_EQ(ReadBytes(kList), old);
-    for (const auto& entry : std::filesystem::directory_iterator("data"))
-        EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "favorite.txt") << entry.path();
-
-    EXPECT_TRUE(CFavoriteList::Write({"3333\t", "1111\tA"}));
-    EXPECT_EQ(ReadBytes(kList), "3333\t\r\n1111\tA\r\n");
 }
 
 TEST(FavoriteListTest, EntriesShowTabsAsThreeBlanksAndComeBackAsLines)

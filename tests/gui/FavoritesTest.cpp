@@ -287,6 +287,8 @@ TEST_F(OrganizeTest, DeletingEveryEntryEmptiesTheListAndAFailedWriteKeepsIt)
     }
     EXPECT_TRUE(Dlg().isVisible());
     EXPECT_EQ(ReadBytes(kList), file);
+    for (const auto& entry : std::filesystem::directory_iterator("data"))
+        EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "favorite.txt") << entry.path();
     Click(IDCANCEL);
     EXPECT_FALSE(Dlg().isVisible());
     EXPECT_EQ(ReadBytes(kList), file);
