@@ -159,6 +159,7 @@ bool CKeluApp::CreateDocumentWindow()
     if (pFrame->OnCreate() != 0)
         return false;
     auto* pView = new CKeluView(m_pDocument.get(), pFrame->GetRouter(), pFrame.get());
+    pView->SetAssenUrl(m_strAssenUrl);
     pFrame->SetView(pView, pView, this);
     m_pView = pView;
     m_pMainWnd = std::move(pFrame);

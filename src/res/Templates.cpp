@@ -9,6 +9,10 @@ const CDialogTemplate* FindDialogTemplate(int nID)
         return &kAboutBoxTemplate;
     case IDD_KELU_FORM:
         return &kKeluFormTemplate;
+    case IDD_ADD_FAVORITE:
+        return &kAddFavoriteTemplate;
+    case IDD_ORGANIZE_FAVORITES:
+        return &kOrganizeFavoritesTemplate;
     default:
         return nullptr;
     }

@@ -135,7 +135,7 @@ const CommandEntry<CKeluView> CKeluView::kCommands[] = {
     {ID_FILE_PRINT, &CKeluView::OnFilePrint},
     {ID_FILE_PRINT_DIRECT, &CKeluView::OnFilePrint},
     {ID_FILE_PRINT_PREVIEW, &CKeluView::OnFilePrintPreview},
-    {ID_FAVORITE_ADD, &CKeluView::OnFavoriteAdd},
+    {ID_FAVORITE_ADD, &CKeluView::OnFavoriteAdd, &CKeluView::RebuildFavoritesMenu},
     {ID_FAVORITE_ORGANIZE, &CKeluView::OnFavoriteOrganize},
     {IDHELP, &CKeluView::OnHelp},
 };
@@ -544,9 +544,11 @@ void CKeluView::ShowLowerPage()
 
 bool CKeluView::OnCmdMsg(UINT nID)
 {
-    // The watched-racer menu's items (their handler comes with the menu).
-    if (nID >= ID_FAVORITE_FIRST && nID <= ID_FAVORITE_LAST)
+    // The watched-racer menu's items, whatever racer their id stands for.
+    if (nID >= ID_FAVORITE_FIRST && nID <= ID_FAVORITE_LAST) {
+        OnFavoriteCommand(nID);
         return true;
+    }
     return DispatchCommand(this, kCommands, nID);
 }
 
@@ -608,17 +610,6 @@ void CKeluView::OnFilePrint()
 
 void CKeluView::OnFilePrintPreview()
 {
-}
-
-// The watched-racer dialogs come with the list; the menu is rebuilt after them either way.
-void CKeluView::OnFavoriteAdd()
-{
-    m_bMenuStale = true;
-}
-
-void CKeluView::OnFavoriteOrganize()
-{
-    m_bMenuStale = true;
 }
 
 void CKeluView::OnHelp()

@@ -5,6 +5,7 @@
 // the chosen race in two title lines, the program grid and the lower grid, whose page (details
 // or results) the tab control chooses.
 
+#include "platform/String.h"
 #include "platform/Time.h"
 #include "platform/gui/CmdTarget.h"
 #include "platform/gui/DialogTemplate.h"
@@ -16,21 +17,26 @@
 
 #include <array>
 #include <map>
+#include <vector>
 
 class CKeluDoc;
 class CCommandRouter;
 class CTabCtrl;
 class CHelpWindow;
+class QAction;
 class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 class CKeluView : public QWidget, public CCmdTarget {
 public:
     static constexpr int kVenueCount = 24;
     static constexpr int kRaceCount = 12;
+    // Racers of the watched-racer menu, one per line of the list file.
+    static constexpr int kFavoriteCount = 256;
 
     // The view shows pDoc; commands it sends on (print, preview) go through pRouter.
     CKeluView(CKeluDoc* pDoc, CCommandRouter* pRouter, QWidget* pParent);
@@ -67,12 +73,32 @@ public:
     bool OnCmdMsg(UINT nID) override;
     bool OnUpdateCmdUI(CCmdUI& ui) override;
 
+    // The watched-racer menu (view/FavoritesMenu.cpp). The state handler of the add command:
+    // when the menu is stale, the racers' submenus of "注目選手(&A)" are brought up to date
+    // with the list file and the loaded day.
+    void RebuildFavoritesMenu(CCmdUI& ui);
+    // Reads the list file into the tables, with each racer's races of the loaded day, and
+    // writes the names found into the file; the number of racers read.
+    int LoadFavorites();
+    // The racers' items: 33000 + i the schedule page, 33257 + i and 33514 + i the races.
+    void OnFavoriteCommand(UINT nID);
+    // The racer schedule page's address, with "%d" where the number goes.
+    void SetAssenUrl(const CString& strUrl) { m_strAssenUrl = strUrl; }
+
     // The chosen day; its time of day is kept when the date changes.
     CTime m_dateShown;
     CMSFlexGrid* m_gridProgram = nullptr;
     CMSFlexGrid* m_gridLower = nullptr;
     // Set by the print commands just before they print: all races of the venue, or the one.
     bool m_bPrintAll = false;
+    // The watched-racer menu as last built, entry i for line i of the list: the venue where
+    // the racer races (0: none), the submenu's title, his later races, his first race, and his
+    // registration number.
+    std::array<int, kFavoriteCount> m_nFavVenue{};
+    std::array<CString, kFavoriteCount> m_strFavTitle;
+    std::array<CString, kFavoriteCount> m_strFavRace2;
+    std::array<CString, kFavoriteCount> m_strFavRace1;
+    std::array<int, kFavoriteCount> m_nFavRegNo{};
     // Set by every day load; the watched-racer menu is rebuilt when it is next asked for.
     bool m_bMenuStale = false;
     bool m_bCalendarOpen = false;
@@ -115,6 +141,13 @@ private:
     void OnFilePrintPreview();
     void OnFavoriteAdd();
     void OnFavoriteOrganize();
+    QMenu* FavoritesPopup() const;
+    void ShowRacerMenus(QMenu* pPopup, int nRacers);
+    // Makes, renames or removes the submenu's item nID as its text goes from strOld to strNew
+    // (empty: no item); a new item goes before pBefore (nullptr: at the end).
+    void UpdateRacerItem(QMenu* pMenu, UINT nID, const CString& strOld, const CString& strNew, QAction* pBefore);
+    void OpenSchedule(int nRacer);
+    void JumpToRace(int nRacer, const std::array<CString, kFavoriteCount>& races);
     void OnHelp();
     void ShowHelpWindow();
     // The pressed look of the chosen venue's and race's buttons.
@@ -139,4 +172,15 @@ private:
     CString m_strStatus;
     QComboBox* m_listRace = nullptr;
     QComboBox* m_listVenue = nullptr;
+    CString m_strAssenUrl;
+    // The racers' submenus of the last build with what they show, in menu order: a rebuild
+    // changes only those whose racer shows something else, so that opening the menu costs
+    // little more than the search for the racers.
+    struct CRacerMenu {
+        QPointer<QMenu> pMenu;
+        CString strTitle;
+        CString strRace1;
+        CString strRace2;
+    };
+    std::vector<CRacerMenu> m_racerMenus;
 };

@@ -1,0 +1,39 @@
+#pragma once
+// "注目選手の整理" (template 134): every line of the watched-racer list as one entry, which the
+// user deletes or moves up and down; "OK" writes the entries back in their new order.
+
+#include "platform/String.h"
+#include "platform/gui/Dialog.h"
+
+class QListWidget;
+class QPushButton;
+
+class COrganizeFavoritesDlg : public CDialog {
+public:
+    explicit COrganizeFavoritesDlg(QWidget* pParent = nullptr);
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    void LoadList();
+    // The buttons follow the selection only after a click in the list or a button's action;
+    // selecting with the keys leaves them as they are.
+    void UpdateButtons();
+    int SelectedIndex() const;
+    void Select(int nIndex);
+    void OnDelete();
+    void OnUp();
+    void OnDown();
+    void Move(int nFrom, int nTo);
+    // The entry's Shift-JIS text, as it was made from the file.
+    CString EntryAt(int nIndex) const;
+
+    QListWidget* m_list;
+    QPushButton* m_btnOK;
+    QPushButton* m_btnDelete;
+    QPushButton* m_btnUp;
+    QPushButton* m_btnDown;
+};

@@ -1,0 +1,495 @@
+// The watched racers as the user meets them: the add and organize dialogs driven with keys and
+// clicks, and the racers' submenus of "注目選手(&A)" on a real published day, with their jumps
+// and the schedule page.
+
+#include "AppHarness.h"
+#include "DayFixture.h"
+#include "FileSizeLimit.h"
+#include "ListFile.h"
+#include "TestDir.h"
+#include "favorites/AddFavoriteDlg.h"
+#include "favorites/OrganizeFavoritesDlg.h"
+#include "model/KeluDoc.h"
+#include "platform/Sjis.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/gui/Shell.h"
+#include "res/resource.h"
+#include "view/KeluView.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+
+using namespace apptest;
+
+namespace {
+
+using namespace testsupport;
+
+std::string S(const char* utf8)
+{
+    return Sjis(utf8).Str();
+}
+
+// Records the message boxes, as "text|caption|type", instead of showing them.
+class CMessageLog {
+public:
+    CMessageLog()
+        : m_old(SetMessageBoxHook([this](const MessageBoxCall& call) {
+            calls.push_back(SjisToUtf8((call.text + "|" + call.caption).Str()) + "|" + std::to_string(call.type));
+            return IDOK;
+        }))
+    {
+    }
+    ~CMessageLog() { SetMessageBoxHook(std::move(m_old)); }
+    std::vector<std::string> calls;
+
+private:
+    MessageBoxHook m_old;
+};
+
+const std::string kGuide = "|操作ガイド|" + std::to_string(MB_OK | MB_ICONINFORMATION);
+
+// Records what the shell is asked to open.
+std::vector<std::string> g_opened;
+void RecordShell()
+{
+    g_opened.clear();
+    SetShellOpenHook([](const CString& target) { g_opened.push_back(target.Str()); });
+}
+
+template <class T>
+void ShowActive(T& dlg)
+{
+    dlg.show();
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+}
+
+// --- The add dialog ---------------------------------------------------------------------------
+
+class AddFavoriteTest : public ::testing::Test {
+protected:
+    AddFavoriteTest()
+    {
+        std::filesystem::create_directories("data");
+        ShowActive(dlg);
+    }
+    QLineEdit* Edit() { return dlg.Item<QLineEdit>(IDC_REGNO); }
+    QPushButton* AddButton() { return dlg.Item<QPushButton>(IDOK); }
+    void Type(const char* psz)
+    {
+        Edit()->clear();
+        QTest::keyClicks(Edit(), QString::fromLatin1(psz));
+    }
+
+    CMessageLog log;
+    CAddFavoriteDlg dlg;
+};
+
+TEST_F(AddFavoriteTest, AddWaitsForFourCharactersAndRefusesAValueBelow1000)
+{
+    EXPECT_EQ(Edit()->accessibleName(), Utf8("登録番号"));
+    EXPECT_FALSE(AddButton()->isEnabled());
+    for (const char* psz : {"1", "123", "12345"}) {
+        Type(psz);
+        EXPECT_FALSE(AddButton()->isEnabled()) << psz;
+    }
+    // Only digits reach the field.
+    Type("1a2-3 4");
+    EXPECT_EQ(Edit()->text(), QStringLiteral("1234"));
+    EXPECT_TRUE(AddButton()->isEnabled());
+
+    Type("0123");
+    ASSERT_TRUE(AddButton()->isEnabled());
+    QTest::mouseClick(AddButton(), Qt::LeftButton);
+    EXPECT_EQ(log.calls, std::vector<std::string>{"4桁の登録番号を入力してください。" + kGuide});
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), Edit());
+    EXPECT_FALSE(std::filesystem::exists(kList));
+}
+
+TEST_F(AddFavoriteTest, ADuplicateIsReportedEvenInAFullListWithTheNumberSelected)
+{
+    const std::string full = NumberedLines(255) + "1234\t" + S("山田") + "\r\n";
+    WriteList(full);
+    Type("1234");
+    QTest::keyClick(Edit(), Qt::Key_Home);
+    QTest::mouseClick(AddButton(), Qt::LeftButton);
+    EXPECT_EQ(log.calls, std::vector<std::string>{"登録番号1234は既に登録されています。" + kGuide});
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(Edit()->selectedText(), QStringLiteral("1234"));
+    EXPECT_EQ(QApplication::focusWidget(), Edit());
+    EXPECT_EQ(ReadBytes(kList), full);
+}
+
+TEST_F(AddFavoriteTest, The257thIsRefusedAndTheDialogClosesWithNothingWritten)
+{
+    const std::string full = NumberedLines(254) + "\r\n" + "junk\r\n";
+    WriteList(full);
+    Type("9999");
+    QTest::keyClick(Edit(), Qt::Key_Return);
+    EXPECT_EQ(log.calls, std::vector<std::string>{"注目選手は256人までしか登録できません。" + kGuide});
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), IDOK);
+    EXPECT_EQ(ReadBytes(kList), full);
+}
+
+TEST_F(AddFavoriteTest, EnterAddsTheNumberToAMissingListAndAFailedWriteKeepsTheDialog)
+{
+    Type("4321");
+    {
+        testsupport::CFileSizeLimit limit(2);
+        QTest::keyClick(Edit(), Qt::Key_Return);
+    }
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_EQ(ReadBytes(kList), "");
+    EXPECT_TRUE(log.calls.empty());
+
+    QTest::keyClick(Edit(), Qt::Key_Return);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), IDOK);
+    EXPECT_EQ(ReadBytes(kList), "4321\t\r\n");
+}
+
+// --- The organize dialog ----------------------------------------------------------------------
+
+class OrganizeTest : public ::testing::Test {
+protected:
+    void Open(const std::string& file)
+    {
+        WriteList(file);
+        m_pDlg = std::make_unique<COrganizeFavoritesDlg>();
+        ShowActive(*m_pDlg);
+    }
+    COrganizeFavoritesDlg& Dlg() { return *m_pDlg; }
+    QListWidget* List() { return Dlg().Item<QListWidget>(IDC_FAVORITE_LIST); }
+    QPushButton* Button(int nID) { return Dlg().Item<QPushButton>(nID); }
+    void ClickEntry(int i)
+    {
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualItemRect(List()->item(i)).center());
+    }
+    void Click(int nID) { QTest::mouseClick(Button(nID), Qt::LeftButton); }
+    // Which of "削除", "↑上へ", "↓下へ" and "OK" are enabled, as "1010".
+    std::string Buttons()
+    {
+        std::string s;
+        for (int nID : {IDC_FAVORITE_DELETE, IDC_FAVORITE_UP, IDC_FAVORITE_DOWN, IDOK})
+            s += Button(nID)->isEnabled() ? '1' : '0';
+        return s;
+    }
+    // The entries' keys, in list order.
+    std::vector<std::string> Keys()
+    {
+        std::vector<std::string> keys;
+        for (int i = 0; i < List()->count(); ++i)
+            keys.push_back(List()->item(i)->text().left(4).toStdString());
+        return keys;
+    }
+    int Selected() { return List()->selectedItems().isEmpty() ? -1 : List()->row(List()->selectedItems().first()); }
+
+private:
+    std::unique_ptr<COrganizeFavoritesDlg> m_pDlg;
+};
+
+TEST_F(OrganizeTest, ButtonsFollowClicksInTheListButNotTheKeyboard)
+{
+    Open("1111\t" + S("江口 晃生") + "\r\n2222\t\n3333\t\r\n");
+    const QString pad(16, QChar(0x3000));
+    ASSERT_EQ(List()->count(), 3);
+    EXPECT_EQ(List()->item(0)->text(), Utf8("1111   江口 晃生") + pad);
+    EXPECT_EQ(List()->item(1)->text(), QStringLiteral("2222   ") + pad);
+
+    // Nothing chosen yet in a list that has entries: not even "OK".
+    EXPECT_EQ(Buttons(), "0000");
+    ClickEntry(0);
+    EXPECT_EQ(Buttons(), "1011");
+    // The arrow key moves the selection, the buttons stay as the click left them.
+    QTest::keyClick(List(), Qt::Key_Down);
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(Buttons(), "1011");
+    ClickEntry(1);
+    EXPECT_EQ(Buttons(), "1111");
+    ClickEntry(2);
+    EXPECT_EQ(Buttons(), "1101");
+    // "↓下へ" on the last entry does nothing even when the keys left it enabled.
+    ClickEntry(1);
+    QTest::keyClick(List(), Qt::Key_Down);
+    Click(IDC_FAVORITE_DOWN);
+    EXPECT_EQ(Keys(), (std::vector<std::string>{"1111", "2222", "3333"}));
+
+    // An empty list can be confirmed at once.
+    Open("");
+    EXPECT_EQ(List()->count(), 0);
+    EXPECT_EQ(Buttons(), "0001");
+}
+
+TEST_F(OrganizeTest, DeleteAndMovesReorderTheEntriesAndOkWritesThemBack)
+{
+    const std::string junk("\xff\xfe\x81", 3);
+    const std::string kBlank = "　　　　";
+    Open("1111\t" + S("山田　　太郎") + "\r\n2222\t\r\n\r\n3333\tA   B\r\n4444\t" + junk + "\r\n5555\tLast\r\n");
+    ASSERT_EQ(List()->count(), 6);
+    // Deleting the last entry selects the new last one and gives the list the focus.
+    ClickEntry(5);
+    Click(IDC_FAVORITE_DELETE);
+    EXPECT_EQ(List()->count(), 5);
+    EXPECT_EQ(Selected(), 4);
+    EXPECT_EQ(QApplication::focusWidget(), List());
+    EXPECT_EQ(Buttons(), "1101");
+    // Deleting in the middle selects the entry that took its place.
+    ClickEntry(1);
+    Click(IDC_FAVORITE_DELETE);
+    EXPECT_EQ(Selected(), 1);
+    EXPECT_EQ(Keys(), (std::vector<std::string>{"1111", kBlank, "3333", "4444"}));
+
+    ClickEntry(0);
+    Click(IDC_FAVORITE_DOWN);
+    Click(IDC_FAVORITE_DOWN);
+    EXPECT_EQ(Selected(), 2);
+    EXPECT_EQ(Buttons(), "1111");
+    Click(IDC_FAVORITE_DOWN);
+    EXPECT_EQ(Buttons(), "1101");
+    Click(IDC_FAVORITE_UP);
+    EXPECT_EQ(Keys(), (std::vector<std::string>{kBlank, "3333", "1111", "4444"}));
+    EXPECT_EQ(Selected(), 2);
+
+    Click(IDOK);
+    EXPECT_FALSE(Dlg().isVisible());
+    EXPECT_EQ(Dlg().result(), IDOK);
+    // Two full-width blanks go, three blanks become a TAB, a blank line stays blank and bytes
+    // that are not Shift-JIS come back as they were.
+    EXPECT_EQ(ReadBytes(kList), "\r\n3333\tA\tB\r\n1111\t" + S("山田太郎") + "\r\n4444\t" + junk + "\r\n");
+}
+
+TEST_F(OrganizeTest, DeletingEveryEntryEmptiesTheListAndAFailedWriteKeepsIt)
+{
+    const std::string file = "1111\t\r\n2222\t\r\n";
+    Open(file);
+    ClickEntry(0);
+    Click(IDC_FAVORITE_DELETE);
+    Click(IDC_FAVORITE_DELETE);
+    EXPECT_EQ(List()->count(), 0);
+    EXPECT_EQ(Buttons(), "0001");
+    Open(file);
+    ClickEntry(1);
+    Click(IDC_FAVORITE_UP);
+    {
+        testsupport::CFileSizeLimit limit(0);
+        Click(IDOK);
+    }
+    EXPECT_TRUE(Dlg().isVisible());
+    EXPECT_EQ(ReadBytes(kList), file);
+    for (const auto& entry : std::filesystem::directory_iterator("data"))
+        EXPECT_TRUE(entry.is_directory() || entry.path().filename() == "favorite.txt") << entry.path();
+    Click(IDCANCEL);
+    EXPECT_FALSE(Dlg().isVisible());
+    EXPECT_EQ(ReadBytes(kList), file);
+
+    Open(file);
+    ClickEntry(0);
+    Click(IDC_FAVORITE_DELETE);
+    Click(IDC_FAVORITE_DELETE);
+    Click(IDOK);
+    EXPECT_FALSE(Dlg().isVisible());
+    EXPECT_EQ(ReadBytes(kList), "");
+}
+
+// --- The menu on a real day -------------------------------------------------------------------
+
+class FavoritesMenuTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* stamp : {"200105", "200108"}) {
+            if (!testsupport::CopySharedDayFile(std::string("B") + stamp + ".TXT", std::string("data/prog/B") + stamp + ".TXT") ||
+                !testsupport::CopySharedDayFile(std::string("K") + stamp + ".TXT", std::string("data/res/K") + stamp + ".TXT"))
+                GTEST_SKIP() << "the published days are not here";
+        }
+        fixture::WriteFile("data/kelu.ini", "[URL]\r\nASSEN=http://www.kelu.invalid/schedule?no=%d&lang=ja\r\n");
+    }
+
+    // Starts Kelu on 5 January 2020 with the list as given.
+    void Start(const std::string& list)
+    {
+        WriteList(list);
+        m_pApp = StartApp();
+        Frame()->show();
+        Frame()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Frame()));
+        ShowDay(QDate(2020, 1, 5));
+    }
+    CMainFrame* Frame() { return m_pApp->GetMainWnd(); }
+    CKeluView* View() { return m_pApp->GetView(); }
+    CKeluDoc* Doc() { return m_pApp->GetDocument(); }
+    QMenu* Popup() { return Frame()->GetFavoritesPopup(); }
+    void ShowDay(const QDate& date) { qobject_cast<QDateEdit*>(View()->GetDlgItem(IDC_DATE))->setDate(date); }
+
+    // Opens "注目選手(&A)" with a click on the menu bar and closes it again; the submenus stay.
+    void OpenAndClose()
+    {
+        QMenuBar* pBar = Frame()->menuBar();
+        QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->actionGeometry(Popup()->menuAction()).center());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Popup()));
+        Popup()->close();
+    }
+    // The submenus' titles, then each one's items as "id text".
+    std::vector<std::string> Racers()
+    {
+        std::vector<std::string> racers;
+        const QList<QAction*> items = Popup()->actions();
+        for (qsizetype k = kFixed; k < items.size(); ++k) {
+            QMenu* pMenu = items[k]->menu();
+            std::string s = pMenu ? pMenu->title().toStdString() : "(no submenu)";
+            for (QAction* pItem : pMenu ? pMenu->actions() : QList<QAction*>())
+                s += " | " + std::to_string(CCommandRouter::CommandOf(pItem)) + " " + pItem->text().toStdString();
+            racers.push_back(s);
+        }
+        return racers;
+    }
+    // Opens the popup, then the racer's submenu, and clicks the item, all with the mouse.
+    void Choose(int nRacer, UINT nID)
+    {
+        QMenuBar* pBar = Frame()->menuBar();
+        QTest::mouseClick(pBar, Qt::LeftButton, {}, pBar->actionGeometry(Popup()->menuAction()).center());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Popup()));
+        QAction* pRacer = Popup()->actions().value(kFixed + nRacer);
+        ASSERT_NE(pRacer, nullptr);
+        QTest::mouseClick(Popup(), Qt::LeftButton, {}, Popup()->actionGeometry(pRacer).center());
+        QMenu* pMenu = pRacer->menu();
+        QTRY_VERIFY(pMenu->isVisible());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(pMenu));
+        QAction* pItem = PopupAction(pMenu, nID);
+        ASSERT_NE(pItem, nullptr);
+        QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pItem).center());
+    }
+
+    static constexpr int kFixed = 3;
+    std::unique_ptr<CKeluApp> m_pApp;
+};
+
+TEST_F(FavoritesMenuTest, EachRacerGetsASubmenuWithWhereAndWhenHeRacesAndTheFileGetsNames)
+{
+    Start("3159\t\r\n4022\t\r\n1234\t\r\n");
+    OpenAndClose();
+    EXPECT_EQ(PopupIds(Popup()), (std::vector<UINT>{ID_FAVORITE_ADD, ID_FAVORITE_ORGANIZE, 0, 0, 0, 0}));
+    const std::vector<std::string> racing = {
+        "3159 江口 晃生 (桐生) | 33257 5R 2枠 1ｺｰｽ 01着 | 33514 11R 1枠 1ｺｰｽ 02着 | 33000 あっせん予定",
+        "4022 待鳥 雄紀 (芦屋) | 33258 3R 1枠 1ｺｰｽ 01着 | 33001 あっせん予定",
+        "1234  | 33002 あっせん予定",
+    };
+    EXPECT_EQ(Racers(), racing);
+    EXPECT_EQ(ReadBytes(kList), "3159\t" + S("江口 晃生") + "\r\n4022\t" + S("待鳥 雄紀") + "\r\n1234\t\r\n");
+    EXPECT_TRUE(Frame()->GetRouter()->FindAction(ID_FAVORITE_ADD)->isEnabled());
+
+    // Neither racer races on 8 January: the names stay, venues and races go.
+    ShowDay(QDate(2020, 1, 8));
+    OpenAndClose();
+    EXPECT_EQ(Racers(), (std::vector<std::string>{"3159 江口 晃生 | 33000 あっせん予定", "4022 待鳥 雄紀 | 33001 あっせん予定",
+                                                  "1234  | 33002 あっせん予定"}));
+    EXPECT_TRUE(Frame()->GetRouter()->FindAction(ID_FAVORITE_ADD)->isEnabled());
+
+    // Back on the 5th the races come back, each in its place.
+    ShowDay(QDate(2020, 1, 5));
+    OpenAndClose();
+    EXPECT_EQ(Racers(), racing);
+}
+
+TEST_F(FavoritesMenuTest, ARaceItemShowsThatRaceAtThatVenueWithTheRaceListHoldingIt)
+{
+    Start("4022\t\r\n3159\t\r\n");
+    OpenAndClose();
+    Choose(1, ID_FAVORITE_RACE2_FIRST + 1);
+    EXPECT_EQ(Doc()->GetVenue(), 1);
+    EXPECT_EQ(Doc()->GetRace(), 11);
+    auto* pRaces = qobject_cast<QComboBox*>(View()->GetDlgItem(IDC_RACE_LIST));
+    auto* pVenues = qobject_cast<QComboBox*>(View()->GetDlgItem(IDC_VENUE_LIST));
+    EXPECT_EQ(pRaces->currentIndex(), 10);
+    EXPECT_EQ(pVenues->currentData().toInt(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), pRaces);
+    EXPECT_EQ(qobject_cast<QLabel*>(View()->GetDlgItem(IDC_TITLE_RACE))->text().toStdString(),
+              SjisToUtf8(Doc()->GetRaceTitle().Str()));
+    // He is boat 1 of that race.
+    EXPECT_EQ(View()->m_gridProgram->GetTextMatrix(1, 2).Left(4), Sjis("江口"));
+
+    Choose(0, ID_FAVORITE_RACE1_FIRST);
+    EXPECT_EQ(Doc()->GetVenue(), 21);
+    EXPECT_EQ(Doc()->GetRace(), 3);
+    EXPECT_EQ(pRaces->currentIndex(), 2);
+    EXPECT_EQ(pVenues->currentData().toInt(), 21);
+}
+
+TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressAndIdsOfNoRacerDoNothing)
+{
+    Start("3159\t\r\n4321\t\r\n");
+    ShowDay(QDate(2020, 1, 8));
+    OpenAndClose();
+    EXPECT_EQ(Racers()[1], "4321  | 33001 あっせん予定");
+    RecordShell();
+    Choose(1, ID_FAVORITE_SCHEDULE_FIRST + 1);
+    EXPECT_EQ(g_opened, std::vector<std::string>{"http://www.kelu.invalid/schedule?no=4321&lang=ja"});
+
+    // 33256 and 33513 stand for racer -1, 33770 for racer 256; racer 1 does not race, racer 2
+    // is not in the list. They stay enabled and do nothing.
+    g_opened.clear();
+    const int nVenue = Doc()->GetVenue();
+    const int nRace = Doc()->GetRace();
+    for (UINT nID : {33256u, 33513u, 33770u, 33258u, 33515u, 33002u, 33255u}) {
+        CCmdUI ui(nID);
+        EXPECT_TRUE(Frame()->GetRouter()->QueryState(ui) && ui.m_bEnabled) << nID;
+        EXPECT_TRUE(Frame()->GetRouter()->Execute(nID)) << nID;
+    }
+    SetShellOpenHook({});
+    EXPECT_EQ(Doc()->GetVenue(), nVenue);
+    EXPECT_EQ(Doc()->GetRace(), nRace);
+    EXPECT_TRUE(g_opened.empty());
+}
+
+TEST_F(FavoritesMenuTest, DialogsMarkTheMenuStaleWhateverTheyEndWith)
+{
+    Start("3159\t\r\n");
+    OpenAndClose();
+    ASSERT_FALSE(View()->m_bMenuStale);
+    {
+        // "ｷｬﾝｾﾙ" in the add dialog.
+        CModalDriver driver({[](QWidget* pDialog) {
+            auto* pCancel = pDialog->findChild<QPushButton*>(QString::number(IDCANCEL));
+            QMetaObject::invokeMethod(pCancel, [pCancel] { pCancel->click(); }, Qt::QueuedConnection);
+        }});
+        EXPECT_TRUE(Frame()->GetRouter()->Execute(ID_FAVORITE_ADD));
+        ASSERT_EQ(driver.Seen().size(), 1);
+    }
+    EXPECT_TRUE(View()->m_bMenuStale);
+    OpenAndClose();
+    {
+        // The organize dialog's close box.
+        CModalDriver driver;
+        EXPECT_TRUE(Frame()->GetRouter()->Execute(ID_FAVORITE_ORGANIZE));
+        ASSERT_EQ(driver.Seen().size(), 1);
+    }
+    EXPECT_TRUE(View()->m_bMenuStale);
+}
+
+TEST_F(FavoritesMenuTest, AListOfJunkOrOneThatCannotBeReadLeavesAWorkingMenu)
+{
+    Start(std::string("\0\xff\x82\n", 4) + "&&\tA&\x81");
+    OpenAndClose();
+    ASSERT_EQ(Racers().size(), 2u);
+    // An "&" of the file is shown as it is, not taken as a key.
+    EXPECT_EQ(Popup()->actions()[kFixed + 1]->menu()->title(), QStringLiteral("&&&& \uFFFD"));
+
+    std::filesystem::remove(kList);
+    std::filesystem::create_directory(kList);
+    ShowDay(QDate(2020, 1, 8));
+    OpenAndClose();
+    EXPECT_EQ(PopupIds(Popup()), (std::vector<UINT>{ID_FAVORITE_ADD, ID_FAVORITE_ORGANIZE, 0}));
+}
+
+} // namespace
