@@ -31,24 +31,12 @@ long long PaidOnPicks(const CKeluDoc& doc, EBet bet, const std::vector<CString>&
     return nPaid;
 }
 
-// The race's record; no races when it was not decided.
-SRecordCount RaceRecord(CKeluDoc& doc)
+bool AnyPicked(const std::vector<CString>& winners, const std::vector<CString>& picks)
 {
-    SRecordCount c;
-    if (doc.GetWinningCombos(EBet::Exacta).empty())
-        return c;
-    c.nRaces = 1;
-    // Entry 1 computes the tables for the selected race, as the details page asks for them.
-    std::vector<CString> exacta, trifecta;
-    for (int k = 1; k <= SRecordCount::kExactaPicks; ++k)
-        exacta.push_back(doc.GetExactaPick(k).Left(3));
-    for (int k = 1; k <= SRecordCount::kTrifectaPicks; ++k)
-        trifecta.push_back(doc.GetTrifectaPick(k));
-    c.nExactaHits = doc.IsExactaHit() ? 1 : 0;
-    c.nTrifectaHits = doc.IsTrifectaHit() ? 1 : 0;
-    c.nExactaReturn = PaidOnPicks(doc, EBet::Exacta, exacta);
-    c.nTrifectaReturn = PaidOnPicks(doc, EBet::Trifecta, trifecta);
-    return c;
+    for (const CString& w : winners)
+        if (std::find(picks.begin(), picks.end(), w) != picks.end())
+            return true;
+    return false;
 }
 
 bool HasAnyRace(const CKeluDoc& doc)
@@ -97,6 +85,26 @@ double SRecordCount::ExactaReturnRate() const
 double SRecordCount::TrifectaReturnRate() const
 {
     return Percent(nTrifectaReturn, static_cast<long long>(nRaces) * kTrifectaPicks * kStake);
+}
+
+SRecordCount CPredictionRecord::RaceRecord(CKeluDoc& doc)
+{
+    SRecordCount c;
+    if (doc.GetWinningCombos(EBet::Exacta).empty())
+        return c;
+    c.nRaces = 1;
+    // Entry 1 computes the tables for the selected race, as the details page asks for them.
+    std::vector<CString> exacta, trifecta;
+    for (int k = 1; k <= SRecordCount::kExactaPicks; ++k)
+        exacta.push_back(doc.GetExactaPick(k).Left(3));
+    for (int k = 1; k <= SRecordCount::kTrifectaPicks; ++k)
+        trifecta.push_back(doc.GetTrifectaPick(k));
+    // As IsExactaHit and IsTrifectaHit judge, without computing the tables a second time.
+    c.nExactaHits = AnyPicked(doc.GetWinningCombos(EBet::Exacta), exacta) ? 1 : 0;
+    c.nTrifectaHits = AnyPicked(doc.GetWinningCombos(EBet::Trifecta), trifecta) ? 1 : 0;
+    c.nExactaReturn = PaidOnPicks(doc, EBet::Exacta, exacta);
+    c.nTrifectaReturn = PaidOnPicks(doc, EBet::Trifecta, trifecta);
+    return c;
 }
 
 int CPredictionRecord::AddDay(CKeluDoc& doc, const CTime& day)

@@ -38,6 +38,8 @@ public:
     // the day's. Returns the number of races counted.
     int AddDay(CKeluDoc& doc, const CTime& day);
     void Merge(const CPredictionRecord& other);
+    // The record of the selected race alone: no races when it was not decided.
+    static SRecordCount RaceRecord(CKeluDoc& doc);
 
     std::map<int, SRecordCount> m_byVenue; // venue code 1..24
     std::map<int, SRecordCount> m_byMonth; // year * 100 + month

@@ -167,6 +167,7 @@ std::string SummaryLine(int nRace, const std::string& utf8Text)
 
 // Boats 2 and 6 rate best, boat 3 worst: 2-6 is a first pick, 2-3 is not. In the race of the
 // shared third, boats 1, 2 and 5 rate best: 1-2-5 is the first trifecta pick, 1-2-3 far down.
+// In the race of the shared first, boats 2 and 3 rate best: both 2-3 and 3-2 are picks.
 std::vector<Boat> RatedBoats(int nRace)
 {
     struct SRate {
@@ -177,7 +178,9 @@ std::vector<Boat> RatedBoats(int nRace)
                                     {"B1", "5.00"}, {"A1", "7.00"}, {"A1", "7.50"}};
     static const SRate kThird[6] = {{"A1", "9.00"}, {"A1", "8.00"}, {"B2", "1.00"},
                                     {"B1", "4.00"}, {"A1", "7.00"}, {"B1", "4.00"}};
-    const SRate* rates = nRace == kRaceSharedThird ? kThird : kUsual;
+    static const SRate kFirst[6] = {{"B1", "5.00"}, {"A1", "9.00"}, {"A1", "8.50"},
+                                    {"B1", "4.00"}, {"B1", "4.00"}, {"B1", "4.00"}};
+    const SRate* rates = nRace == kRaceSharedThird ? kThird : nRace == kRaceSharedFirst ? kFirst : kUsual;
     std::vector<Boat> boats = StandardBoats(nRace);
     for (int i = 0; i < 6; ++i) {
         boats[i].cls = rates[i].cls;

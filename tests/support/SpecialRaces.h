@@ -26,8 +26,8 @@ enum ESpecialRace {
 };
 
 // A day at one venue with the races above, each with a program whose boats make the second
-// winning line of the dead heats a pick and the first one not: boats 2, 6 and 5 rate best
-// and boat 3 worst.
+// winning line of the shared second and third a pick and the first one not, and both lines of
+// the shared first picks.
 void WriteSpecialDay(const CTime& day, int nVenue);
 
 } // namespace fixture

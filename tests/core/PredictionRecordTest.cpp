@@ -1,0 +1,196 @@
+// The record of the predictions over the days on disk: which days are read, what a race adds,
+// that a damaged day is skipped and counted, that the count can be stopped, and that the
+// figures on the published days agree with a count made here from the same picks.
+
+#include "DayFixture.h"
+#include "SpecialRaces.h"
+#include "TestDir.h"
+#include "model/KeluDoc.h"
+#include "platform/Sjis.h"
+#include "record/PredictionRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+namespace fs = std::filesystem;
+using EBet = CKeluDoc::EBet;
+
+CTime Noon(int y, int m, int d)
+{
+    return CTime(y, m, d, 12, 0, 0);
+}
+
+void Touch(const std::string& path, const std::string& bytes = "")
+{
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A day of one venue with two races, both decided.
+void WritePlainDay(const CTime& day, int nVenue)
+{
+    fixture::ProgramVenue p{.venue = nVenue};
+    fixture::ResultVenue r{.venue = nVenue};
+    for (int n = 1; n <= 2; ++n) {
+        p.races.emplace_back().race = n;
+        r.races.emplace_back().race = n;
+    }
+    fixture::WriteProgramFile(day, fixture::ProgramFile({p}));
+    fixture::WriteResultFile(day, fixture::ResultFile({r}));
+}
+
+bool CopyPublishedDays()
+{
+    for (const char* tag : {"200101", "200105", "200106", "200108"})
+        if (!testsupport::CopySharedDayFile(std::string("B") + tag + ".TXT", std::string("data/prog/B") + tag + ".TXT") ||
+            !testsupport::CopySharedDayFile(std::string("K") + tag + ".TXT", std::string("data/res/K") + tag + ".TXT"))
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST(PredictionRecordTest, DaysAreThoseWithAProgramAndAResultFile)
+{
+    Touch("data/prog/B200105.TXT");
+    Touch("data/res/K200105.TXT");
+    Touch("data/prog/B991231.TXT");
+    Touch("data/res/K991231.TXT");
+    Touch("data/prog/B200106.TXT"); // results not yet published
+    Touch("data/res/K200107.TXT");  // results without a program
+    for (const char* junk : {"B200230.TXT", "B201301.TXT", "b200108.txt", "B2001080.TXT", "B20010a.TXT", "notes.txt"}) {
+        Touch(std::string("data/prog/") + junk);
+        Touch(std::string("data/res/K") + std::string(junk).substr(1));
+    }
+    const std::vector<CTime> days = FindRecordedDays();
+    EXPECT_EQ(days, (std::vector<CTime>{Noon(1999, 12, 31), Noon(2020, 1, 5)}));
+    fs::remove_all("data");
+    EXPECT_TRUE(FindRecordedDays().empty());
+}
+
+TEST(PredictionRecordTest, ARaceAddsItsHitsAndWhatEveryWinningPickPaid)
+{
+    fixture::WriteSpecialDay(Noon(2020, 2, 20), 21);
+    auto doc = std::make_unique<CKeluDoc>();
+    ASSERT_TRUE(doc->LoadDay(Noon(2020, 2, 20)));
+
+    // A dead heat for first whose two exacta lines are both among the six picks pays both.
+    doc->SetSelection(21, fixture::kRaceSharedFirst);
+    std::vector<std::string> picks;
+    for (int k = 1; k <= 6; ++k)
+        picks.push_back(doc->GetExactaPick(k).Left(3).Str());
+    ASSERT_NE(std::find(picks.begin(), picks.end(), "2-3"), picks.end());
+    ASSERT_NE(std::find(picks.begin(), picks.end(), "3-2"), picks.end());
+    SRecordCount c = CPredictionRecord::RaceRecord(*doc);
+    EXPECT_EQ(c.nRaces, 1);
+    EXPECT_EQ(c.nExactaHits, 1);
+    EXPECT_EQ(c.nExactaReturn, 520 + 610);
+    EXPECT_NEAR(c.ExactaReturnRate(), 100.0 * 1130 / 600, 1e-9);
+
+    // Only the second line of the shared second is a pick: its payout alone.
+    doc->SetSelection(21, fixture::kRaceSharedSecond);
+    c = CPredictionRecord::RaceRecord(*doc);
+    EXPECT_EQ(c.nExactaHits, 1);
+    EXPECT_EQ(c.nExactaReturn, 770);
+
+    // Void, cancelled and undecided races are no races of the record.
+    for (int r : {int(fixture::kRaceVoid), int(fixture::kRaceCancelled), fixture::kRaceCancelled + 1}) {
+        doc->SetSelection(21, r);
+        EXPECT_EQ(CPredictionRecord::RaceRecord(*doc).nRaces, 0) << r;
+    }
+    CPredictionRecord record;
+    EXPECT_EQ(record.AddDay(*doc, Noon(2020, 2, 20)), 4);
+    EXPECT_EQ(record.m_byMonth.at(202002).nRaces, 4);
+    EXPECT_EQ(record.m_byVenue.at(21).nRaces, 4);
+    EXPECT_EQ(doc->GetVenue(), 0) << "the selection is left as the record found it: none";
+}
+
+TEST(PredictionRecordTest, DamagedDaysAreSkippedAndCountedAndTheCountStops)
+{
+    WritePlainDay(Noon(2021, 5, 1), 3);
+    WritePlainDay(Noon(2021, 5, 2), 3);
+    WritePlainDay(Noon(2021, 6, 1), 4);
+    // A result file cut off by a line no slot can hold, and a program of binary junk.
+    std::ofstream(CKeluDoc::ResultFileName(Noon(2021, 5, 2)).Str(), std::ios::app) << std::string(300, 'x') << "\r\n";
+    Touch(CKeluDoc::ProgramFileName(Noon(2021, 6, 2)).Str(), std::string("\x00\xff\x01junk", 7));
+    Touch(CKeluDoc::ResultFileName(Noon(2021, 6, 2)).Str(), "junk");
+    const std::vector<CTime> days = FindRecordedDays();
+    ASSERT_EQ(days.size(), 4u);
+
+    std::atomic<bool> bStop{false};
+    std::vector<int> progress;
+    std::mutex m;
+    const CPredictionRecord record = RecordDays(days, 2, bStop, [&](int n) {
+        const std::lock_guard lock(m);
+        progress.push_back(n);
+    });
+    EXPECT_EQ(record.m_nDays, 2);
+    EXPECT_EQ(record.m_nSkippedDays, 2);
+    EXPECT_EQ(record.m_total.nRaces, 4);
+    EXPECT_EQ(record.m_byMonth.at(202105).nRaces, 2);
+    EXPECT_EQ(record.m_byMonth.at(202106).nRaces, 2);
+    std::sort(progress.begin(), progress.end());
+    EXPECT_EQ(progress, (std::vector<int>{1, 2, 3, 4}));
+
+    bStop = true;
+    const CPredictionRecord stopped = RecordDays(days, 2, bStop);
+    EXPECT_EQ(stopped.m_nDays + stopped.m_nSkippedDays, 0);
+    EXPECT_EQ(stopped.m_total.nRaces, 0);
+}
+
+TEST(PredictionRecordTest, PublishedDaysAgreeWithACountFromThePicks)
+{
+    if (!CopyPublishedDays())
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
+    const std::vector<CTime> days = FindRecordedDays();
+    ASSERT_EQ(days.size(), 4u);
+    std::atomic<bool> bStop{false};
+    const CPredictionRecord record = RecordDays(days, 2, bStop);
+
+    // The same races counted here, from the picks the details page shows.
+    int nRaces = 0, nExacta = 0, nTrifecta = 0;
+    auto doc = std::make_unique<CKeluDoc>();
+    for (const CTime& day : days) {
+        ASSERT_TRUE(doc->LoadDay(day));
+        for (int v = 1; v <= 24; ++v)
+            for (int r = 1; r <= 12 && doc->HasRace(v, r); ++r) {
+                doc->SetSelection(v, r);
+                const CString exacta = doc->GetExactaResult();
+                if (exacta.IsEmpty() || exacta == Sjis("不成立"))
+                    continue;
+                ++nRaces;
+                bool bExacta = false, bTrifecta = false;
+                for (int k = 1; k <= 6; ++k)
+                    bExacta = bExacta || doc->GetExactaPick(k).Left(3) == exacta;
+                for (int k = 1; k <= 12; ++k)
+                    bTrifecta = bTrifecta || doc->GetTrifectaPick(k) == doc->GetTrifectaResult();
+                nExacta += bExacta;
+                nTrifecta += bTrifecta;
+            }
+    }
+    EXPECT_EQ(nRaces, 686);
+    EXPECT_EQ(nExacta, 318);
+    EXPECT_EQ(record.m_total.nRaces, nRaces);
+    EXPECT_EQ(record.m_total.nExactaHits, nExacta);
+    EXPECT_EQ(record.m_total.nTrifectaHits, nTrifecta);
+    EXPECT_EQ(record.m_nDays, 4);
+    EXPECT_EQ(record.m_nSkippedDays, 0);
+    // Venues and months each add up to the whole; one thread counts the same as two.
+    int nByVenue = 0;
+    for (const auto& [v, c] : record.m_byVenue)
+        nByVenue += c.nRaces;
+    EXPECT_EQ(nByVenue, nRaces);
+    ASSERT_EQ(record.m_byMonth.size(), 1u);
+    EXPECT_EQ(record.m_byMonth.at(202001).nExactaReturn, record.m_total.nExactaReturn);
+    const CPredictionRecord single = RecordDays(days, 1, bStop);
+    EXPECT_EQ(single.m_total.nExactaReturn, record.m_total.nExactaReturn);
+    EXPECT_EQ(single.m_total.nTrifectaReturn, record.m_total.nTrifectaReturn);
+    EXPECT_GT(record.m_total.nExactaReturn, 0);
+}
