@@ -72,7 +72,9 @@ QTableWidget* NewTable(const char* pszFirst)
     pTable->verticalHeader()->hide();
     pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    pTable->horizontalHeader()->setMinimumSectionSize(pTable->fontMetrics().horizontalAdvance(Utf8("3連単回収率")) + 12);
+    pTable->verticalHeader()->setDefaultSectionSize(pTable->fontMetrics().height() + 6);
     return pTable;
 }
 

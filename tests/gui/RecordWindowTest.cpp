@@ -68,8 +68,6 @@ TEST(RecordWindowTest, CountsTheDaysOnDiskAndShowsSavesAndCharts)
     const QStringList february = Row(pMonths, pMonths->rowCount() - 2);
     EXPECT_EQ(february[0], QStringLiteral("2020/02"));
     EXPECT_EQ(february[1], QStringLiteral("4"));
-    // Of the four decided races the exacta hit in all but the race of the flying boats, where
-    // 6-5 is no pick.
     EXPECT_EQ(Row(pMonths, pMonths->rowCount() - 1)[0], Utf8("合計"));
     EXPECT_EQ(Row(pMonths, pMonths->rowCount() - 1)[1], QString::number(nRaces));
     QTableWidget* pVenues = pWindow->VenueTable();
