@@ -14,10 +14,16 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <map>
+#include <memory>
+#include <vector>
 
 class CKeluDoc;
 class CCommandRouter;
+class CDC;
+struct CPrintInfo;
+class QPrinter;
 class CTabCtrl;
 class QComboBox;
 class QDateEdit;
@@ -60,6 +66,17 @@ public:
     // absent (status F, L, K), else the colour of the boat.
     static COLORREF FinishCellColor(const CString& strBoat, const CString& strStatus);
     static COLORREF BoatColor(int nBoat);
+
+    // Printing and its preview (print/ViewPrinting.cpp). The three steps of a job, in order:
+    // once before it (false: no job), once when it starts, then once per page.
+    virtual bool OnPreparePrinting(CPrintInfo* pInfo);
+    virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+    virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+    // The printer that printing and the preview use: the application's, which printer set-up
+    // adjusts, given as a function because it is made on first use. Without one the view
+    // keeps a printer of its own.
+    void SetPrinterSource(std::function<QPrinter*()> fnPrinter, int nPreviewPages = 0);
+    QPrinter* GetPrinter();
 
     bool OnCmdMsg(UINT nID) override;
     bool OnUpdateCmdUI(CCmdUI& ui) override;
@@ -109,6 +126,12 @@ private:
     void OnFilePreviewRace();
     void OnFilePrint();
     void OnFilePrintPreview();
+    // The print dialog for printing (false when cancelled); nothing to ask for a preview.
+    bool DoPreparePrinting(CPrintInfo* pInfo);
+    // The pages of the job that the printer's page range chooses.
+    std::vector<int> ChosenPages(const CPrintInfo& info);
+    // Draws the chosen pages on the printer, or into the preview.
+    void PrintPages(QPrinter* pPrinter, CPrintInfo& info);
     void OnFavoriteAdd();
     void OnFavoriteOrganize();
     void OnHelp();
@@ -126,4 +149,7 @@ private:
     QDateEdit* m_date = nullptr;
     QComboBox* m_listRace = nullptr;
     QComboBox* m_listVenue = nullptr;
+    std::function<QPrinter*()> m_fnPrinter;
+    std::shared_ptr<QPrinter> m_pOwnPrinter;
+    int m_nPreviewPages = 0;
 };
