@@ -283,8 +283,10 @@ void CKeluApp::OnFilePrintSetup()
     dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     if (auto* pButtons = dlg.findChild<QDialogButtonBox*>()) {
         for (QAbstractButton* pButton : pButtons->buttons())
-            if (pButtons->buttonRole(pButton) == QDialogButtonBox::AcceptRole)
+            if (pButtons->buttonRole(pButton) == QDialogButtonBox::AcceptRole) {
                 pButton->setText(QStringLiteral("OK"));
+                pButton->setIcon(QIcon());
+            }
     }
     dlg.exec();
 }

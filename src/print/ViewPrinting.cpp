@@ -21,6 +21,9 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QScreen>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <optional>
@@ -238,6 +241,12 @@ void CKeluView::OnFilePrintPreview()
     checkPaper(pPrinter);
 
     QPrintPreviewDialog dlg(pPrinter, this);
+    // Room for a whole A4 page at a readable size rather than the dialog's small default.
+    if (const QScreen* pScreen = screen()) {
+        const QRect avail = pScreen->availableGeometry();
+        const int nHeight = avail.height() * 9 / 10;
+        dlg.resize(std::min(avail.width() * 9 / 10, nHeight * 4 / 5), nHeight);
+    }
     if (m_nPreviewPages == 1)
         dlg.findChild<QPrintPreviewWidget*>()->setViewMode(QPrintPreviewWidget::SinglePageView);
     else if (m_nPreviewPages >= 2)
