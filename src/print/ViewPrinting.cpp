@@ -134,10 +134,11 @@ bool CKeluView::DoPreparePrinting(CPrintInfo* pInfo)
 
 void CKeluView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo)
 {
-    const double dWidth = double(pDC->GetDeviceCaps(CDC::PHYSICALWIDTH)) / pDC->GetDeviceCaps(CDC::LOGPIXELSX) *
-                          kMillimetresPerInch;
-    const double dHeight = double(pDC->GetDeviceCaps(CDC::PHYSICALHEIGHT)) / pDC->GetDeviceCaps(CDC::LOGPIXELSY) *
-                           kMillimetresPerInch;
+    // Multiplied before dividing, so that paper of exactly 208 mm is not taken for 207.99999.
+    const double dWidth = pDC->GetDeviceCaps(CDC::PHYSICALWIDTH) * kMillimetresPerInch /
+                          pDC->GetDeviceCaps(CDC::LOGPIXELSX);
+    const double dHeight = pDC->GetDeviceCaps(CDC::PHYSICALHEIGHT) * kMillimetresPerInch /
+                           pDC->GetDeviceCaps(CDC::LOGPIXELSY);
     const bool bA4Portrait = dWidth >= kA4MinWidth && dWidth <= kA4MaxWidth && dHeight >= kA4MinHeight &&
                              dHeight <= kA4MaxHeight;
     if (bA4Portrait)
