@@ -132,6 +132,19 @@ void SelectExactly(CKeluDoc& doc, int nVenue, int nRace)
     doc.SetSelection(nVenue, nRace);
 }
 
+// The first N fields of a template line, each followed by a TAB, then the value.
+template <int N>
+CString FieldsThenValue(const CString& strLine, const CString& strValue)
+{
+    CString fields[N];
+    SplitTabFields(strLine, fields, N);
+    std::string s;
+    s.reserve(static_cast<size_t>(strLine.GetLength() + strValue.GetLength() + N));
+    for (const CString& f : fields)
+        (s += f.Str()) += '\t';
+    return CString(std::move(s += strValue.Str()));
+}
+
 } // namespace
 
 CString CKeluDoc::GetProgramSheetValue(int nLine)
@@ -173,18 +186,12 @@ CString CKeluDoc::GetField(const CString& strLine, int n)
 
 CString CKeluDoc::MakeTextLine(const CString& strLine, const CString& strValue)
 {
-    CString s;
-    for (int n = 1; n <= 3; ++n)
-        s += GetField(strLine, n) + "\t";
-    return s + strValue;
+    return FieldsThenValue<3>(strLine, strValue);
 }
 
 CString CKeluDoc::MakeAlignTextLine(const CString& strLine, const CString& strValue)
 {
-    CString s;
-    for (int n = 1; n <= 5; ++n)
-        s += GetField(strLine, n) + "\t";
-    return s + strValue;
+    return FieldsThenValue<5>(strLine, strValue);
 }
 
 void CKeluDoc::WriteProgramSheet(int nVenue, int nFirstRace)

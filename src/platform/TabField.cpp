@@ -19,3 +19,22 @@ CString GetTabField(const CString& strLine, int n)
     }
     return CString();
 }
+
+void SplitTabFields(const CString& strLine, CString* pFields, int nCount)
+{
+    const std::string& s = strLine.Str();
+    size_t nStart = 0;
+    bool bEnded = false;
+    for (int i = 0; i < nCount; ++i) {
+        size_t nEnd = nStart;
+        if (!bEnded && nStart < s.size()) {
+            const size_t nTab = s.find('\t', nStart);
+            nEnd = nTab == std::string::npos ? s.size() : nTab;
+        }
+        bEnded = bEnded || nEnd == nStart;
+        pFields[i] = bEnded ? CString() : CString(std::string_view(s).substr(nStart, nEnd - nStart));
+        if (nEnd >= s.size())
+            bEnded = true;
+        nStart = nEnd + 1;
+    }
+}

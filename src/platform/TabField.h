@@ -8,3 +8,6 @@
 // first empty one (two TABs in a row, a TAB at the start, or no field left) ends the line:
 // it and every later field read as the empty string. n of 0 or less gives the empty string.
 CString GetTabField(const CString& strLine, int n);
+
+// Fields 1 to nCount of the line into pFields by the same rule, in one pass over the line.
+void SplitTabFields(const CString& strLine, CString* pFields, int nCount);

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QPrinter>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -37,6 +38,15 @@ double CellPerEm(const QFont& font)
     const double dRatio = metrics.height() > 0 ? metrics.height() / 1000.0 : 1.0;
     cache.insert(strKey, dRatio);
     return dRatio;
+}
+
+// The text for Qt. Most texts of a page are numbers: plain ASCII, which Shift-JIS shares, goes
+// straight across without the converter.
+QString PageText(const CString& strText)
+{
+    const std::string& s = strText.Str();
+    const bool bAscii = std::all_of(s.begin(), s.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+    return bAscii ? QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())) : ToQString(strText);
 }
 
 } // namespace
@@ -101,15 +111,21 @@ QPointF CPainterDC::ToDevice(int x, int y) const
 
 void CPainterDC::SelectFont(const CLogFont& font)
 {
-    QFont qfont(ToQString(font.strFaceName));
-    qfont.setItalic(font.bItalic);
-    qfont.setUnderline(font.bUnderline);
-    qfont.setWeight(font.nWeight >= 600 ? QFont::Bold : QFont::Normal);
     const int nCell = std::clamp(font.nHeight, 1, kMaxCellUnits);
-    const double dEmPixels = nCell * m_dPixelsY / CellPerEm(qfont);
-    qfont.setPointSizeF(dEmPixels * 72.0 / m_pDevice->logicalDpiY());
-    m_font = qfont;
-    m_dAscent = QFontMetricsF(m_font, m_pDevice).ascent();
+    const auto key = std::make_tuple(font.strFaceName.Str(), nCell, font.bItalic, font.bUnderline);
+    auto it = m_fonts.find(key);
+    if (it == m_fonts.end()) {
+        QFont qfont(ToQString(font.strFaceName));
+        qfont.setItalic(font.bItalic);
+        qfont.setUnderline(font.bUnderline);
+        qfont.setWeight(font.nWeight >= 600 ? QFont::Bold : QFont::Normal);
+        const double dEmPixels = nCell * m_dPixelsY / CellPerEm(qfont);
+        qfont.setPointSizeF(dEmPixels * 72.0 / m_pDevice->logicalDpiY());
+        it = m_fonts.emplace(key, CMadeFont{qfont, QFontMetricsF(qfont, m_pDevice)}).first;
+    }
+    m_font = it->second.font;
+    m_dAscent = it->second.metrics.ascent();
+    m_laidOut.reset();
     if (m_pPainter)
         m_pPainter->setFont(m_font);
 }
@@ -132,11 +148,28 @@ void CPainterDC::TextOut(int x, int y, const CString& strText)
     if (!m_pPainter || strText.IsEmpty())
         return;
     const QPointF topLeft = ToDevice(x, y);
-    m_pPainter->drawText(QPointF(topLeft.x(), topLeft.y() + m_dAscent), ToQString(strText));
+    if (m_laidOut && m_laidOut->strBytes == strText.Str()) {
+        // The glyphs sit on the layout's baseline, one ascent below its top.
+        for (const QGlyphRun& run : m_laidOut->runs)
+            m_pPainter->drawGlyphRun(topLeft, run);
+        return;
+    }
+    m_pPainter->drawText(QPointF(topLeft.x(), topLeft.y() + m_dAscent), PageText(strText));
+}
+
+const CPainterDC::CLaidOut& CPainterDC::LayOut(const CString& strText)
+{
+    if (m_laidOut && m_laidOut->strBytes == strText.Str())
+        return *m_laidOut;
+    QTextLayout layout(PageText(strText), m_font, m_pDevice);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    m_laidOut = CLaidOut{strText.Str(), layout.glyphRuns(), line.isValid() ? line.horizontalAdvance() : 0.0};
+    return *m_laidOut;
 }
 
 int CPainterDC::GetTextExtent(const CString& strText)
 {
-    const double dPixels = QFontMetricsF(m_font, m_pDevice).horizontalAdvance(ToQString(strText));
-    return qRound(dPixels / m_dPixelsX);
+    return qRound(LayOut(strText).dWidth / m_dPixelsX);
 }

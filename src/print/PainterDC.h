@@ -7,7 +7,14 @@
 #include "print/DC.h"
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QList>
 #include <QPointF>
+
+#include <map>
+#include <optional>
+#include <tuple>
 
 class QPaintDevice;
 class QPainter;
@@ -42,4 +49,19 @@ private:
     QFont m_font;
     double m_dAscent = 0; // of m_font on the device, in pixels
     QPointF m_current;
+    // An aligned text is measured and then drawn: it is laid out once for both.
+    struct CLaidOut {
+        std::string strBytes;
+        QList<QGlyphRun> runs;
+        double dWidth = 0;
+    };
+    std::optional<CLaidOut> m_laidOut;
+    // The fonts made so far, by face, cell height, italic and underline: a page says the same
+    // FONT line many times over.
+    struct CMadeFont {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    std::map<std::tuple<std::string, int, bool, bool>, CMadeFont> m_fonts;
+    const CLaidOut& LayOut(const CString& strText);
 };

@@ -64,6 +64,14 @@ int Truncate(double d)
     return static_cast<int>(d);
 }
 
+// The first N arguments of a line, cut in one pass.
+template <int N>
+struct CArgs {
+    explicit CArgs(const CString& strArgs) { SplitTabFields(strArgs, a, N); }
+    const CString& operator[](int n) const { return a[n - 1]; }
+    CString a[N];
+};
+
 } // namespace
 
 CTemplateRenderer::CTemplateRenderer()
@@ -118,16 +126,18 @@ void CTemplateRenderer::InterpretLine(const CString& strLine)
 
 void CTemplateRenderer::DrawLine(const CString& strArgs)
 {
-    m_pDC->MoveTo(ToX(GetField(strArgs, 1)), ToY(GetField(strArgs, 2)));
-    m_pDC->LineTo(ToX(GetField(strArgs, 3)), ToY(GetField(strArgs, 4)));
+    const CArgs<4> args(strArgs);
+    m_pDC->MoveTo(ToX(args[1]), ToY(args[2]));
+    m_pDC->LineTo(ToX(args[3]), ToY(args[4]));
 }
 
 void CTemplateRenderer::DrawBox(const CString& strArgs)
 {
-    const int x1 = ToX(GetField(strArgs, 1));
-    const int y1 = ToY(GetField(strArgs, 2));
-    const int x2 = ToX(GetField(strArgs, 3));
-    const int y2 = ToY(GetField(strArgs, 4));
+    const CArgs<4> args(strArgs);
+    const int x1 = ToX(args[1]);
+    const int y1 = ToY(args[2]);
+    const int x2 = ToX(args[3]);
+    const int y2 = ToY(args[4]);
     m_pDC->MoveTo(x1, y1);
     m_pDC->LineTo(x1, y2);
     m_pDC->LineTo(x2, y2);
@@ -137,17 +147,19 @@ void CTemplateRenderer::DrawBox(const CString& strArgs)
 
 void CTemplateRenderer::DrawText(const CString& strArgs)
 {
-    TextAt(ToX(GetField(strArgs, 1)), ToY(GetField(strArgs, 2)), GetField(strArgs, 3));
+    const CArgs<3> args(strArgs);
+    TextAt(ToX(args[1]), ToY(args[2]), args[3]);
 }
 
 void CTemplateRenderer::DrawAlignedText(const CString& strArgs)
 {
-    int x = ToX(GetField(strArgs, 1));
-    const int y = ToY(GetField(strArgs, 2));
-    const int nWidth = ToX(GetField(strArgs, 3));
-    CString strAlign = GetField(strArgs, 4);
+    const CArgs<5> args(strArgs);
+    int x = ToX(args[1]);
+    const int y = ToY(args[2]);
+    const int nWidth = ToX(args[3]);
+    CString strAlign = args[4];
     strAlign.MakeUpper();
-    const CString strText = GetField(strArgs, 5);
+    const CString& strText = args[5];
     // Only the exact codes align: "MIDDLE" is no "M". A text wider than its span starts left
     // of x; nothing is cut.
     if (strAlign == "M")
@@ -165,16 +177,17 @@ void CTemplateRenderer::TextAt(int x, int y, const CString& strText)
 
 void CTemplateRenderer::SelectTemplateFont(const CString& strArgs)
 {
-    const double dSize = AtoF(GetField(strArgs, 1));
+    const CArgs<3> args(strArgs);
+    const double dSize = AtoF(args[1]);
     if (dSize > 0)
         m_dFontSize = dSize;
-    CString strFace = GetField(strArgs, 2);
+    CString strFace = args[2];
     strFace.MakeUpper();
     if (strFace == "M")
         m_strFaceName = FacePMincho();
     else if (strFace == "G")
         m_strFaceName = FacePGothic();
-    CString strStyle = GetField(strArgs, 3);
+    CString strStyle = args[3];
     strStyle.MakeUpper();
 
     CLogFont font;
