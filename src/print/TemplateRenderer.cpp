@@ -126,6 +126,8 @@ void CTemplateRenderer::InterpretLine(const CString& strLine)
 
 void CTemplateRenderer::DrawLine(const CString& strArgs)
 {
+    if (!m_pDC)
+        return;
     const CArgs<4> args(strArgs);
     m_pDC->MoveTo(ToX(args[1]), ToY(args[2]));
     m_pDC->LineTo(ToX(args[3]), ToY(args[4]));
@@ -133,6 +135,8 @@ void CTemplateRenderer::DrawLine(const CString& strArgs)
 
 void CTemplateRenderer::DrawBox(const CString& strArgs)
 {
+    if (!m_pDC)
+        return;
     const CArgs<4> args(strArgs);
     const int x1 = ToX(args[1]);
     const int y1 = ToY(args[2]);
@@ -147,12 +151,16 @@ void CTemplateRenderer::DrawBox(const CString& strArgs)
 
 void CTemplateRenderer::DrawText(const CString& strArgs)
 {
+    if (!m_pDC)
+        return;
     const CArgs<3> args(strArgs);
     TextAt(ToX(args[1]), ToY(args[2]), args[3]);
 }
 
 void CTemplateRenderer::DrawAlignedText(const CString& strArgs)
 {
+    if (!m_pDC)
+        return;
     const CArgs<5> args(strArgs);
     int x = ToX(args[1]);
     const int y = ToY(args[2]);
@@ -177,6 +185,8 @@ void CTemplateRenderer::TextAt(int x, int y, const CString& strText)
 
 void CTemplateRenderer::SelectTemplateFont(const CString& strArgs)
 {
+    if (!m_pDC)
+        return;
     const CArgs<3> args(strArgs);
     const double dSize = AtoF(args[1]);
     if (dSize > 0)

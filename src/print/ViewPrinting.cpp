@@ -27,6 +27,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -79,6 +80,21 @@ CPaper PaperOf(CDC* pDC)
 {
     return {pDC->GetDeviceCaps(CDC::PHYSICALWIDTH), pDC->GetDeviceCaps(CDC::PHYSICALHEIGHT),
             pDC->GetDeviceCaps(CDC::LOGPIXELSX), pDC->GetDeviceCaps(CDC::LOGPIXELSY)};
+}
+
+// The pages of the job that the printer's page range chooses.
+std::vector<int> ChosenPages(const QPrinter* pPrinter, const CPrintInfo& info)
+{
+    const bool bRange = pPrinter->printRange() == QPrinter::PageRange;
+    const QPageRanges ranges = pPrinter->pageRanges();
+    std::vector<int> pages;
+    for (int nPage = info.GetMinPage(); nPage <= info.GetMaxPage(); ++nPage) {
+        const bool bChosen = !bRange || (ranges.isEmpty() ? nPage >= pPrinter->fromPage() && nPage <= pPrinter->toPage()
+                                                          : ranges.contains(nPage));
+        if (bChosen)
+            pages.push_back(nPage);
+    }
+    return pages;
 }
 
 } // namespace
@@ -169,24 +185,9 @@ void CKeluView::OnPrint(CDC* pDC, CPrintInfo* pInfo)
     }
 }
 
-std::vector<int> CKeluView::ChosenPages(const CPrintInfo& info)
-{
-    QPrinter* pPrinter = GetPrinter();
-    const bool bRange = pPrinter->printRange() == QPrinter::PageRange;
-    const QPageRanges ranges = pPrinter->pageRanges();
-    std::vector<int> pages;
-    for (int nPage = info.GetMinPage(); nPage <= info.GetMaxPage(); ++nPage) {
-        const bool bChosen = !bRange || (ranges.isEmpty() ? nPage >= pPrinter->fromPage() && nPage <= pPrinter->toPage()
-                                                          : ranges.contains(nPage));
-        if (bChosen)
-            pages.push_back(nPage);
-    }
-    return pages;
-}
-
 void CKeluView::PrintPages(QPrinter* pPrinter, CPrintInfo& info)
 {
-    const std::vector<int> pages = ChosenPages(info);
+    const std::vector<int> pages = ChosenPages(pPrinter, info);
     if (pages.empty())
         return;
     QPainter painter;

@@ -17,7 +17,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <vector>
 
 class CKeluDoc;
 class CCommandRouter;
@@ -128,8 +127,6 @@ private:
     void OnFilePrintPreview();
     // The print dialog for printing (false when cancelled); nothing to ask for a preview.
     bool DoPreparePrinting(CPrintInfo* pInfo);
-    // The pages of the job that the printer's page range chooses.
-    std::vector<int> ChosenPages(const CPrintInfo& info);
     // Draws the chosen pages on the printer, or into the preview.
     void PrintPages(QPrinter* pPrinter, CPrintInfo& info);
     void OnFavoriteAdd();
