@@ -14,10 +14,10 @@
 #include "view/KeluView.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QIcon>
-#include <QDialogButtonBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
