@@ -9,6 +9,7 @@ KELU_PACKAGES=(
   fonts-ipafont fontconfig
   libcurl4-openssl-dev libarchive-dev
   locales
+  poppler-utils
 )
 
 kelu_as_root() {

@@ -4,6 +4,7 @@
 #include "frame/AboutDlg.h"
 #include "frame/MainFrame.h"
 #include "model/KeluDoc.h"
+#include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
 #include "res/Menu.h"
@@ -14,11 +15,13 @@
 #include "view/KeluView.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QIcon>
-#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 #include <curl/curl.h>
 
@@ -161,6 +164,8 @@ bool CKeluApp::CreateDocumentWindow()
     auto* pView = new CKeluView(m_pDocument.get(), pFrame->GetRouter(), pFrame.get());
     pView->SetAssenUrl(m_strAssenUrl);
     pFrame->SetView(pView, pView, this);
+    // One printer for set-up, printing and the preview, so that the set-up's choice is used.
+    pView->SetPrinterSource([this] { return GetPrinter(); }, m_nNumPreviewPages);
     m_pView = pView;
     m_pMainWnd = std::move(pFrame);
     return true;
@@ -292,6 +297,17 @@ void CKeluApp::OnPredictionRecord()
 
 void CKeluApp::OnFilePrintSetup()
 {
-    QPageSetupDialog dlg(GetPrinter(), m_pMainWnd.get());
+    // The print dialog in set-up use: the printer, and through its properties the paper and
+    // the orientation, chosen for the jobs to come. A job's pages are chosen when it prints.
+    QPrintDialog dlg(GetPrinter(), m_pMainWnd.get());
+    dlg.setWindowTitle(ToQString(Sjis("ﾌﾟﾘﾝﾀの設定")));
+    dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (auto* pButtons = dlg.findChild<QDialogButtonBox*>()) {
+        for (QAbstractButton* pButton : pButtons->buttons())
+            if (pButtons->buttonRole(pButton) == QDialogButtonBox::AcceptRole) {
+                pButton->setText(QStringLiteral("OK"));
+                pButton->setIcon(QIcon());
+            }
+    }
     dlg.exec();
 }

@@ -230,6 +230,11 @@ CString CKeluDoc::GetWinningMove() const
         return Sjis("レース不成立");
     if (IsRaceCancelled())
         return Sjis("中止");
+    return GetPublishedWinningMove();
+}
+
+CString CKeluDoc::GetPublishedWinningMove() const
+{
     return RaceField(*this, kHeadingLine, kWinningMove);
 }
 

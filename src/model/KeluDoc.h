@@ -94,7 +94,11 @@ public:
     CString GetWindDirection() const;
     CString GetWindSpeed() const;
     CString GetWaveHeight() const;
+    // The technique, or why there is none ("レース不成立", "中止").
     CString GetWinningMove() const;
+    // The technique's field as the result file has it, blank or empty when the race was void or
+    // cancelled: whether a race has a result section to print.
+    CString GetPublishedWinningMove() const;
 
     // --- Payout values -----------------------------------------------------------------------
     CString GetPayBoat(int n) const;
@@ -166,6 +170,25 @@ public:
     bool IsWinningExacta(const CString& strCombo) const;
     bool IsWinningTrifecta(const CString& strCombo) const;
 
+    // --- Print data sheets (model/PrintSheets.cpp) ---------------------------------------------
+    // A data sheet is a copy of a data template in which every TEXT and ALIGNTEXT line carries
+    // the value of its line number: lines 1..250 belong to nFirstRace, 251..500 to the race
+    // after it, the rest to the third. The program sheet data/yddat.txt is written from
+    // data/ydtpl.txt, the result sheet data/kddat.txt from data/kdtpl.txt. Nothing is written
+    // when the template cannot be read; the selection is the same afterwards.
+    void WriteProgramSheet(int nVenue, int nFirstRace);
+    void WriteResultSheet(int nVenue, int nFirstRace);
+    // The value of a data template line for the selected race; empty when the line has none.
+    CString GetProgramSheetValue(int nLine);
+    CString GetResultSheetValue(int nLine);
+    // The four two-byte pieces of a name, each followed by a blank.
+    static CString SpaceOutName(const CString& strName);
+    // The line's first three fields (five for ALIGNTEXT), each followed by a TAB, then the value.
+    static CString MakeTextLine(const CString& strLine, const CString& strValue);
+    static CString MakeAlignTextLine(const CString& strLine, const CString& strValue);
+    // Field n of a template line, the keyword being field 1; the first empty field ends the line.
+    static CString GetField(const CString& strLine, int n);
+
     // --- The stored day ---------------------------------------------------------------------
     CString m_strExactaPick[kExactaEntries];
     double m_dExactaPercent[kExactaEntries];
@@ -186,4 +209,6 @@ private:
     bool ReadProgramFile(const CTime& day);
     bool ReadResultFile(const CTime& day);
     bool IsSelectedRaceValid() const;
+    void WriteSheet(const char* pszTemplate, const char* pszSheet, CString (CKeluDoc::*pfnValue)(int), int nVenue,
+                    int nFirstRace);
 };

@@ -603,14 +603,7 @@ void CKeluView::OnFilePreviewRace()
     SendPrintCommand(false, ID_FILE_PRINT_PREVIEW);
 }
 
-// Printing and its preview come with the print commands; until then they do nothing.
-void CKeluView::OnFilePrint()
-{
-}
-
-void CKeluView::OnFilePrintPreview()
-{
-}
+// Printing and its preview themselves are in print/ViewPrinting.cpp.
 
 void CKeluView::OnHelp()
 {

@@ -16,11 +16,16 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <vector>
+#include <memory>
 
 class CKeluDoc;
 class CCommandRouter;
+class CDC;
+struct CPrintInfo;
+class QPrinter;
 class CTabCtrl;
 class CHelpWindow;
 class QAction;
@@ -69,6 +74,17 @@ public:
     // absent (status F, L, K), else the colour of the boat.
     static COLORREF FinishCellColor(const CString& strBoat, const CString& strStatus);
     static COLORREF BoatColor(int nBoat);
+
+    // Printing and its preview (print/ViewPrinting.cpp). The three steps of a job, in order:
+    // once before it (false: no job), once when it starts, then once per page.
+    virtual bool OnPreparePrinting(CPrintInfo* pInfo);
+    virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+    virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+    // The printer that printing and the preview use: the application's, which printer set-up
+    // adjusts, given as a function because it is made on first use. Without one the view
+    // keeps a printer of its own.
+    void SetPrinterSource(std::function<QPrinter*()> fnPrinter, int nPreviewPages = 0);
+    QPrinter* GetPrinter();
 
     bool OnCmdMsg(UINT nID) override;
     bool OnUpdateCmdUI(CCmdUI& ui) override;
@@ -139,6 +155,10 @@ private:
     void OnFilePreviewRace();
     void OnFilePrint();
     void OnFilePrintPreview();
+    // The print dialog for printing (false when cancelled); nothing to ask for a preview.
+    bool DoPreparePrinting(CPrintInfo* pInfo);
+    // Draws the chosen pages on the printer, or into the preview.
+    void PrintPages(QPrinter* pPrinter, CPrintInfo& info);
     void OnFavoriteAdd();
     void OnFavoriteOrganize();
     QMenu* FavoritesPopup() const;
@@ -183,4 +203,7 @@ private:
         CString strRace2;
     };
     std::vector<CRacerMenu> m_racerMenus;
+    std::function<QPrinter*()> m_fnPrinter;
+    std::shared_ptr<QPrinter> m_pOwnPrinter;
+    int m_nPreviewPages = 0;
 };

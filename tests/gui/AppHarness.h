@@ -53,14 +53,11 @@ public:
 private:
     void Poll()
     {
-        // A dialog that opened another is met again when that one closes: it is not new.
+        // A dialog that opened another is met again when that one closes, as a step of its own.
         QWidget* pModal = QApplication::activeModalWidget();
-        if (!pModal)
+        if (!pModal || pModal == m_pLast)
             return;
-        for (const QPointer<QWidget>& p : m_met)
-            if (p == pModal)
-                return;
-        m_met.emplace_back(pModal);
+        m_pLast = pModal;
         m_seen << QString::fromLatin1(pModal->metaObject()->className());
         if (m_nNext < m_steps.size()) {
             m_steps[m_nNext++](pModal);
@@ -72,7 +69,7 @@ private:
 
     std::vector<Step> m_steps;
     size_t m_nNext = 0;
-    std::vector<QPointer<QWidget>> m_met;
+    QPointer<QWidget> m_pLast;
     QStringList m_seen;
     QTimer m_timer;
 };

@@ -66,7 +66,8 @@ int KeluMessageBox(QWidget* pParent, const CString& strText, const CString& strC
     std::vector<QAbstractButton*> added;
     for (const Button& b : buttons)
         added.push_back(box.addButton(Utf8(b.text), b.role));
-    box.setDefaultButton(qobject_cast<QPushButton*>(added.front()));
+    const size_t nDefault = (nType & MB_DEFMASK) == MB_DEFBUTTON2 && added.size() > 1 ? 1 : 0;
+    box.setDefaultButton(qobject_cast<QPushButton*>(added[nDefault]));
     box.exec();
     for (size_t i = 0; i < added.size(); ++i)
         if (box.clickedButton() == added[i])

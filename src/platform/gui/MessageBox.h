@@ -17,12 +17,15 @@ enum : unsigned {
     MB_ICONINFORMATION = 0x40,
     MB_BUTTONMASK = 0x0F,
     MB_ICONMASK = 0xF0,
+    MB_DEFBUTTON1 = 0x000,
+    MB_DEFBUTTON2 = 0x100, // the second button (No, Cancel) is the default
+    MB_DEFMASK = 0xF00,
 };
 
 struct MessageBoxCall {
     CString text;    // Shift-JIS, as the program wrote it
     CString caption;
-    unsigned type;   // buttons | icon
+    unsigned type;   // buttons | icon | default button
 };
 
 using MessageBoxHook = std::function<int(const MessageBoxCall&)>;

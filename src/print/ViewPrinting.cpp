@@ -1,0 +1,264 @@
+// Printing and previewing the races of the chosen venue: one page of three races (the page of
+// the chosen race) or the venue's four pages, on A4 portrait. Every page is drawn from the
+// templates in data/: the program form, the program data sheet written for the page, and,
+// when the chosen race has its result, the result form and the result data sheet.
+
+#include "view/KeluView.h"
+
+#include "model/KeluDoc.h"
+#include "platform/Sjis.h"
+#include "platform/TextFile.h"
+#include "platform/gui/MessageBox.h"
+#include "print/PainterDC.h"
+#include "print/PrintInfo.h"
+#include "print/TemplateRenderer.h"
+#include "res/StringIds.h"
+#include "res/Strings.h"
+#include "res/resource.h"
+
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QScreen>
+
+#include <algorithm>
+
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr int kRacesPerPage = 3;
+constexpr int kPagesOfVenue = 4;
+
+constexpr const char* kProgramForm = "data\\yftpl.txt";
+constexpr const char* kProgramSheet = "data\\yddat.txt";
+constexpr const char* kResultForm = "data\\kftpl.txt";
+constexpr const char* kResultSheet = "data\\kddat.txt";
+
+// A4 portrait as a printer reports it, in millimetres, bounds included.
+constexpr double kA4MinWidth = 208.0;
+constexpr double kA4MaxWidth = 210.0;
+constexpr double kA4MinHeight = 295.0;
+constexpr double kA4MaxHeight = 298.0;
+constexpr double kMillimetresPerInch = 25.4;
+
+// The first race of a page: 1, 4, 7 or 10.
+int FirstRaceOf(int nRaceOrPage, bool bByRace)
+{
+    const int nPage = bByRace ? (nRaceOrPage - 1) / kRacesPerPage + 1 : nRaceOrPage;
+    if (nPage >= 1 && nPage <= kPagesOfVenue - 1)
+        return (nPage - 1) * kRacesPerPage + 1;
+    return (kPagesOfVenue - 1) * kRacesPerPage + 1;
+}
+
+void DeleteFile(const char* pszPath)
+{
+    std::remove(DiskPath(pszPath).GetString());
+}
+
+// Draws a data sheet and deletes it, also when drawing fails.
+void DrawSheet(CTemplateRenderer& renderer, CDC* pDC, const char* pszSheet)
+{
+    struct CDeleteAfter {
+        const char* pszPath;
+        ~CDeleteAfter() { DeleteFile(pszPath); }
+    } deleteAfter{pszSheet};
+    renderer.PrintTemplate(pszSheet, pDC);
+}
+
+// The paper a printer holds, in whole device pixels, as the paper check reads it.
+struct CPaper {
+    int nWidth, nHeight, nDpiX, nDpiY;
+    bool operator==(const CPaper&) const = default;
+};
+
+CPaper PaperOf(CDC* pDC)
+{
+    return {pDC->GetDeviceCaps(CDC::PHYSICALWIDTH), pDC->GetDeviceCaps(CDC::PHYSICALHEIGHT),
+            pDC->GetDeviceCaps(CDC::LOGPIXELSX), pDC->GetDeviceCaps(CDC::LOGPIXELSY)};
+}
+
+// The pages of the job that the printer's page range chooses.
+std::vector<int> ChosenPages(const QPrinter* pPrinter, const CPrintInfo& info)
+{
+    const bool bRange = pPrinter->printRange() == QPrinter::PageRange;
+    const QPageRanges ranges = pPrinter->pageRanges();
+    std::vector<int> pages;
+    for (int nPage = info.GetMinPage(); nPage <= info.GetMaxPage(); ++nPage) {
+        const bool bChosen = !bRange || (ranges.isEmpty() ? nPage >= pPrinter->fromPage() && nPage <= pPrinter->toPage()
+                                                          : ranges.contains(nPage));
+        if (bChosen)
+            pages.push_back(nPage);
+    }
+    return pages;
+}
+
+} // namespace
+
+void CKeluView::SetPrinterSource(std::function<QPrinter*()> fnPrinter, int nPreviewPages)
+{
+    m_fnPrinter = std::move(fnPrinter);
+    m_nPreviewPages = nPreviewPages;
+}
+
+QPrinter* CKeluView::GetPrinter()
+{
+    if (m_fnPrinter)
+        return m_fnPrinter();
+    if (!m_pOwnPrinter) {
+        m_pOwnPrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        m_pOwnPrinter->setFullPage(true);
+    }
+    return m_pOwnPrinter.get();
+}
+
+bool CKeluView::OnPreparePrinting(CPrintInfo* pInfo)
+{
+    const CKeluDoc* pDoc = GetDocument();
+    const int nVenue = pDoc->GetVenue();
+    const int nRace = pDoc->GetRace();
+    if (nVenue == 0 || nRace == 0) {
+        KeluMessageBox(this, Sjis("レース場を選択してください"), Sjis("操作ガイド"), MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    if (!pDoc->HasRace(nVenue, nRace)) {
+        KeluMessageBox(this, Sjis("印刷できるものがありません"), Sjis("操作ガイド"), MB_OK | MB_ICONINFORMATION);
+        return false;
+    }
+    pInfo->SetMaxPage(m_bPrintAll ? kPagesOfVenue : 1);
+    return DoPreparePrinting(pInfo);
+}
+
+bool CKeluView::DoPreparePrinting(CPrintInfo* pInfo)
+{
+    QPrinter* pPrinter = GetPrinter();
+    // Every job offers all of its pages first, whatever range the last one printed.
+    pPrinter->setPrintRange(QPrinter::AllPages);
+    pPrinter->setPageRanges(QPageRanges());
+    if (pInfo->m_bPreview)
+        return true;
+    QPrintDialog dlg(pPrinter, this);
+    dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
+                   QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);
+    dlg.setMinMax(pInfo->GetMinPage(), pInfo->GetMaxPage());
+    return dlg.exec() == QDialog::Accepted;
+}
+
+void CKeluView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo)
+{
+    // Multiplied before dividing, so that paper of exactly 208 mm is not taken for 207.99999.
+    const double dWidth = pDC->GetDeviceCaps(CDC::PHYSICALWIDTH) * kMillimetresPerInch /
+                          pDC->GetDeviceCaps(CDC::LOGPIXELSX);
+    const double dHeight = pDC->GetDeviceCaps(CDC::PHYSICALHEIGHT) * kMillimetresPerInch /
+                           pDC->GetDeviceCaps(CDC::LOGPIXELSY);
+    const bool bA4Portrait = dWidth >= kA4MinWidth && dWidth <= kA4MaxWidth && dHeight >= kA4MinHeight &&
+                             dHeight <= kA4MaxHeight;
+    if (bA4Portrait)
+        return;
+    const int nAnswer = KeluMessageBox(
+        this, Sjis("用紙サイズがA4縦に設定されていないためレイアウトが崩れます。\n強制的に印刷をしますか？"),
+        Sjis("確認"), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
+    if (nAnswer != IDYES)
+        pInfo->m_bContinuePrinting = false;
+}
+
+void CKeluView::OnPrint(CDC* pDC, CPrintInfo* pInfo)
+{
+    CKeluDoc* pDoc = GetDocument();
+    CTemplateRenderer renderer;
+    const int nVenue = pDoc->GetVenue();
+    const bool bOnePage = pInfo->GetMaxPage() == 1;
+    const int nFirstRace = FirstRaceOf(bOnePage ? pDoc->GetRace() : pInfo->m_nCurPage, bOnePage);
+
+    renderer.PrintTemplate(kProgramForm, pDC);
+    pDoc->WriteProgramSheet(nVenue, nFirstRace);
+    DrawSheet(renderer, pDC, kProgramSheet);
+    // The chosen race decides for every page of the job whether results are printed: a race
+    // with a result section, also a void one; a cancelled race or one still to be run has none,
+    // whatever words the page would show for it.
+    if (!pDoc->GetPublishedWinningMove().IsEmpty()) {
+        renderer.PrintTemplate(kResultForm, pDC);
+        pDoc->WriteResultSheet(nVenue, nFirstRace);
+        DrawSheet(renderer, pDC, kResultSheet);
+    }
+}
+
+void CKeluView::PrintPages(QPrinter* pPrinter, CPrintInfo& info)
+{
+    const std::vector<int> pages = ChosenPages(pPrinter, info);
+    if (pages.empty())
+        return;
+    QPainter painter;
+    if (!painter.begin(pPrinter)) {
+        KeluMessageBox(this, Sjis("印刷ｼﾞｮﾌﾞを開始できませんでした。"), LoadKeluString(IDS_APP_TITLE),
+                       MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    CPainterDC dc(pPrinter, &painter);
+    for (size_t i = 0; i < pages.size(); ++i) {
+        if (i > 0)
+            pPrinter->newPage();
+        info.m_nCurPage = pages[i];
+        OnPrint(&dc, &info);
+    }
+    painter.end();
+}
+
+void CKeluView::OnFilePrint()
+{
+    CPrintInfo info;
+    if (!OnPreparePrinting(&info))
+        return;
+    QPrinter* pPrinter = GetPrinter();
+    // The paper is checked before the job starts, so that No leaves no empty job or file.
+    CPainterDC attributes(pPrinter, nullptr);
+    OnBeginPrinting(&attributes, &info);
+    if (info.m_bContinuePrinting)
+        PrintPages(pPrinter, info);
+}
+
+void CKeluView::OnFilePrintPreview()
+{
+    CPrintInfo info;
+    info.m_bPreview = true;
+    if (!OnPreparePrinting(&info))
+        return;
+    QPrinter* pPrinter = GetPrinter();
+    // The paper is checked once before the preview opens, and again only when the user picks
+    // another paper in the preview's own page set-up. No shows the preview without pages.
+    std::optional<CPaper> judged;
+    bool bGoOn = true;
+    auto checkPaper = [&](QPrinter* pDevice) {
+        CPainterDC attributes(pDevice, nullptr);
+        const CPaper paper = PaperOf(&attributes);
+        if (judged && *judged == paper)
+            return;
+        judged = paper;
+        CPrintInfo check = info;
+        OnBeginPrinting(&attributes, &check);
+        bGoOn = check.m_bContinuePrinting;
+    };
+    checkPaper(pPrinter);
+
+    QPrintPreviewDialog dlg(pPrinter, this);
+    // Room for a whole A4 page at a readable size rather than the dialog's small default.
+    if (const QScreen* pScreen = screen()) {
+        const QRect avail = pScreen->availableGeometry();
+        const int nHeight = avail.height() * 9 / 10;
+        dlg.resize(std::min(avail.width() * 9 / 10, nHeight * 4 / 5), nHeight);
+    }
+    if (m_nPreviewPages == 1)
+        dlg.findChild<QPrintPreviewWidget*>()->setViewMode(QPrintPreviewWidget::SinglePageView);
+    else if (m_nPreviewPages >= 2)
+        dlg.findChild<QPrintPreviewWidget*>()->setViewMode(QPrintPreviewWidget::FacingPagesView);
+    connect(&dlg, &QPrintPreviewDialog::paintRequested, this, [&](QPrinter* pDevice) {
+        checkPaper(pDevice);
+        if (bGoOn)
+            PrintPages(pDevice, info);
+    });
+    dlg.exec();
+}
