@@ -10,15 +10,20 @@ KELU_PACKAGES=(
   libcurl4-openssl-dev libarchive-dev
   locales
   poppler-utils
+  desktop-file-utils appstream
 )
+# What scripts/package needs besides: dpkg-shlibdeps, and file, with which cpack finds the
+# binaries to ask it about.
+KELU_PACKAGE_TOOLS=(dpkg-dev file)
 
 kelu_as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# kelu_install_deps [more packages...]
 kelu_install_deps() {
   local missing=()
-  for p in "${KELU_PACKAGES[@]}"; do
+  for p in "${KELU_PACKAGES[@]}" "$@"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$p")
     fi
