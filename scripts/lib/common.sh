@@ -7,6 +7,7 @@ KELU_PACKAGES=(
   qt6-base-dev qt6-qpa-plugins libqt6printsupport6
   fonts-ipafont fontconfig
   libcurl4-openssl-dev libarchive-dev
+  libcpp-httplib-dev tzdata
   locales
 )
 

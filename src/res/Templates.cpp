@@ -9,6 +9,8 @@ const CDialogTemplate* FindDialogTemplate(int nID)
         return &kAboutBoxTemplate;
     case IDD_KELU_FORM:
         return &kKeluFormTemplate;
+    case IDD_DOWNLOAD:
+        return &kDownloadTemplate;
     default:
         return nullptr;
     }

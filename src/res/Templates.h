@@ -5,6 +5,7 @@
 
 extern const CDialogTemplate kAboutBoxTemplate; // IDD_ABOUTBOX, res/AboutBox.cpp
 extern const CDialogTemplate kKeluFormTemplate; // IDD_KELU_FORM, res/KeluForm.cpp
+extern const CDialogTemplate kDownloadTemplate; // IDD_DOWNLOAD, res/DownloadBox.cpp
 
 // The template with the id, or nullptr.
 const CDialogTemplate* FindDialogTemplate(int nID);

@@ -18,6 +18,7 @@
 
 class CKeluDoc;
 class CCommandRouter;
+class CDownloadRun;
 class CTabCtrl;
 class QComboBox;
 class QDateEdit;
@@ -63,6 +64,8 @@ public:
 
     bool OnCmdMsg(UINT nID) override;
     bool OnUpdateCmdUI(CCmdUI& ui) override;
+    // True while a download runs (view/KeluViewDownload.cpp).
+    bool IsDownloading() const { return m_pDownloadRun != nullptr; }
 
     // The chosen day; its time of day is kept when the date changes.
     CTime m_dateShown;
@@ -102,6 +105,13 @@ private:
 
     void OnDownloadToday();
     void OnDownloadWeek();
+    // Fetches and unpacks the chosen day and the days before it, with the progress dialog.
+    void DownloadDays(int nDays);
+    // While a download runs, disables every command that reads or writes the day files or
+    // would start another; true when it answered for the command.
+    bool OnUpdateWhileDownloading(CCmdUI& ui);
+    // Asks for the main window to close again once a download it stopped has unwound.
+    void CloseAfterDownload();
     void SendPrintCommand(bool bAll, UINT nCommand);
     void OnFilePrintAll();
     void OnFilePrintRace();
@@ -126,4 +136,8 @@ private:
     QDateEdit* m_date = nullptr;
     QComboBox* m_listRace = nullptr;
     QComboBox* m_listVenue = nullptr;
+    // The running download, or nullptr.
+    friend class CDownloadRun;
+    CDownloadRun* m_pDownloadRun = nullptr;
+    bool m_bCloseAfterDownload = false;
 };
