@@ -46,8 +46,10 @@ bool WriteAll(int fd, const char* p, size_t n)
 
 int OpenWorkFile()
 {
-    // Created or emptied; a link planted at the name is not followed.
-    return open(kWorkFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+    // A new file every time rather than the old one emptied: the file system need not flush
+    // what an emptied file held, and a link planted at the name is never written through.
+    unlink(kWorkFile);
+    return open(kWorkFile, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
 }
 
 size_t OnBody(char* pData, size_t, size_t nBytes, void* pUser)

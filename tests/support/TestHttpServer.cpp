@@ -27,6 +27,8 @@ CTestHttpServer::CTestHttpServer()
     : m_pServer(std::make_unique<httplib::Server>())
 {
     m_pServer->set_keep_alive_max_count(100);
+    // Without it a small answer waits for the delayed acknowledgement of its headers.
+    m_pServer->set_tcp_nodelay(true);
     m_pServer->Get(".*", [this](const httplib::Request& req, httplib::Response& res) { OnRequest(req, res); });
     m_nPort = m_pServer->bind_to_any_port("127.0.0.1");
     if (m_nPort <= 0)
