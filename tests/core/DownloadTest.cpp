@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 
 namespace fs = std::filesystem;
@@ -58,6 +59,31 @@ std::string RandomBytes(size_t n)
         ch = static_cast<char>(gen());
     return s;
 }
+
+// Sets an environment variable for the scope, and puts back what was there.
+class CScopedEnv {
+public:
+    CScopedEnv(const char* pszName, const char* pszValue)
+        : m_name(pszName)
+    {
+        if (const char* psz = std::getenv(pszName))
+            m_old = psz;
+        setenv(pszName, pszValue, 1);
+        tzset();
+    }
+    ~CScopedEnv()
+    {
+        if (m_old)
+            setenv(m_name.c_str(), m_old->c_str(), 1);
+        else
+            unsetenv(m_name.c_str());
+        tzset();
+    }
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
 
 class DownloadTest : public ::testing::Test {
 protected:
@@ -122,23 +148,15 @@ TEST_F(DownloadTest, AWeekRunsOldestFirstAcrossTheMonthAndTheClockChange)
 
     // Half past midnight the day after the clocks go forward: 86,400 seconds back would be the
     // evening before the day before.
-    const char* pszOldTz = std::getenv("TZ");
-    const std::string oldTz = pszOldTz ? pszOldTz : "";
     if (!fs::exists("/usr/share/zoneinfo/Europe/Berlin"))
         GTEST_SKIP() << "no time zone data";
-    setenv("TZ", "Europe/Berlin", 1);
-    tzset();
+    const CScopedEnv tz("TZ", "Europe/Berlin");
     const CTime march28(2005, 3, 28, 0, 30, 0);
     ServeDay(march28);
     ServeDay(march28.AddDays(-1));
     const size_t nBefore = m_server.Paths().size();
     Download(march28, 2);
     const std::vector<std::string> paths = m_server.Paths();
-    if (pszOldTz)
-        setenv("TZ", oldTz.c_str(), 1);
-    else
-        unsetenv("TZ");
-    tzset();
     ASSERT_EQ(paths.size(), nBefore + 4);
     EXPECT_EQ(paths[nBefore], "/od2/B/200503/b050327.lzh");
     EXPECT_EQ(paths[nBefore + 2], "/od2/B/200503/b050328.lzh");
@@ -249,15 +267,9 @@ TEST_F(DownloadTest, ASilentServerCanBeStoppedAndIsGivenUpAfterTheLowSpeedTime)
 TEST_F(DownloadTest, TheSystemProxyIsUsedForTheServer)
 {
     ServeDay(kJan23);
-    const char* pszOld = std::getenv("http_proxy");
-    const std::string old = pszOld ? pszOld : "";
-    setenv("http_proxy", m_server.Url().c_str(), 1);
+    const CScopedEnv proxy("http_proxy", m_server.Url().c_str());
     // The placeholder host cannot be resolved: only the proxy can have answered.
     const CDownloadOutcome outcome = DownloadFromServer(kDefaultDataServer, m_log, kJan23, 1);
-    if (pszOld)
-        setenv("http_proxy", old.c_str(), 1);
-    else
-        unsetenv("http_proxy");
     EXPECT_EQ(outcome.end, DownloadEnd::Completed);
     EXPECT_EQ(m_server.Paths().size(), 2u);
     EXPECT_TRUE(fs::exists("data/res/K050123.TXT"));

@@ -31,27 +31,25 @@ CTime Noon(const QDate& date)
     return CTime(date.year(), date.month(), date.day(), 12, 0, 0);
 }
 
-// A program archive of the day with venues 3 and 12, and a result archive.
-std::string ProgramArchive(const QDate& date)
+// The day's program archive ('B': venues 3 and 12) or result archive ('K': venue 3).
+std::string DayArchive(char chKind, const QDate& date)
 {
-    std::vector<fixture::ProgramVenue> venues;
-    for (int v : {3, 12}) {
-        fixture::ProgramVenue venue;
-        venue.venue = v;
+    std::string file;
+    if (chKind == 'B') {
+        std::vector<fixture::ProgramVenue> venues(2);
+        venues[0].venue = 3;
+        venues[1].venue = 12;
+        for (fixture::ProgramVenue& venue : venues)
+            venue.races.emplace_back().race = 1;
+        file = fixture::ProgramFile(venues);
+    } else {
+        fixture::ResultVenue venue;
+        venue.venue = 3;
         venue.races.emplace_back().race = 1;
-        venues.push_back(venue);
+        file = fixture::ResultFile({venue});
     }
-    const CString name = CString::Formatted("B%02d%02d%02d.TXT", date.year() % 100, date.month(), date.day());
-    return lzhtest::StoredArchive({{name.GetString(), fixture::ProgramFile(venues)}});
-}
-
-std::string ResultArchive(const QDate& date)
-{
-    fixture::ResultVenue venue;
-    venue.venue = 3;
-    venue.races.emplace_back().race = 1;
-    const CString name = CString::Formatted("K%02d%02d%02d.TXT", date.year() % 100, date.month(), date.day());
-    return lzhtest::StoredArchive({{name.GetString(), fixture::ResultFile({venue})}});
+    const CString name = CString::Formatted("%c%02d%02d%02d.TXT", chKind, date.year() % 100, date.month(), date.day());
+    return lzhtest::StoredArchive({{name.GetString(), file}});
 }
 
 struct CMessages {
@@ -108,8 +106,8 @@ protected:
     }
     void ServeDay(const QDate& date)
     {
-        m_server.Serve(ArchivePath('B', Noon(date)).GetString(), ProgramArchive(date));
-        m_server.Serve(ArchivePath('K', Noon(date)).GetString(), ResultArchive(date));
+        for (char chKind : {'B', 'K'})
+            m_server.Serve(ArchivePath(chKind, Noon(date)).GetString(), DayArchive(chKind, date));
     }
 
     CTestHttpServer m_server;
@@ -150,7 +148,7 @@ TEST(DownloadDlgTest, TheTemplateTheLogAndEveryWayOfStopping)
     EXPECT_FALSE(byCloseBox.isVisible());
 }
 
-TEST_F(DownloadViewTest, BothCommandsFillTheDataFoldersAndTheDayAppears)
+TEST_F(DownloadViewTest, TheDayIsFetchedUnpackedAndShownWithTheProgressDialogMeanwhile)
 {
     CViewHost host;
     host.TypeDate(kDay);
@@ -180,18 +178,6 @@ TEST_F(DownloadViewTest, BothCommandsFillTheDataFoldersAndTheDayAppears)
     EXPECT_TRUE(host.RaceButton(5)->isEnabled());
     EXPECT_FALSE(host.VenueButton(1)->isEnabled());
     EXPECT_TRUE(host.VenueButton(3)->isEnabled());
-
-    // The week: the six days before have nothing published yet but results of the last day.
-    const QDate next = kDay.addDays(7);
-    for (int d = 0; d < 7; ++d)
-        ServeDay(next.addDays(-d));
-    host.TypeDate(next);
-    const size_t nBefore = m_server.Paths().size();
-    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_WEEK));
-    EXPECT_EQ(m_server.Paths().size(), nBefore + 14);
-    EXPECT_TRUE(fs::exists("data/prog/B200203.TXT"));
-    EXPECT_TRUE(fs::exists("data/res/K200209.TXT"));
-    EXPECT_EQ(host.VenueItems().size(), 2u);
 }
 
 TEST_F(DownloadViewTest, AMissingProgramArchiveIsReportedAndAMissingResultIsNot)
@@ -207,7 +193,7 @@ TEST_F(DownloadViewTest, AMissingProgramArchiveIsReportedAndAMissingResultIsNot)
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
     EXPECT_EQ(m_server.Paths().size(), 1u);
 
-    m_server.Serve(ArchivePath('B', Noon(kDay)).GetString(), ProgramArchive(kDay));
+    m_server.Serve(ArchivePath('B', Noon(kDay)).GetString(), DayArchive('B', kDay));
     EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
     EXPECT_EQ(m_messages.calls.size(), 1u);
     EXPECT_EQ(host.View().m_nLoads, nLoads + 2);
@@ -216,7 +202,7 @@ TEST_F(DownloadViewTest, AMissingProgramArchiveIsReportedAndAMissingResultIsNot)
 
 TEST_F(DownloadViewTest, TheStopButtonEndsATransferWithoutAWord)
 {
-    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), ProgramArchive(kDay));
+    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), DayArchive('B', kDay));
     CViewHost host;
     host.TypeDate(kDay);
     const int nLoads = host.View().m_nLoads;
@@ -238,7 +224,7 @@ TEST_F(DownloadViewTest, TheStopButtonEndsATransferWithoutAWord)
 
 TEST_F(DownloadViewTest, WhileItRunsOtherCommandsWaitAndClosingTheWindowStopsItFirst)
 {
-    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), ProgramArchive(kDay));
+    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), DayArchive('B', kDay));
     CViewHost host;
     host.TypeDate(kDay);
     std::vector<UINT> enabled;
