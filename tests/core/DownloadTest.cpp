@@ -182,22 +182,6 @@ TEST_F(DownloadTest, AMissingProgramArchiveEndsWithItsStatusAMissingResultSilent
     EXPECT_TRUE(fs::exists("data/prog/B050123.TXT"));
 }
 
-TEST_F(DownloadTest, StoppingDuringATransferKeepsThePartialFileAndUnpacksNothing)
-{
-    const std::string body = RandomBytes(20000);
-    m_server.Serve(ArchivePath('B', kJan23).GetString(), body);
-    m_log.m_onPump = [](CProgressLog& log) {
-        if (FileSize("temp.lzh") >= 2048)
-            log.m_bCancelled = true;
-    };
-    const CDownloadOutcome outcome = Download(kJan23, 1);
-    EXPECT_EQ(outcome.end, DownloadEnd::Stopped);
-    EXPECT_EQ(FileSize("temp.lzh"), 2048);
-    EXPECT_EQ(ReadBytes("temp.lzh"), body.substr(0, 2048));
-    EXPECT_TRUE(fs::is_empty("data/prog"));
-    EXPECT_EQ(m_server.Paths().size(), 1u);
-}
-
 TEST_F(DownloadTest, BlocksOfAtMost512BytesGoToTheFileEachFollowedByATurnOfTheLoop)
 {
     const std::string body = RandomBytes(20000);
