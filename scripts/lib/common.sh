@@ -8,6 +8,7 @@ KELU_PACKAGES=(
   xdg-utils
   fonts-ipafont fontconfig
   libcurl4-openssl-dev libarchive-dev
+  libcpp-httplib-dev tzdata
   locales
   poppler-utils
   desktop-file-utils appstream

@@ -13,6 +13,8 @@ const CDialogTemplate* FindDialogTemplate(int nID)
         return &kAddFavoriteTemplate;
     case IDD_ORGANIZE_FAVORITES:
         return &kOrganizeFavoritesTemplate;
+    case IDD_DOWNLOAD:
+        return &kDownloadTemplate;
     default:
         return nullptr;
     }

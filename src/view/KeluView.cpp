@@ -554,6 +554,8 @@ bool CKeluView::OnCmdMsg(UINT nID)
 
 bool CKeluView::OnUpdateCmdUI(CCmdUI& ui)
 {
+    if (OnUpdateWhileDownloading(ui))
+        return true;
     if (ui.m_nID >= ID_FAVORITE_FIRST && ui.m_nID <= ID_FAVORITE_LAST)
         return true;
     return DispatchUpdate(this, kCommands, ui);
@@ -562,17 +564,6 @@ bool CKeluView::OnUpdateCmdUI(CCmdUI& ui)
 void CKeluView::OnUpdateNeedsVenue(CCmdUI& ui)
 {
     ui.Enable(GetDocument()->GetVenue() != 0);
-}
-
-// The download itself comes with the downloader; the day is read again from disk either way.
-void CKeluView::OnDownloadToday()
-{
-    LoadShownDay();
-}
-
-void CKeluView::OnDownloadWeek()
-{
-    LoadShownDay();
 }
 
 // The four print commands choose the races and hand over to the print or preview command.

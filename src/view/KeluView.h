@@ -26,6 +26,7 @@ class CCommandRouter;
 class CDC;
 struct CPrintInfo;
 class QPrinter;
+class CDownloadRun;
 class CTabCtrl;
 class CHelpWindow;
 class QAction;
@@ -88,6 +89,8 @@ public:
 
     bool OnCmdMsg(UINT nID) override;
     bool OnUpdateCmdUI(CCmdUI& ui) override;
+    // True while a download runs (view/KeluViewDownload.cpp).
+    bool IsDownloading() const { return m_pDownloadRun != nullptr; }
 
     // The watched-racer menu (view/FavoritesMenu.cpp). The state handler of the add command:
     // when the menu is stale, the racers' submenus of "注目選手(&A)" are brought up to date
@@ -148,6 +151,13 @@ private:
 
     void OnDownloadToday();
     void OnDownloadWeek();
+    // Fetches and unpacks the chosen day and the days before it, with the progress dialog.
+    void DownloadDays(int nDays);
+    // While a download runs, disables every command that reads or writes the day files or
+    // would start another; true when it answered for the command.
+    bool OnUpdateWhileDownloading(CCmdUI& ui);
+    // Asks for the main window to close again once a download it stopped has unwound.
+    void CloseAfterDownload();
     void SendPrintCommand(bool bAll, UINT nCommand);
     void OnFilePrintAll();
     void OnFilePrintRace();
@@ -206,4 +216,8 @@ private:
     std::function<QPrinter*()> m_fnPrinter;
     std::shared_ptr<QPrinter> m_pOwnPrinter;
     int m_nPreviewPages = 0;
+    // The running download, or nullptr.
+    friend class CDownloadRun;
+    CDownloadRun* m_pDownloadRun = nullptr;
+    bool m_bCloseAfterDownload = false;
 };

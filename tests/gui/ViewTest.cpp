@@ -540,9 +540,14 @@ TEST_F(ViewTest, DownloadsHelpAndWatchedRacerCommandsAreAlwaysThere)
         EXPECT_TRUE(ui.m_bEnabled) << nID;
     }
 
-    // A download reads the shown day again from disk.
+    // A download reads the shown day again from disk, even one that reaches no server.
     WriteProgram(kJan31, {Venue(9, 1, 12)});
+    std::ofstream("data/kelu.ini") << "[URL]\r\nDATA=http://127.0.0.1:1\r\n";
+    int nMessages = 0;
+    MessageBoxHook oldBox = SetMessageBoxHook([&nMessages](const MessageBoxCall&) { return ++nMessages, IDOK; });
     ASSERT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
+    SetMessageBoxHook(std::move(oldBox));
+    EXPECT_EQ(nMessages, 1);
     EXPECT_EQ(host.VenueItems(), std::vector<std::string>{"09# 津 "});
 
     std::vector<CString> opened;
