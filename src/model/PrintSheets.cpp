@@ -10,6 +10,14 @@
 
 namespace {
 
+// Calls a formatter through a member pointer read from a table beforehand: GCC 12's array-bounds
+// check miscompiles a call whose member pointer is indexed out of a table within the call
+// expression (it checks and reads a wrong index; tests/sanitize/MemberPointerBounds.cpp).
+CString CallMember(const CKeluDoc& doc, CString (CKeluDoc::*pfn)() const)
+{
+    return (doc.*pfn)();
+}
+
 constexpr const char* kProgramTemplate = "data\\ydtpl.txt";
 constexpr const char* kProgramSheet = "data\\yddat.txt";
 constexpr const char* kResultTemplate = "data\\kdtpl.txt";
@@ -98,7 +106,7 @@ const CSlotRange kResultSlots[] = {
                                          &CKeluDoc::GetPlaceBoat2,   &CKeluDoc::GetExactaResult,
                                          &CKeluDoc::GetQuinellaResult, &CKeluDoc::GetTrifectaResult,
                                          &CKeluDoc::GetTrioResult};
-         return (d.*kBets[n - 1])();
+         return CallMember(d, kBets[n - 1]);
      }},
     {67, 73, [](CKeluDoc& d, int n) {
          using Get = CString (CKeluDoc::*)() const;
@@ -106,13 +114,13 @@ const CSlotRange kResultSlots[] = {
                                          &CKeluDoc::GetPlacePay2,   &CKeluDoc::GetExactaPay,
                                          &CKeluDoc::GetQuinellaPay, &CKeluDoc::GetTrifectaPay,
                                          &CKeluDoc::GetTrioPay};
-         return (d.*kPays[n - 1])();
+         return CallMember(d, kPays[n - 1]);
      }},
     {75, 78, [](CKeluDoc& d, int n) {
          using Get = CString (CKeluDoc::*)() const;
          static constexpr Get kPopularity[] = {&CKeluDoc::GetExactaPopularity, &CKeluDoc::GetQuinellaPopularity,
                                                &CKeluDoc::GetTrifectaPopularity, &CKeluDoc::GetTrioPopularity};
-         return (d.*kPopularity[n - 1])();
+         return CallMember(d, kPopularity[n - 1]);
      }},
 };
 

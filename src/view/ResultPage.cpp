@@ -127,8 +127,12 @@ void ShowFinishOrder(CMSFlexGrid& grid, const CKeluDoc& doc)
         for (int nCol = 0; nCol < static_cast<int>(std::size(kFinishColumns)); ++nCol) {
             // The boat number keeps its boat's colour whatever became of the boat.
             const CString& strStatus = nCol == kBoatColumn ? kNoStatus : strPlace;
-            SetCellFormat(grid, p, nCol, kFinishColumns[nCol].nAlign, CKeluView::FinishCellColor(strBoat, strStatus));
-            grid.Text((doc.*kFinishColumns[nCol].pfnText)(p));
+            const CFinishColumn& column = kFinishColumns[nCol];
+            SetCellFormat(grid, p, nCol, column.nAlign, CKeluView::FinishCellColor(strBoat, strStatus));
+            // The member pointer is read before the call: GCC 12's array-bounds check
+            // miscompiles a call that indexes its table (tests/sanitize/MemberPointerBounds.cpp).
+            const PlaceText pfnText = column.pfnText;
+            grid.Text((doc.*pfnText)(p));
         }
     }
 }
