@@ -11,6 +11,7 @@
 //    libarchive decoding the archives in memory. The unpacking and the writing of the day files
 //    are work the fetch alone does not do, so only the second baseline does the same work.
 
+#include "BenchFolder.h"
 #include "BenchRatio.h"
 #include "TestHttpServer.h"
 #include "download/Archive.h"
@@ -43,10 +44,7 @@ class CDownloadBench {
 public:
     CDownloadBench()
     {
-        std::string pattern = (fs::temp_directory_path() / "kelu-bench-dl-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a temporary directory");
-        m_strDir = pattern;
+        const std::string& m_strDir = m_folder.Path();
         fs::create_directories(m_strDir + "/data/prog");
         fs::create_directories(m_strDir + "/data/res");
         const fs::path shared = KELU_SHARED_DATA_DIR;
@@ -60,19 +58,13 @@ public:
         m_server.Serve(ArchivePath('B', kDay).GetString(), m_bodies[0]);
         m_server.Serve(ArchivePath('K', kDay).GetString(), m_bodies[1]);
     }
-    ~CDownloadBench()
-    {
-        std::error_code ec;
-        fs::remove_all(m_strDir, ec);
-    }
-
     bool Enter(benchmark::State& state) const
     {
         if (!m_bReady) {
             state.SkipWithError("the shared archives are not there");
             return false;
         }
-        fs::current_path(m_strDir);
+        m_folder.Enter();
         return true;
     }
     const std::string& Body(int i) const { return m_bodies[static_cast<size_t>(i)]; }
@@ -80,7 +72,7 @@ public:
     std::string Server() const { return m_server.Url(); }
 
 private:
-    std::string m_strDir;
+    benchfolder::CBenchFolder m_folder{"kelu-bench-dl"};
     bool m_bReady = false;
     std::vector<std::string> m_bodies;
     testsupport::CTestHttpServer m_server;

@@ -2,6 +2,7 @@
 // the same two files line by line with the same text file class: the ratio is what the readers
 // themselves cost on top of the disk and the line splitting.
 
+#include "BenchFolder.h"
 #include "BenchRatio.h"
 #include "DayFixture.h"
 #include "model/KeluDoc.h"
@@ -20,46 +21,16 @@ namespace {
 
 const CTime kDay(2020, 2, 2, 12, 0, 0);
 
-// A temporary folder holding data/prog and data/res of the synthetic day, written once and
-// removed when the program ends.
-class CSyntheticDay {
+// A temporary folder holding data/prog and data/res of the synthetic day, written once.
+class CSyntheticDay : public benchfolder::CBenchFolder {
 public:
-    CSyntheticDay()
+    CSyntheticDay() : CBenchFolder("kelu-bench")
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelu-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a temporary directory");
-        m_strDir = pattern;
-        Enter();
-        std::vector<fixture::ProgramVenue> programs;
-        std::vector<fixture::ResultVenue> results;
-        for (int v = 1; v <= 24; ++v) {
-            fixture::ProgramVenue p;
-            fixture::ResultVenue r;
-            p.venue = r.venue = v;
-            for (int n = 1; n <= 12; ++n) {
-                p.races.emplace_back().race = n;
-                r.races.emplace_back().race = n;
-            }
-            programs.push_back(p);
-            results.push_back(r);
-        }
-        fixture::WriteProgramFile(kDay, fixture::ProgramFile(programs));
-        fixture::WriteResultFile(kDay, fixture::ResultFile(results));
+        std::vector<int> venues;
+        for (int v = 1; v <= 24; ++v)
+            venues.push_back(v);
+        fixture::WriteStandardDay(kDay, venues);
     }
-
-    ~CSyntheticDay()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_strDir, ec);
-    }
-
-    // The day files are named relative to the working directory; another benchmark may have
-    // moved it, so every benchmark steps back in before it runs.
-    void Enter() const { std::filesystem::current_path(m_strDir); }
-
-private:
-    std::string m_strDir;
 };
 
 const CSyntheticDay& Day()

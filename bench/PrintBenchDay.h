@@ -2,6 +2,7 @@
 // The working folder of the print benchmarks: a synthetic day of one venue, twelve races with
 // programs and results, and the shipped print templates in data/. Made once, removed at exit.
 
+#include "BenchFolder.h"
 #include "DayFixture.h"
 #include "model/KeluDoc.h"
 
@@ -16,15 +17,10 @@ namespace printbench {
 inline const CTime kDay(2020, 3, 3, 12, 0, 0);
 constexpr int kVenue = 12;
 
-class CPrintDay {
+class CPrintDay : public benchfolder::CBenchFolder {
 public:
-    CPrintDay()
+    CPrintDay() : CBenchFolder("kelu-print-bench")
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kelu-print-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a temporary directory");
-        m_strDir = pattern;
-        Enter();
         fixture::ProgramVenue p;
         fixture::ResultVenue r;
         p.venue = r.venue = kVenue;
@@ -41,16 +37,6 @@ public:
             std::filesystem::copy_file(std::filesystem::path(KELU_TEMPLATE_DIR) / pszName,
                                        std::filesystem::path("data") / pszName);
     }
-    ~CPrintDay()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_strDir, ec);
-    }
-    // Another benchmark may have moved the working directory: every benchmark steps back in.
-    void Enter() const { std::filesystem::current_path(m_strDir); }
-
-private:
-    std::string m_strDir;
 };
 
 inline void EnterPrintDay()

@@ -3,6 +3,7 @@
 // ../shared/data is there) copied to 365 dates, about 60,000 races; else of a synthetic day of
 // 13 venues of 12 races.
 
+#include "BenchFolder.h"
 #include "BenchRatio.h"
 #include "DayFixture.h"
 #include "model/KeluDoc.h"
@@ -19,20 +20,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CYearOfDays {
+class CYearOfDays : public benchfolder::CBenchFolder {
 public:
-    CYearOfDays()
+    CYearOfDays() : CBenchFolder("kelu-bench-year")
     {
-        std::string pattern = (fs::temp_directory_path() / "kelu-bench-year-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a temporary directory");
-        m_strDir = pattern;
-        Enter();
         const std::vector<std::string> published = PublishedDays();
         for (int i = 0; i < 365; ++i) {
             const CTime day = CTime(2021, 1, 1, 12, 0, 0).AddDays(i);
             if (published.empty()) {
-                WriteSynthetic(day);
+                fixture::WriteStandardDay(day, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13});
                 continue;
             }
             const std::string& tag = published[static_cast<size_t>(i) % published.size()];
@@ -44,13 +40,6 @@ public:
         m_days = FindRecordedDays();
     }
 
-    ~CYearOfDays()
-    {
-        std::error_code ec;
-        fs::remove_all(m_strDir, ec);
-    }
-
-    void Enter() const { fs::current_path(m_strDir); }
     const std::vector<CTime>& Days() const { return m_days; }
 
 private:
@@ -63,25 +52,6 @@ private:
         return tags;
     }
 
-    static void WriteSynthetic(const CTime& day)
-    {
-        std::vector<fixture::ProgramVenue> programs;
-        std::vector<fixture::ResultVenue> results;
-        for (int v = 1; v <= 13; ++v) {
-            fixture::ProgramVenue p{.venue = v};
-            fixture::ResultVenue r{.venue = v};
-            for (int n = 1; n <= 12; ++n) {
-                p.races.emplace_back().race = n;
-                r.races.emplace_back().race = n;
-            }
-            programs.push_back(p);
-            results.push_back(r);
-        }
-        fixture::WriteProgramFile(day, fixture::ProgramFile(programs));
-        fixture::WriteResultFile(day, fixture::ResultFile(results));
-    }
-
-    std::string m_strDir;
     std::vector<CTime> m_days;
 };
 

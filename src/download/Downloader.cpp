@@ -4,6 +4,7 @@
 #include "download/HttpConnection.h"
 #include "download/InternetSession.h"
 #include "platform/Sjis.h"
+#include "platform/WriteAll.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -28,21 +29,6 @@ struct CFetch {
     bool bStopped = false;
     bool bWriteFailed = false;
 };
-
-bool WriteAll(int fd, const char* p, size_t n)
-{
-    while (n > 0) {
-        const ssize_t nDone = write(fd, p, n);
-        if (nDone < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += nDone;
-        n -= static_cast<size_t>(nDone);
-    }
-    return true;
-}
 
 int OpenWorkFile()
 {

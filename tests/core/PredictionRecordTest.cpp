@@ -36,14 +36,7 @@ void Touch(const std::string& path, const std::string& bytes = "")
 // A day of one venue with two races, both decided.
 void WritePlainDay(const CTime& day, int nVenue)
 {
-    fixture::ProgramVenue p{.venue = nVenue};
-    fixture::ResultVenue r{.venue = nVenue};
-    for (int n = 1; n <= 2; ++n) {
-        p.races.emplace_back().race = n;
-        r.races.emplace_back().race = n;
-    }
-    fixture::WriteProgramFile(day, fixture::ProgramFile({p}));
-    fixture::WriteResultFile(day, fixture::ResultFile({r}));
+    fixture::WriteStandardDay(day, {nVenue}, 2);
 }
 
 bool CopyPublishedDays()

@@ -29,21 +29,7 @@ TEST(WholeDayRunTest, ADayShownRaceByRaceTheRacersMenuAndAVenuePreviewed)
         !testsupport::CopySharedDayFile("K200105.TXT", "data/res/K200105.TXT")) {
         // Without the published days, a day of the same shape.
         day = QDate(2021, 4, 4);
-        std::vector<fixture::ProgramVenue> programs;
-        std::vector<fixture::ResultVenue> results;
-        for (int v : {2, 13, 24}) {
-            fixture::ProgramVenue p{.venue = v};
-            fixture::ResultVenue r{.venue = v};
-            for (int n = 1; n <= 12; ++n) {
-                p.races.emplace_back().race = n;
-                r.races.emplace_back().race = n;
-            }
-            programs.push_back(p);
-            results.push_back(r);
-        }
-        const CTime t(2021, 4, 4, 12, 0, 0);
-        fixture::WriteProgramFile(t, fixture::ProgramFile(programs));
-        fixture::WriteResultFile(t, fixture::ResultFile(results));
+        fixture::WriteStandardDay(CTime(2021, 4, 4, 12, 0, 0), {2, 13, 24});
     }
     std::ofstream("data/favorite.txt", std::ios::binary) << "3159\t\r\n4022\t\r\n4001\t\r\n";
 

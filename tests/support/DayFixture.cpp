@@ -326,4 +326,21 @@ void WriteResultFile(const CTime& day, const std::string& bytes)
     WriteFile(CKeluDoc::ResultFileName(day).Str(), bytes);
 }
 
+void WriteStandardDay(const CTime& day, const std::vector<int>& venues, int nRaces)
+{
+    std::vector<ProgramVenue> programs;
+    std::vector<ResultVenue> results;
+    for (int v : venues) {
+        ProgramVenue& p = programs.emplace_back();
+        ResultVenue& r = results.emplace_back();
+        p.venue = r.venue = v;
+        for (int n = 1; n <= nRaces; ++n) {
+            p.races.emplace_back().race = n;
+            r.races.emplace_back().race = n;
+        }
+    }
+    WriteProgramFile(day, ProgramFile(programs));
+    WriteResultFile(day, ResultFile(results));
+}
+
 } // namespace fixture

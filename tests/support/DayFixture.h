@@ -147,6 +147,10 @@ std::vector<std::string> RawResultBlock(std::string_view code, const std::vector
 // The lines of several pieces one after the other.
 std::vector<std::string> Concat(std::initializer_list<std::vector<std::string>> parts);
 
+// The program and result files of a day at the venues, each with races 1..nRaces of six
+// standard boats and their results.
+void WriteStandardDay(const CTime& day, const std::vector<int>& venues, int nRaces = 12);
+
 // Joins lines with CR LF, the published line end.
 std::string JoinCrLf(const std::vector<std::string>& lines);
 // Writes bytes to a file, creating the data folders first.

@@ -2,6 +2,7 @@
 // methods and checks every member's CRC); this file decides what reaches the disk and how.
 
 #include "Lha32.h"
+#include "platform/WriteAll.h"
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -123,21 +124,6 @@ bool IsSafeName(const std::string& name)
     for (unsigned char ch : name)
         if (ch < 0x20 || ch == 0x7F)
             return false;
-    return true;
-}
-
-bool WriteAll(int fd, const char* p, size_t n)
-{
-    while (n > 0) {
-        const ssize_t nDone = write(fd, p, n);
-        if (nDone < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += nDone;
-        n -= static_cast<size_t>(nDone);
-    }
     return true;
 }
 
