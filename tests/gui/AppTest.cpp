@@ -2,6 +2,7 @@
 // socket failure, and the application's commands (new, open, save, printer setup, about).
 
 #include "AppHarness.h"
+#include "MessageLog.h"
 #include "DayFixture.h"
 #include "app/Startup.h"
 #include "model/KeluDoc.h"
@@ -30,22 +31,6 @@ namespace fs = std::filesystem;
 using namespace apptest;
 
 namespace {
-
-// Records every message box and answers OK.
-struct CMessageRecorder {
-    CMessageRecorder()
-    {
-        m_old = SetMessageBoxHook([this](const MessageBoxCall& call) {
-            calls.push_back(call);
-            return IDOK;
-        });
-    }
-    ~CMessageRecorder() { SetMessageBoxHook(m_old); }
-    std::vector<MessageBoxCall> calls;
-
-private:
-    MessageBoxHook m_old;
-};
 
 class CNoSocketApp : public CKeluApp {
 protected:
@@ -164,7 +149,7 @@ TEST(AppTest, EmbeddingSwitchesStartWithoutFoldersOrWindow)
 
 TEST(AppTest, CommandLineSwitchesOfOthersAreIgnoredAndAPathOpensAFile)
 {
-    CMessageRecorder recorder;
+    testsupport::CMessageLog recorder;
     {
         auto pApp = StartApp({QStringLiteral("-p"), QStringLiteral("/dde"), QStringLiteral("-nosuch")});
         EXPECT_NE(pApp->GetMainWnd(), nullptr);
@@ -183,18 +168,18 @@ TEST(AppTest, CommandLineSwitchesOfOthersAreIgnoredAndAPathOpensAFile)
     EXPECT_FALSE(app.InitInstance({Absolute("missing.kel")}));
     EXPECT_EQ(app.GetMainWnd(), nullptr);
     ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_EQ(ToQString(recorder.calls[0].caption), QStringLiteral("kelu"));
+    EXPECT_EQ(recorder.calls[0].caption, "kelu");
 }
 
 TEST(AppTest, SocketFailureShowsTheMessageAndEndsTheStart)
 {
-    CMessageRecorder recorder;
+    testsupport::CMessageLog recorder;
     CNoSocketApp app;
     EXPECT_FALSE(app.InitInstance({}));
 
     ASSERT_EQ(recorder.calls.size(), 1u);
-    EXPECT_EQ(ToQString(recorder.calls[0].text), Utf8("Windows ｿｹｯﾄの初期化に失敗しました。"));
-    EXPECT_EQ(ToQString(recorder.calls[0].caption), QStringLiteral("kelu"));
+    EXPECT_EQ(recorder.calls[0].text, "Windows ｿｹｯﾄの初期化に失敗しました。");
+    EXPECT_EQ(recorder.calls[0].caption, "kelu");
     EXPECT_EQ(recorder.calls[0].type, unsigned{MB_OK | MB_ICONEXCLAMATION});
     EXPECT_EQ(app.GetMainWnd(), nullptr);
     EXPECT_FALSE(fs::exists("data"));
@@ -337,7 +322,7 @@ TEST(AppTest, PrinterSetupChoosesThePrinterPaperAndOrientationThatPrintingUses)
     EXPECT_EQ(pPrinter->pageLayout().pageSize().id(), QPageSize::A5);
     // Printing and the preview use that same printer: the paper check now asks about it.
     EXPECT_EQ(pApp->GetView()->GetPrinter(), pPrinter);
-    CMessageRecorder messages;
+    testsupport::CMessageLog messages;
     fixture::ProgramRace race;
     WriteText(CKeluDoc::ProgramFileName(CTime::GetCurrentTime()).GetString(),
               fixture::ProgramFile({{.venue = 4, .races = {race}}}).c_str());
@@ -348,7 +333,7 @@ TEST(AppTest, PrinterSetupChoosesThePrinterPaperAndOrientationThatPrintingUses)
         pFrame->GetRouter()->Execute(ID_FILE_PREVIEW_RACE);
     }
     ASSERT_EQ(messages.calls.size(), 1u);
-    EXPECT_EQ(messages.calls[0].caption, Sjis("確認"));
+    EXPECT_EQ(messages.calls[0].caption, "確認");
 }
 
 TEST(AppTest, AboutBoxShowsTheVersionAndOkClosesIt)

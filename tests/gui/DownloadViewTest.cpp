@@ -3,6 +3,7 @@
 // download runs.
 
 #include "DayFixture.h"
+#include "MessageLog.h"
 #include "LzhWriter.h"
 #include "TestHttpServer.h"
 #include "ViewHost.h"
@@ -52,21 +53,6 @@ std::string DayArchive(char chKind, const QDate& date)
     return lzhtest::StoredArchive({{name.GetString(), file}});
 }
 
-struct CMessages {
-    CMessages()
-    {
-        m_old = SetMessageBoxHook([this](const MessageBoxCall& call) {
-            calls.push_back(call);
-            return IDOK;
-        });
-    }
-    ~CMessages() { SetMessageBoxHook(m_old); }
-    std::vector<MessageBoxCall> calls;
-
-private:
-    MessageBoxHook m_old;
-};
-
 CDownloadDlg* ShownDownloadDlg()
 {
     for (QWidget* pWidget : QApplication::topLevelWidgets())
@@ -111,7 +97,7 @@ protected:
     }
 
     CTestHttpServer m_server;
-    CMessages m_messages;
+    testsupport::CMessageLog m_messages;
 };
 
 } // namespace
@@ -187,8 +173,8 @@ TEST_F(DownloadViewTest, AMissingProgramArchiveIsReportedAndAMissingResultIsNot)
     const int nLoads = host.View().m_nLoads;
     EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
     ASSERT_EQ(m_messages.calls.size(), 1u);
-    EXPECT_EQ(SjisToUtf8(m_messages.calls[0].text.Str()), "出走表がダウンロードできません。\n(Error 404)");
-    EXPECT_EQ(SjisToUtf8(m_messages.calls[0].caption.Str()), "ダウンロード");
+    EXPECT_EQ(m_messages.calls[0].text, "出走表がダウンロードできません。\n(Error 404)");
+    EXPECT_EQ(m_messages.calls[0].caption, "ダウンロード");
     EXPECT_EQ(m_messages.calls[0].type, unsigned(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
     EXPECT_EQ(m_server.Paths().size(), 1u);

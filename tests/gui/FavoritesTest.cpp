@@ -4,6 +4,7 @@
 
 #include "AppHarness.h"
 #include "DayFixture.h"
+#include "MessageLog.h"
 #include "FileSizeLimit.h"
 #include "ListFile.h"
 #include "TestDir.h"
@@ -27,6 +28,7 @@
 
 #include <filesystem>
 
+using testsupport::CMessageLog;
 using namespace apptest;
 
 namespace {
@@ -37,23 +39,6 @@ std::string S(const char* utf8)
 {
     return Sjis(utf8).Str();
 }
-
-// Records the message boxes, as "text|caption|type", instead of showing them.
-class CMessageLog {
-public:
-    CMessageLog()
-        : m_old(SetMessageBoxHook([this](const MessageBoxCall& call) {
-            calls.push_back(SjisToUtf8((call.text + "|" + call.caption).Str()) + "|" + std::to_string(call.type));
-            return IDOK;
-        }))
-    {
-    }
-    ~CMessageLog() { SetMessageBoxHook(std::move(m_old)); }
-    std::vector<std::string> calls;
-
-private:
-    MessageBoxHook m_old;
-};
 
 const std::string kGuide = "|操作ガイド|" + std::to_string(MB_OK | MB_ICONINFORMATION);
 
@@ -110,7 +95,7 @@ TEST_F(AddFavoriteTest, AddWaitsForFourCharactersAndRefusesAValueBelow1000)
     Type("0123");
     ASSERT_TRUE(AddButton()->isEnabled());
     QTest::mouseClick(AddButton(), Qt::LeftButton);
-    EXPECT_EQ(log.calls, std::vector<std::string>{"4桁の登録番号を入力してください。" + kGuide});
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"4桁の登録番号を入力してください。" + kGuide});
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(QApplication::focusWidget(), Edit());
     EXPECT_FALSE(std::filesystem::exists(kList));
@@ -123,7 +108,7 @@ TEST_F(AddFavoriteTest, ADuplicateIsReportedEvenInAFullListWithTheNumberSelected
     Type("1234");
     QTest::keyClick(Edit(), Qt::Key_Home);
     QTest::mouseClick(AddButton(), Qt::LeftButton);
-    EXPECT_EQ(log.calls, std::vector<std::string>{"登録番号1234は既に登録されています。" + kGuide});
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"登録番号1234は既に登録されています。" + kGuide});
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_EQ(Edit()->selectedText(), QStringLiteral("1234"));
     EXPECT_EQ(QApplication::focusWidget(), Edit());
@@ -136,7 +121,7 @@ TEST_F(AddFavoriteTest, The257thIsRefusedAndTheDialogClosesWithNothingWritten)
     WriteList(full);
     Type("9999");
     QTest::keyClick(Edit(), Qt::Key_Return);
-    EXPECT_EQ(log.calls, std::vector<std::string>{"注目選手は256人までしか登録できません。" + kGuide});
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"注目選手は256人までしか登録できません。" + kGuide});
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.result(), IDOK);
     EXPECT_EQ(ReadBytes(kList), full);

@@ -3,6 +3,7 @@
 // and a whole venue printed to a PDF file.
 
 #include "AppHarness.h"
+#include "MessageLog.h"
 #include "TestDir.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
@@ -88,27 +89,7 @@ public:
 };
 
 // Records the message boxes and gives the answer set.
-struct CMessages {
-    CMessages()
-    {
-        m_old = SetMessageBoxHook([this](const MessageBoxCall& call) {
-            calls.push_back({SjisToUtf8(call.text.Str()), SjisToUtf8(call.caption.Str()), call.type});
-            return nAnswer;
-        });
-    }
-    ~CMessages() { SetMessageBoxHook(m_old); }
-    struct CCall {
-        std::string text, caption;
-        unsigned type;
-        bool operator==(const CCall&) const = default;
-    };
-    std::vector<CCall> calls;
-    int nAnswer = IDOK;
-
-private:
-    MessageBoxHook m_old;
-};
-
+using CMessages = testsupport::CMessageLog;
 const CMessages::CCall kPaperQuestion{
     "用紙サイズがA4縦に設定されていないためレイアウトが崩れます。\n強制的に印刷をしますか？", "確認",
     MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2};

@@ -2,6 +2,7 @@
 // commands it carries.
 
 #include "DayFixture.h"
+#include "MessageLog.h"
 #include "ViewHost.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Shell.h"
@@ -25,6 +26,7 @@
 namespace {
 
 using viewtest::Cell;
+using testsupport::CMessageLog;
 using viewtest::CViewHost;
 
 const QDate kJan31(2020, 1, 31);
@@ -66,23 +68,6 @@ std::string RaceTitle(int r)
 {
     return " " + SjisToUtf8(fixture::RaceHeaderLine(r));
 }
-
-// Records the message boxes instead of showing them.
-class CMessageLog {
-public:
-    CMessageLog()
-        : m_old(SetMessageBoxHook([this](const MessageBoxCall& call) {
-            calls.push_back(call);
-            return IDOK;
-        }))
-    {
-    }
-    ~CMessageLog() { SetMessageBoxHook(std::move(m_old)); }
-    std::vector<MessageBoxCall> calls;
-
-private:
-    MessageBoxHook m_old;
-};
 
 class ViewTest : public ::testing::Test {
 protected:
@@ -238,8 +223,8 @@ TEST_F(ViewTest, RaceButtonWithoutVenueGivesGuidanceAndChangesNothing)
     host.ClickRace(3);
 
     ASSERT_EQ(log.calls.size(), 1u);
-    EXPECT_EQ(log.calls[0].text, Sjis("レース場を選択してください"));
-    EXPECT_EQ(log.calls[0].caption, Sjis("操作ガイド"));
+    EXPECT_EQ(log.calls[0].text, "レース場を選択してください");
+    EXPECT_EQ(log.calls[0].caption, "操作ガイド");
     EXPECT_EQ(log.calls[0].type, unsigned(MB_OK | MB_ICONINFORMATION));
     EXPECT_EQ(host.Doc().GetRace(), 1);
     EXPECT_EQ(host.RaceList()->currentIndex(), 0);
