@@ -4,6 +4,7 @@
 #include "FuzzSupport.h"
 
 #include "model/KeluDoc.h"
+#include "platform/TextFile.h"
 #include "print/RecordingDC.h"
 #include "print/TemplateRenderer.h"
 
@@ -15,6 +16,19 @@ namespace {
 
 CKeluDoc* g_pDoc = nullptr;
 std::vector<int> g_venues; // the venues of the loaded day, each with a first race
+
+// The lines of a file as text mode reads them.
+size_t LineCount(const char* pszPath)
+{
+    CTextFile file;
+    size_t n = 0;
+    CString strLine;
+    if (file.Open(pszPath, CTextFile::modeRead)) {
+        while (file.ReadString(strLine))
+            ++n;
+    }
+    return n;
+}
 
 void PrintSheet(const char* pszSheet)
 {
@@ -60,6 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         fuzz::Fail("the selection is the same after writing the sheets");
     if (!fuzz::FileExists("data/yddat.txt") || !fuzz::FileExists("data/kddat.txt"))
         fuzz::Fail("a readable data template gives a sheet");
+    // A sheet is a copy of its template, line for line, so that printing it keeps the slots.
+    const size_t nTemplateLines = LineCount("data/ydtpl.txt");
+    if (LineCount("data/yddat.txt") != nTemplateLines || LineCount("data/kddat.txt") != nTemplateLines)
+        fuzz::Fail("a sheet has its template's line count");
     PrintSheet("data/yddat.txt");
     PrintSheet("data/kddat.txt");
     return 0;
