@@ -16,6 +16,9 @@ KELU_PACKAGES=(
 # What scripts/package needs besides: dpkg-shlibdeps, and file, with which cpack finds the
 # binaries to ask it about.
 KELU_PACKAGE_TOOLS=(dpkg-dev file)
+# What scripts/fuzz needs besides: clang, libFuzzer with the sanitizer runtimes
+# (libclang-rt-14-dev) and llvm-symbolizer (llvm) for readable stacks.
+KELU_FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm)
 
 kelu_as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -58,3 +61,6 @@ kelu_build() {
 # The configuration of build/, shared by scripts/run and scripts/test so that neither undoes
 # the other's build.
 KELU_MAIN_OPTIONS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELU_GUI=ON -DKELU_TESTS=ON -DKELU_BENCH=ON)
+# The fuzz targets' build, build-fuzz/: clang, the whole of Kelu instrumented, no window.
+KELU_FUZZ_OPTIONS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+                   -DKELU_FUZZ=ON -DKELU_GUI=OFF -DKELU_TESTS=OFF -DKELU_BENCH=OFF)

@@ -2,6 +2,9 @@
 
 #include "platform/Sjis.h"
 
+#include <algorithm>
+#include <limits>
+
 CRecordingDC::CRecordingDC(int nDpi, int nWidth, int nHeight, int nOffsetX, int nOffsetY)
     : m_nDpi(nDpi)
     , m_nWidth(nWidth)
@@ -74,7 +77,9 @@ void CRecordingDC::TextOut(int x, int y, const CString& strText)
 
 int CRecordingDC::GetTextExtent(const CString& strText)
 {
-    return strText.GetLength() * m_font.nHeight / 2;
+    // A long text in a huge font is held at the range's end, as the renderer's numbers are.
+    const long long nExtent = static_cast<long long>(strText.GetLength()) * m_font.nHeight / 2;
+    return static_cast<int>(std::clamp<long long>(nExtent, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 namespace {

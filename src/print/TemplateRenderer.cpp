@@ -6,6 +6,7 @@
 #include "platform/TextFile.h"
 #include "print/DC.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -62,6 +63,13 @@ int Truncate(double d)
     if (d <= kMin)
         return std::numeric_limits<int>::min();
     return static_cast<int>(d);
+}
+
+// A position worked out from others, held at the device's range like the numbers it comes
+// from: a text aligned or lowered past the range's end must not wrap round to the other side.
+int Saturate(long long n)
+{
+    return static_cast<int>(std::clamp<long long>(n, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // The first N arguments of a line, cut in one pass.
@@ -171,16 +179,16 @@ void CTemplateRenderer::DrawAlignedText(const CString& strArgs)
     // Only the exact codes align: "MIDDLE" is no "M". A text wider than its span starts left
     // of x; nothing is cut.
     if (strAlign == "M")
-        x += (nWidth - m_pDC->GetTextExtent(strText)) / 2;
+        x = Saturate(x + (static_cast<long long>(nWidth) - m_pDC->GetTextExtent(strText)) / 2);
     else if (strAlign == "E")
-        x += nWidth - m_pDC->GetTextExtent(strText);
+        x = Saturate(static_cast<long long>(x) + nWidth - m_pDC->GetTextExtent(strText));
     TextAt(x, y, strText);
 }
 
 void CTemplateRenderer::TextAt(int x, int y, const CString& strText)
 {
     // The given y is the bottom of the character cell; the device places a text by the top.
-    m_pDC->TextOut(x, y + FontHeight(), strText);
+    m_pDC->TextOut(x, Saturate(static_cast<long long>(y) + FontHeight()), strText);
 }
 
 void CTemplateRenderer::SelectTemplateFont(const CString& strArgs)

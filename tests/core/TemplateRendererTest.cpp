@@ -163,3 +163,20 @@ TEST(TemplateRendererTest, IgnoredCommandsLineEndsAndMissingFiles)
     CTemplateRenderer fresh;
     EXPECT_FALSE(fresh.PrintTemplate("lf.txt"));
 }
+
+TEST(TemplateRendererTest, PositionsWorkedOutPastTheDeviceRangeStayAtItsEnd)
+{
+    // Numbers at the range's end, then moved further by aligning or by the cell's height.
+    EXPECT_EQ(Texts({"AT\t1e300\t20\t1e300\tE\tabc", "AT\t-1e300\t20\t-1e300\tM\tabc", "AT\t1e300\t20\t12\tE\tabc",
+                     "TX\t0\t-1e300\tx"}),
+              (Lines{"Text 2147483647,-158 abc", "Text -2147483648,-158 abc", "Text 2147483647,-158 abc",
+                     "Text 0,2147483647 x"}));
+    // A font so large that its cell is the whole range: the measured width is held there too,
+    // and centring starts the text half of it to the left.
+    EXPECT_EQ(Texts({"FONT\t1e300", "AT\t10\t20\t12\tM\tabc"}), (Lines{"Text -1073741663,2147483447 abc"}));
+    CRecordingDC dc;
+    dc.SelectFont(CLogFont{.nHeight = INT_MAX});
+    EXPECT_EQ(dc.GetTextExtent("abc"), INT_MAX);
+    dc.SelectFont(CLogFont{.nHeight = INT_MIN});
+    EXPECT_EQ(dc.GetTextExtent("abc"), INT_MIN);
+}
