@@ -182,6 +182,23 @@ void ProfileSeeds()
     Seed("profile", "odd", "  [ url ]  \n assen =  \n[settings]\nPreviewPages\n previewpages = 7 \n[URL]\nASSEN=x%%y\n");
 }
 
+// The test archives (good, damaged, cut, with unsafe names) and the published ones.
+void ArchiveSeeds()
+{
+    const std::string strTests = std::string(KELU_TEST_DATA_DIR) + "/lzh";
+    for (const char* pszName : {"good.lzh", "kgood.lzh", "two.lzh", "corrupt.lzh", "truncated.lzh", "evil.lzh",
+                                "folder.lzh", "notarchive.lzh", "empty.lzh"}) {
+        std::string bytes;
+        if (fuzz::ReadFile((strTests + "/" + pszName).c_str(), bytes))
+            Seed("unlha", pszName, bytes);
+    }
+    for (const char* pszName : {"b200101.lzh", "k200108.lzh"}) {
+        std::string bytes;
+        if (fuzz::ReadFile((std::string(KELU_SHARED_DATA_DIR) + "/" + pszName).c_str(), bytes))
+            Seed("unlha", pszName, bytes);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -204,6 +221,7 @@ int main(int argc, char** argv)
     TemplateSeeds();
     FavoriteSeeds();
     ProfileSeeds();
+    ArchiveSeeds();
 
     Dictionary("day", {"STARTB", "FINALB", "STARTK", "FINALK", "01BBGN", "01BEND", "24KBGN", "24KEND", "BGN", "END",
                        "#KELU-RESULT#", "Ｒ", "  着 艇", "-------", "単勝", "複勝", "２連単", "２連複", "拡連複",
@@ -216,6 +234,7 @@ int main(int argc, char** argv)
     Dictionary("sheet", templateWords);
     Dictionary("favorites", {"\t", "\r\n", "　", "4320", "4164"});
     Dictionary("profile", {"[URL]", "[Settings]", "ASSEN=", "PreviewPages=", "%d", "%%", "\r\n", "="});
+    Dictionary("unlha", {"-lh0-", "-lh5-", "-lh6-", "-lh7-", "-lhd-", "..", "/", "\\", "B200101.TXT", "temp.lzh"});
     std::printf("kelu_fuzz_seeds: %d seeds in %s\n", g_nSeeds, g_strOut.c_str());
     return 0;
 }
