@@ -98,11 +98,15 @@ void ResetCell(QTableWidgetItem* pItem)
 } // namespace
 
 CMSFlexGrid::CMSFlexGrid(QWidget* pParent)
-    : QTableWidget(kRows, kCols, pParent)
+    : QTableWidget(pParent)
     , m_colTwips(kCols, 0)
 {
+    // The headers go before the rows and columns come: a visible header measures its sections
+    // in a bold face of its own, a font the grid never shows but would load at start.
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    setRowCount(kRows);
+    setColumnCount(kCols);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::NoFocus);
@@ -136,8 +140,10 @@ QRect CMSFlexGrid::TextRect(const QRect& cell)
 
 QFont CMSFlexGrid::FitFont(const QFont& font, const QString& text, int nRoom)
 {
+    if (text.isEmpty())
+        return font;
     const double dWidth = QFontMetricsF(font).horizontalAdvance(text);
-    if (text.isEmpty() || dWidth <= nRoom)
+    if (dWidth <= nRoom)
         return font;
     // The advances scale with the stretch, but rounded per glyph: step down until it fits.
     QFont condensed = font;
