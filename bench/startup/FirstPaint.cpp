@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <cstdlib>
+#include <fstream>
 #include <unistd.h>
 
 namespace {
@@ -39,6 +40,12 @@ void WatchFirstPaint(QWidget* pWindow, void (*pfnDone)())
 
 void Done()
 {
+    // For finding where the memory goes: the mappings as they stand at the end.
+    if (const char* pszPath = std::getenv("KELU_PROBE_SMAPS")) {
+        std::ifstream in("/proc/self/smaps", std::ios::binary);
+        std::ofstream out(pszPath, std::ios::binary);
+        out << in.rdbuf();
+    }
     if (const char* psz = std::getenv("KELU_PROBE_FD")) {
         const char c = '!';
         [[maybe_unused]] ssize_t n = write(std::atoi(psz), &c, 1);

@@ -9,5 +9,6 @@
 void WatchFirstPaint(QWidget* pWindow, void (*pfnDone)());
 
 // Writes one byte to the descriptor named by KELU_PROBE_FD (the measuring process waits on
-// it), then ends the process without running destructors.
+// it), then ends the process without running destructors. With KELU_PROBE_SMAPS set, first
+// copies the process's memory mappings (/proc/self/smaps) to that file.
 [[noreturn]] void Done();
