@@ -54,6 +54,8 @@ CRun RunOnce(const std::vector<std::string>& args, const fs::path& dir)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], kProbeFd);
+    // Qt's warnings of every start would bury the table; a start that fails is told below.
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
     std::vector<char*> argv;
     for (const std::string& s : args)
