@@ -118,9 +118,9 @@ CKeluApp::~CKeluApp()
 
 bool CKeluApp::InitSocketLayer()
 {
-    // A socket the downloads could use. libcurl itself, with the TLS library it sets up, is
-    // made ready by the first transfer: that set-up costs the start more than all of Kelu's
-    // own reading of its settings, for a download that may never come.
+    // A socket the downloads could use. libcurl, and the TLS library it sets up, are loaded and
+    // made ready by the first transfer (platform/LazyCurl.cpp), not at every start for a
+    // download that may never come.
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;
