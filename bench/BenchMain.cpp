@@ -1,13 +1,20 @@
-// Runs the benchmarks, then prints each registered measurement as a ratio of its baseline,
-// using the median of the repetitions when there are several.
+// Runs the benchmarks, then prints the table of every registered measurement: its median, its
+// baseline's median, their ratio and its target, using the median of the repetitions when
+// there are several. Two flags of our own:
+//   --kelu_rows=FILE    also shows the rows of FILE (the start-up measurements, which run as
+//                       processes of their own), before the benchmarks' rows
+//   --kelu_table_only   prints nothing but the table
 
 #include "BenchRatio.h"
+#include "BenchTable.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <string>
 
 namespace benchratio {
 
@@ -21,23 +28,37 @@ std::vector<Pair>& Registry()
 
 namespace {
 
+// Real time in milliseconds, whatever unit each benchmark reports in.
+double Milliseconds(const benchmark::BenchmarkReporter::Run& run)
+{
+    return run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
+}
+
 class CCollectingReporter : public benchmark::ConsoleReporter {
 public:
+    explicit CCollectingReporter(bool bQuiet) : m_bQuiet(bQuiet) {}
+
+    bool ReportContext(const Context& context) override
+    {
+        return m_bQuiet || ConsoleReporter::ReportContext(context);
+    }
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
-        ConsoleReporter::ReportRuns(runs);
+        if (!m_bQuiet)
+            ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.error_occurred)
                 continue;
             const std::string& name = run.run_name.function_name;
             if (run.run_type == Run::RT_Iteration)
-                m_times[name].push_back(run.GetAdjustedRealTime());
+                m_times[name].push_back(Milliseconds(run));
             else if (run.aggregate_name == "median")
-                m_medians[name] = run.GetAdjustedRealTime();
+                m_medians[name] = Milliseconds(run);
         }
     }
 
-    // The median real time per iteration, in the reporter's time unit; 0 when not run.
+    // The median real time per iteration in milliseconds; 0 when not run.
     double Median(const std::string& name) const
     {
         // With aggregates only, the library's own median is all there is.
@@ -48,35 +69,56 @@ public:
             return 0.0;
         std::vector<double> v = it->second;
         std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
+        const size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
     }
 
 private:
+    bool m_bQuiet;
     std::map<std::string, std::vector<double>> m_times;
     std::map<std::string, double> m_medians;
 };
+
+// Takes our own flags out of argv, so that the library sees only its own.
+void TakeOwnFlags(int& argc, char** argv, std::string& strRows, bool& bTableOnly)
+{
+    int nKept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const char* psz = argv[i];
+        if (std::strncmp(psz, "--kelu_rows=", 12) == 0)
+            strRows = psz + 12;
+        else if (std::strcmp(psz, "--kelu_table_only") == 0)
+            bTableOnly = true;
+        else
+            argv[nKept++] = argv[i];
+    }
+    argc = nKept;
+    argv[argc] = nullptr;
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    std::string strRows;
+    bool bTableOnly = false;
+    TakeOwnFlags(argc, argv, strRows, bTableOnly);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    CCollectingReporter reporter;
+    CCollectingReporter reporter(bTableOnly);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::printf("\nRatios (median real time, measured / baseline):\n");
+    std::vector<benchtable::CRow> rows;
+    if (!strRows.empty() && !benchtable::ReadRows(strRows, rows))
+        std::fprintf(stderr, "kelu_bench: cannot read %s\n", strRows.c_str());
     for (const benchratio::Pair& p : benchratio::Registry()) {
-        const double measured = reporter.Median(p.measured);
-        const double baseline = reporter.Median(p.baseline);
-        if (measured <= 0.0 || baseline <= 0.0) {
-            std::printf("  %-48s not run\n", p.title.c_str());
-            continue;
-        }
-        std::printf("  %-48s %6.2fx  (%s / %s)\n", p.title.c_str(), measured / baseline, p.measured.c_str(),
-                    p.baseline.c_str());
+        const double dBaseline = p.baseline.empty() ? 0.0 : reporter.Median(p.baseline);
+        rows.push_back({p.title, reporter.Median(p.measured), dBaseline, "ms", p.dTarget, p.dLimitMs});
     }
+    if (!bTableOnly)
+        std::printf("\n");
+    benchtable::PrintTable(rows, stdout);
     return 0;
 }

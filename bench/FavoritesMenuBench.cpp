@@ -5,15 +5,14 @@
 // it again), once with every submenu showing another racer than before (the list reversed at
 // every rebuild), which costs what a change of day costs the menu.
 
+#include "BenchApp.h"
 #include "BenchRatio.h"
 #include "frame/MainFrame.h"
 #include "model/KeluDoc.h"
 #include "platform/Number.h"
-#include "platform/gui/Fonts.h"
 #include "res/resource.h"
 #include "view/KeluView.h"
 
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -41,10 +40,7 @@ class CMenuBench {
 public:
     CMenuBench()
     {
-        if (!getenv("QT_QPA_PLATFORM"))
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        m_pApp = std::make_unique<QApplication>(m_argc, m_argv);
-        InstallFontSubstitutions();
+        benchapp::EnsureApplication();
         std::string dir = (fs::temp_directory_path() / "kelu-bench-XXXXXX").string();
         if (!mkdtemp(dir.data()))
             return;
@@ -149,10 +145,6 @@ private:
         return picked;
     }
 
-    int m_argc = 1;
-    char m_arg0[5] = "kelu";
-    char* m_argv[2] = {m_arg0, nullptr};
-    std::unique_ptr<QApplication> m_pApp;
     fs::path m_dir;
     std::unique_ptr<CKeluDoc> m_pDoc;
     std::vector<int> m_numbers;
@@ -189,8 +181,11 @@ void BM_FavoritesMenuRebuildAllChanged(benchmark::State& state)
     const CMenuBench::CWorkIn here(bench.Dir());
     bool bReversed = false;
     for (auto _ : state) {
+        // Putting the other list in place is the organize dialog's work, not the menu's.
+        state.PauseTiming();
         bReversed = !bReversed;
         bench.UseOrder(bReversed);
+        state.ResumeTiming();
         bench.Rebuild();
     }
     bench.UseOrder(false);
@@ -213,6 +208,7 @@ BENCHMARK(BM_FindRacer256RealDay)->Unit(benchmark::kMillisecond)->Repetitions(5)
 
 } // namespace
 
-KELU_RATIO("menu rebuild, 256 racers / their 256 searches", "BM_FavoritesMenuRebuild", "BM_FindRacer256RealDay");
+KELU_RATIO("menu rebuild, 256 racers / their 256 searches", "BM_FavoritesMenuRebuild", "BM_FindRacer256RealDay",
+           1.2);
 KELU_RATIO("menu rebuild, all submenus changed / 256 searches", "BM_FavoritesMenuRebuildAllChanged",
-           "BM_FindRacer256RealDay");
+           "BM_FindRacer256RealDay", 1.2);

@@ -52,6 +52,6 @@ void BM_CopyTemplates(benchmark::State& state)
 }
 BENCHMARK(BM_CopyTemplates);
 
-KELU_RATIO("both sheets of a page vs copying the templates", "BM_WriteSheets", "BM_CopyTemplates");
+KELU_RATIO("both sheets of a page vs copying the templates", "BM_WriteSheets", "BM_CopyTemplates", 3.0);
 
 } // namespace

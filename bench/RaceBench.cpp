@@ -190,4 +190,6 @@ BENCHMARK(BM_DayWalk)->Unit(benchmark::kMillisecond)->Repetitions(5);
 } // namespace
 
 KELU_RATIO("race render: its document calls / its 7 lines", "BM_RaceRender", "BM_RaceLinesCopy");
+// A race's whole set of document calls stays under a millisecond.
+KELU_LIMIT("race render: its document calls", "BM_RaceRender", 1.0);
 KELU_RATIO("256 racer searches / one walk over the day", "BM_FindRacer256", "BM_DayWalk");

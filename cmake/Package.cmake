@@ -59,10 +59,11 @@ set(CPACK_STRIP_FILES ON)
 # The libraries the executable and liblha32.so link come from dpkg-shlibdeps; these are what it
 # cannot see: the Qt platform plugin that opens a window, the fonts the Japanese font names are
 # mapped to, Qt's own Japanese texts for its dialogs, and xdg-open for the help page and the
-# racer schedule page.
+# racer schedule page. libcurl is loaded by the first download rather than linked (it would cost
+# every start), so dpkg-shlibdeps cannot see it either.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-ipafont-gothic, fonts-ipafont-mincho, qt6-translations-l10n, xdg-utils")
+    "qt6-qpa-plugins, fonts-ipafont-gothic, fonts-ipafont-mincho, qt6-translations-l10n, xdg-utils, libcurl4")
 # Downloads over https need the certificate authorities.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ca-certificates")
 

@@ -7,6 +7,7 @@
 #include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
+#include "res/Icons.h"
 #include "res/Menu.h"
 #include "res/StringIds.h"
 #include "res/Strings.h"
@@ -26,6 +27,9 @@
 #include <curl/curl.h>
 
 #include <cstdio>
+
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -105,6 +109,7 @@ CKeluApp::~CKeluApp()
     // The frame and its view go before the document they show.
     m_pMainWnd.reset();
     m_pDocument.reset();
+    // Balances the set-up of the first transfer, if there was one.
     if (m_bSocketsReady)
         curl_global_cleanup();
     if (g_pApp == this)
@@ -113,7 +118,14 @@ CKeluApp::~CKeluApp()
 
 bool CKeluApp::InitSocketLayer()
 {
-    return curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    // A socket the downloads could use. libcurl, and the TLS library it sets up, are loaded and
+    // made ready by the first transfer (platform/LazyCurl.cpp), not at every start for a
+    // download that may never come.
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
 }
 
 bool CKeluApp::InitInstance(const QStringList& args)
@@ -133,7 +145,7 @@ bool CKeluApp::InitInstance(const QStringList& args)
 
     // The single-document template's resources: the frame and the dialogs show icon 128.
     LoadKeluResources();
-    QApplication::setWindowIcon(QIcon(Utf8(kProgramIcon)));
+    QApplication::setWindowIcon(KeluIcon(kProgramIcon));
 
     const CCommandLineInfo cmdInfo = ParseCommandLine(args);
     if (cmdInfo.bRunEmbedded)

@@ -52,7 +52,7 @@ public:
     int m_nNumPreviewPages = 0;
 
 protected:
-    // Makes the network layer ready; false when it cannot be.
+    // Checks that the network layer can be used; false when it cannot.
     virtual bool InitSocketLayer();
 
 private:

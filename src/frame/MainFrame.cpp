@@ -3,6 +3,7 @@
 #include "platform/gui/CommandRouter.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/QtText.h"
+#include "res/Icons.h"
 #include "res/Menu.h"
 #include "res/StringIds.h"
 #include "res/Strings.h"
@@ -55,9 +56,13 @@ CMainFrame::CMainFrame(QWidget* pParent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(ToQString(WindowTitle()));
-    setWindowIcon(QIcon(Utf8(kProgramIcon)));
+    setWindowIcon(KeluIcon(kProgramIcon));
     // No menu of bars to hide: the frame has nothing to offer on a right click.
     setContextMenuPolicy(Qt::NoContextMenu);
+    // The bars measure themselves in the frame's font as they are made; given the bars' face
+    // now, the desktop's default face, which nothing in the frame shows, is never loaded. The
+    // view sets its own font, and windows opened over the frame do not inherit this one.
+    setFont(BarFont());
     m_pRouter = new CCommandRouter(this);
 }
 
@@ -178,7 +183,7 @@ void CMainFrame::CreateToolBar()
             continue;
         }
         QAction* pAction = CommandAction(button.nID);
-        pAction->setIcon(QIcon(Utf8(button.pszImage)));
+        pAction->setIcon(KeluIcon(button.pszImage));
         // Menus show text only, as the bar's pictures are the toolbar's.
         pAction->setIconVisibleInMenu(false);
         m_wndToolBar->addAction(pAction);

@@ -1,19 +1,18 @@
 #include "record/RecordWindow.h"
 
+#include "record/MonthChart.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
 
-#include <QBarCategoryAxis>
-#include <QChart>
-#include <QChartView>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineSeries>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
@@ -21,10 +20,11 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QThread>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 #include <cstdio>
+
+#include <dlfcn.h>
 
 namespace {
 
@@ -60,6 +60,43 @@ QStringList Figures(const SRecordCount& c)
 QString MonthName(int nMonth)
 {
     return QStringLiteral("%1/%2").arg(nMonth / 100).arg(nMonth % 100, 2, 10, QLatin1Char('0'));
+}
+
+// The chart's library, next to the program or where the loader finds it; its entry points are
+// null when it is not there, and the window goes without its chart.
+struct CChartLibrary {
+    decltype(&KeluNewMonthChart) pfnNew = nullptr;
+    decltype(&KeluShowMonthChart) pfnShow = nullptr;
+};
+
+const CChartLibrary& ChartLibrary()
+{
+    static const CChartLibrary library = [] {
+        CChartLibrary entries;
+        const QByteArray beside =
+            QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/libkelu_chart.so"));
+        void* pHandle = dlopen(beside.constData(), RTLD_NOW | RTLD_LOCAL);
+        if (!pHandle)
+            pHandle = dlopen("libkelu_chart.so", RTLD_NOW | RTLD_LOCAL);
+        if (pHandle) {
+            entries.pfnNew = reinterpret_cast<decltype(&KeluNewMonthChart)>(dlsym(pHandle, "KeluNewMonthChart"));
+            entries.pfnShow = reinterpret_cast<decltype(&KeluShowMonthChart)>(dlsym(pHandle, "KeluShowMonthChart"));
+        }
+        if (!entries.pfnNew || !entries.pfnShow)
+            entries = CChartLibrary();
+        return entries;
+    }();
+    return library;
+}
+
+QWidget* NewChart()
+{
+    if (ChartLibrary().pfnNew)
+        return ChartLibrary().pfnNew(nullptr);
+    auto* pMissing = new QLabel(Utf8("グラフを描く部品 libkelu_chart.so が見つかりません。"));
+    pMissing->setTextFormat(Qt::PlainText);
+    pMissing->setAlignment(Qt::AlignCenter);
+    return pMissing;
 }
 
 QTableWidget* NewTable(const char* pszFirst)
@@ -110,9 +147,8 @@ CRecordWindow::CRecordWindow(QWidget* pParent)
     m_pVenues->setAccessibleName(Utf8("レース場別"));
     m_pMonths = NewTable("月");
     m_pMonths->setAccessibleName(Utf8("月別"));
-    m_pChart = new QChartView;
+    m_pChart = NewChart();
     m_pChart->setAccessibleName(Utf8("月別の的中率"));
-    m_pChart->setRenderHint(QPainter::Antialiasing);
     m_pTabs = new QTabWidget;
     m_pTabs->addTab(m_pVenues, Utf8("レース場別"));
     m_pTabs->addTab(m_pMonths, Utf8("月別"));
@@ -227,37 +263,20 @@ void CRecordWindow::ShowTables()
 
 void CRecordWindow::ShowChart()
 {
-    auto* pChart = new QChart;
-    pChart->setTitle(Utf8("月別の的中率"));
-    auto* pExacta = new QLineSeries;
-    pExacta->setName(Utf8("2連単（上位 6 点）"));
-    auto* pTrifecta = new QLineSeries;
-    pTrifecta->setName(Utf8("3連単（上位 12 点）"));
-    QStringList months;
+    if (!ChartLibrary().pfnShow)
+        return;
+    CMonthChart chart;
+    chart.strTitle = Utf8("月別の的中率");
+    chart.strAxisTitle = Utf8("的中率");
+    CMonthChart::CLine exacta{Utf8("2連単（上位 6 点）"), {}};
+    CMonthChart::CLine trifecta{Utf8("3連単（上位 12 点）"), {}};
     for (const auto& [m, c] : m_record.m_byMonth) {
-        const double x = static_cast<double>(months.size());
-        pExacta->append(x, c.ExactaHitRate());
-        pTrifecta->append(x, c.TrifectaHitRate());
-        months << MonthName(m);
+        exacta.rates << c.ExactaHitRate();
+        trifecta.rates << c.TrifectaHitRate();
+        chart.months << MonthName(m);
     }
-    pChart->addSeries(pExacta);
-    pChart->addSeries(pTrifecta);
-    auto* pMonths = new QBarCategoryAxis;
-    pMonths->append(months);
-    auto* pRate = new QValueAxis;
-    pRate->setRange(0, 100);
-    pRate->setLabelFormat(QStringLiteral("%d%%"));
-    pRate->setTitleText(Utf8("的中率"));
-    pChart->addAxis(pMonths, Qt::AlignBottom);
-    pChart->addAxis(pRate, Qt::AlignLeft);
-    for (QLineSeries* pSeries : {pExacta, pTrifecta}) {
-        pSeries->setPointsVisible(true);
-        pSeries->attachAxis(pMonths);
-        pSeries->attachAxis(pRate);
-    }
-    QChart* pOld = m_pChart->chart();
-    m_pChart->setChart(pChart);
-    delete pOld;
+    chart.lines = {exacta, trifecta};
+    ChartLibrary().pfnShow(m_pChart, chart);
 }
 
 bool CRecordWindow::SaveCsv(const QString& strPath) const

@@ -16,7 +16,6 @@ class QTabWidget;
 class QTableWidget;
 class QThread;
 
-class QChartView;
 
 class CRecordWindow : public QWidget {
 public:
@@ -35,7 +34,8 @@ public:
     const CPredictionRecord& Record() const { return m_record; }
     QTableWidget* VenueTable() const { return m_pVenues; }
     QTableWidget* MonthTable() const { return m_pMonths; }
-    QChartView* Chart() const { return m_pChart; }
+    // The chart of the months: a QChartView of libkelu_chart.so, or a note that it is missing.
+    QWidget* Chart() const { return m_pChart; }
     QLabel* StatusLabel() const { return m_pStatus; }
     QPushButton* StopButton() const { return m_pStop; }
     QPushButton* SaveButton() const { return m_pSave; }
@@ -57,7 +57,7 @@ private:
     QTabWidget* m_pTabs = nullptr;
     QTableWidget* m_pVenues = nullptr;
     QTableWidget* m_pMonths = nullptr;
-    QChartView* m_pChart = nullptr;
+    QWidget* m_pChart = nullptr;
     QThread* m_pThread = nullptr;
     std::atomic<bool> m_bStop{false};
     int m_nDays = 0;

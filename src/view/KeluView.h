@@ -136,6 +136,8 @@ private:
     void UseCompactDropDowns();
     void ConnectControls();
     void WatchCalendar();
+    // The calendar's Japanese look, and the watch on its popup window.
+    void SetUpCalendar(QWidget* pPopup);
     // The date picker into m_dateShown (true) or back (false).
     void UpdateData(bool bSaveAndValidate);
     void SizeFrame();
@@ -197,6 +199,8 @@ private:
     QLabel* m_staticRace = nullptr;
     QDateEdit* m_date = nullptr;
     QLineEdit* m_pDateField = nullptr;
+    // The date picker's calendar popup, once it has been made.
+    QPointer<QWidget> m_pCalendarPopup;
     // The help page's own window, while it is open.
     QPointer<CHelpWindow> m_pHelpWindow;
     CString m_strStatus;

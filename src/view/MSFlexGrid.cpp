@@ -3,6 +3,7 @@
 #include "platform/gui/Fonts.h"
 #include "platform/gui/QtText.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QPainter>
 #include <QResizeEvent>
@@ -98,11 +99,15 @@ void ResetCell(QTableWidgetItem* pItem)
 } // namespace
 
 CMSFlexGrid::CMSFlexGrid(QWidget* pParent)
-    : QTableWidget(kRows, kCols, pParent)
+    : QTableWidget(pParent)
     , m_colTwips(kCols, 0)
 {
+    // The headers go before the rows and columns come: a visible header measures its sections
+    // in a bold face of its own, a font the grid never shows but would load at start.
     horizontalHeader()->hide();
     verticalHeader()->hide();
+    setRowCount(kRows);
+    setColumnCount(kCols);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::NoSelection);
     setFocusPolicy(Qt::NoFocus);
@@ -134,11 +139,26 @@ QRect CMSFlexGrid::TextRect(const QRect& cell)
     return cell.adjusted(kTextMargin, 0, -kTextMargin, 0);
 }
 
-QFont CMSFlexGrid::FitFont(const QFont& font, const QString& text, int nRoom)
+namespace {
+
+// A text measured in a font for a cell's room, and the stretch it needs there (0: none).
+struct CFitKey {
+    QFont font;
+    QString text;
+    int nRoom;
+    bool operator==(const CFitKey&) const = default;
+};
+
+size_t qHash(const CFitKey& key, size_t seed = 0)
+{
+    return qHashMulti(seed, key.font, key.text, key.nRoom);
+}
+
+int FitStretch(const QFont& font, const QString& text, int nRoom)
 {
     const double dWidth = QFontMetricsF(font).horizontalAdvance(text);
-    if (text.isEmpty() || dWidth <= nRoom)
-        return font;
+    if (dWidth <= nRoom)
+        return 0;
     // The advances scale with the stretch, but rounded per glyph: step down until it fits.
     QFont condensed = font;
     int nStretch = std::clamp(static_cast<int>(100.0 * std::max(nRoom, 1) / dWidth), 1, 99);
@@ -147,7 +167,31 @@ QFont CMSFlexGrid::FitFont(const QFont& font, const QString& text, int nRoom)
         if (QFontMetricsF(condensed).horizontalAdvance(text) <= nRoom)
             break;
     }
-    condensed.setStretch(nStretch);
+    return nStretch;
+}
+
+} // namespace
+
+QFont CMSFlexGrid::FitFont(const QFont& font, const QString& text, int nRoom)
+{
+    if (text.isEmpty())
+        return font;
+    // Every paint asks again for every cell, and measuring a text lays it out, which costs as
+    // much as drawing it: the answers are kept. A day's grids show a few thousand texts; the
+    // bound only keeps a long session from growing without end.
+    static QHash<CFitKey, int> cache;
+    constexpr qsizetype kMaxKept = 8192;
+    CFitKey key{font, text, nRoom};
+    auto it = cache.constFind(key);
+    if (it == cache.constEnd()) {
+        if (cache.size() >= kMaxKept)
+            cache.clear();
+        it = cache.insert(std::move(key), FitStretch(font, text, nRoom));
+    }
+    if (*it == 0)
+        return font;
+    QFont condensed = font;
+    condensed.setStretch(*it);
     return condensed;
 }
 

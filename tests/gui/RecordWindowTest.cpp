@@ -75,7 +75,9 @@ TEST(RecordWindowTest, CountsTheDaysOnDiskAndShowsSavesAndCharts)
     EXPECT_TRUE(pWindow->StatusLabel()->text().contains(QString::number(nRaces)));
 
     // The chart: a point a month for each of the two bets.
-    QChart* pChart = pWindow->Chart()->chart();
+    auto* pChartView = qobject_cast<QChartView*>(pWindow->Chart());
+    ASSERT_NE(pChartView, nullptr);
+    QChart* pChart = pChartView->chart();
     ASSERT_EQ(pChart->series().size(), 2);
     auto* pExacta = qobject_cast<QLineSeries*>(pChart->series()[0]);
     ASSERT_NE(pExacta, nullptr);

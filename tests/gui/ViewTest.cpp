@@ -544,8 +544,12 @@ TEST_F(ViewTest, DownloadsHelpAndWatchedRacerCommandsAreAlwaysThere)
 
 TEST_F(ViewTest, TheCalendarAndQtsOwnDialogsAreJapanese)
 {
-    QCalendarWidget* pCalendar = host.Date()->calendarWidget();
+    // The calendar is made when it first drops down: it is read as the user first sees it.
+    QDateEdit* pDate = host.Date();
+    QTest::mouseClick(pDate, Qt::LeftButton, {}, QPoint(pDate->width() - 6, pDate->height() / 2));
+    QCalendarWidget* pCalendar = pDate->calendarWidget();
     ASSERT_NE(pCalendar, nullptr);
+    ASSERT_TRUE(pCalendar->window()->isVisible());
     EXPECT_EQ(pCalendar->firstDayOfWeek(), Qt::Sunday);
     auto* pDays = pCalendar->findChild<QTableView*>();
     ASSERT_NE(pDays, nullptr);
@@ -556,6 +560,7 @@ TEST_F(ViewTest, TheCalendarAndQtsOwnDialogsAreJapanese)
     auto* pMonth = pCalendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
     ASSERT_NE(pMonth, nullptr);
     EXPECT_EQ(pMonth->text(), Utf8("1月"));
+    pCalendar->window()->hide();
 
     // Qt's dialogs speak Japanese through Qt's own translations.
     QDialogButtonBox buttons(QDialogButtonBox::Cancel | QDialogButtonBox::Open);

@@ -21,7 +21,13 @@ void InstallFontSubstitutions()
 
 QFont KeluFont(const char* pszFace, double dPointSize)
 {
-    QFont font(Utf8(pszFace));
+    // Asked for by the face that stands in, not through the substitution: a request for a face
+    // the system lacks first fails, and Qt then asks fontconfig for a list of look-alikes of
+    // the missing face, for every script a text uses, before it tries the substitute. On the
+    // window's first paint that was a good part of the start.
+    const QString strFace = Utf8(pszFace);
+    const QString strSubstitute = QFont::substitute(strFace);
+    QFont font(strSubstitute.isEmpty() ? strFace : strSubstitute);
     font.setPointSizeF(dPointSize);
     font.setStyleStrategy(QFont::PreferDefault);
     return font;
