@@ -132,10 +132,15 @@ bool IsSpecialRefund(const CString& line)
     return line.GetAt(kPayBoatPos) == ' ' && Cut(line, kRefundText) == text;
 }
 
-bool IsVoidBet(const CString& line)
+const CString& VoidBetText()
 {
     static const CString text = Sjis("不成立");
-    return Cut(line, kVoidBet) == text;
+    return text;
+}
+
+bool IsVoidBet(const CString& line)
+{
+    return Cut(line, kVoidBet) == VoidBetText();
 }
 
 // A line that goes on with the bet above it: nothing before the combination, something in it.
@@ -305,7 +310,7 @@ CString CKeluDoc::GetPayBoat(int n) const
 {
     const CString line = GetResultLine(n);
     if (IsVoidBet(line))
-        return Sjis("不成立");
+        return VoidBetText();
     if (line.GetLength() < kPayLineMinLength)
         return CString();
     if (IsSpecialRefund(line))
@@ -343,7 +348,7 @@ CString CKeluDoc::GetComboText(int n) const
 {
     const CString line = GetResultLine(n);
     if (IsVoidBet(line))
-        return Sjis("不成立");
+        return VoidBetText();
     return line.GetLength() >= kComboMinLength ? Cut(line, kComboText) : CString();
 }
 

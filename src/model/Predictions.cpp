@@ -10,8 +10,10 @@
 #include "platform/Number.h"
 #include "platform/Sjis.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -122,6 +124,11 @@ void OrderByExchange(CString* pLabels, double* pPercents, int nLast)
         labels[static_cast<size_t>(i)] = std::move(pLabels[order[static_cast<size_t>(i)]]);
     for (int i = 1; i <= nLast; ++i)
         pLabels[i] = std::move(labels[static_cast<size_t>(i)]);
+}
+
+bool Contains(const std::vector<CString>& combos, const CString& strCombo)
+{
+    return std::find(combos.begin(), combos.end(), strCombo) != combos.end();
 }
 
 // "1-2" and "1-2-3": boats are single digits.
@@ -280,27 +287,22 @@ CString CKeluDoc::GetTrifectaPick(int k)
 
 bool CKeluDoc::IsWinningExacta(const CString& strCombo) const
 {
-    for (const CString& combo : GetWinningCombos(EBet::Exacta))
-        if (combo == strCombo)
-            return true;
-    return false;
+    return Contains(GetWinningCombos(EBet::Exacta), strCombo);
 }
 
 bool CKeluDoc::IsWinningTrifecta(const CString& strCombo) const
 {
-    for (const CString& combo : GetWinningCombos(EBet::Trifecta))
-        if (combo == strCombo)
-            return true;
-    return false;
+    return Contains(GetWinningCombos(EBet::Trifecta), strCombo);
 }
 
 // In a dead heat a bet has several winning lines; any of them among the picks is a hit.
 bool CKeluDoc::IsExactaHit()
 {
-    if (GetWinningCombos(EBet::Exacta).empty())
+    const std::vector<CString> winners = GetWinningCombos(EBet::Exacta);
+    if (winners.empty())
         return false;
     for (int i = 1; i <= kExactaShown; ++i) {
-        if (IsWinningExacta(GetExactaPick(i).Left(3)))
+        if (Contains(winners, GetExactaPick(i).Left(3)))
             return true;
     }
     return false;
@@ -308,10 +310,11 @@ bool CKeluDoc::IsExactaHit()
 
 bool CKeluDoc::IsTrifectaHit()
 {
-    if (GetWinningCombos(EBet::Trifecta).empty())
+    const std::vector<CString> winners = GetWinningCombos(EBet::Trifecta);
+    if (winners.empty())
         return false;
     for (int i = 1; i <= kTrifectaShown; ++i) {
-        if (IsWinningTrifecta(GetTrifectaPick(i)))
+        if (Contains(winners, GetTrifectaPick(i)))
             return true;
     }
     return false;

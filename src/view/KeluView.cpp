@@ -449,9 +449,6 @@ void CKeluView::ShowRace()
         m_staticRace->clear();
         return;
     }
-    // Empty grids under a chosen race would leave the user guessing.
-    if (!pDoc->HasRace(v, r) && m_listVenue->currentIndex() >= 0)
-        ShowStatus(Sjis("このレースの番組はありません"));
     if (pDoc->HasRace(v, r)) {
         const CString strVenue = CString::Formatted(" %s %s", CKeluDoc::GetVenueName(v).GetString(),
                                                     pDoc->GetVenueTitle().GetString());
@@ -460,6 +457,9 @@ void CKeluView::ShowRace()
     } else {
         m_staticVenue->clear();
         m_staticRace->clear();
+        // Empty grids under a chosen race would leave the user guessing.
+        if (m_listVenue->currentIndex() >= 0)
+            ShowStatus(Sjis("このレースの番組はありません"));
     }
     ShowProgramGrid();
 }

@@ -16,6 +16,7 @@
 
 #include <QCloseEvent>
 #include <QPointer>
+#include <QPushButton>
 
 #include <utility>
 #include <vector>
@@ -47,17 +48,6 @@ bool WaitsForDownload(UINT nID)
     }
 }
 
-// The controls of the form that change the day, the venue or the race.
-std::vector<int> ChoosingControls()
-{
-    std::vector<int> ids = {IDC_DATE, IDC_PREV_DAY, IDC_NEXT_DAY, IDC_VENUE_LIST, IDC_RACE_LIST, IDC_VENUE1, IDC_RACE1};
-    for (int id = IDC_VENUE2; id <= IDC_VENUE24; ++id)
-        ids.push_back(id);
-    for (int id = IDC_RACE2; id <= IDC_RACE12; ++id)
-        ids.push_back(id);
-    return ids;
-}
-
 } // namespace
 
 // One running download: while it lives the view's choosing controls are disabled, the commands
@@ -69,8 +59,14 @@ public:
         , m_dlg(dlg)
         , m_pWindow(view.window())
     {
-        for (int nID : ChoosingControls())
-            if (QWidget* pControl = view.GetDlgItem(nID)) {
+        // The controls of the form that change the day, the venue or the race.
+        std::vector<QWidget*> controls;
+        for (int nID : {IDC_DATE, IDC_PREV_DAY, IDC_NEXT_DAY, IDC_VENUE_LIST, IDC_RACE_LIST})
+            controls.push_back(view.GetDlgItem(nID));
+        controls.insert(controls.end(), view.m_pVenueButton.begin(), view.m_pVenueButton.end());
+        controls.insert(controls.end(), view.m_pRaceButton.begin(), view.m_pRaceButton.end());
+        for (QWidget* pControl : controls)
+            if (pControl) {
                 m_controls.emplace_back(pControl, pControl->isEnabled());
                 pControl->setEnabled(false);
             }

@@ -311,22 +311,23 @@ void CMSFlexGrid::CellToolTip(const CString& strText)
                                                                QStringLiteral("</pre>")));
 }
 
-CString CMSFlexGrid::GetCellToolTip(int nRow, int nCol) const
+CString CMSFlexGrid::CellBytes(int nRow, int nCol, int nRole) const
 {
     const QTableWidgetItem* pItem = item(nRow, nCol);
     if (!pItem)
         return CString();
-    const QByteArray bytes = pItem->data(ToolTipBytesRole).toByteArray();
+    const QByteArray bytes = pItem->data(nRole).toByteArray();
     return CString(bytes.constData(), static_cast<int>(bytes.size()));
+}
+
+CString CMSFlexGrid::GetCellToolTip(int nRow, int nCol) const
+{
+    return CellBytes(nRow, nCol, ToolTipBytesRole);
 }
 
 CString CMSFlexGrid::GetTextMatrix(int nRow, int nCol) const
 {
-    const QTableWidgetItem* pItem = item(nRow, nCol);
-    if (!pItem)
-        return CString();
-    const QByteArray bytes = pItem->data(BytesRole).toByteArray();
-    return CString(bytes.constData(), static_cast<int>(bytes.size()));
+    return CellBytes(nRow, nCol, BytesRole);
 }
 
 COLORREF CMSFlexGrid::GetCellBackColor(int nRow, int nCol) const

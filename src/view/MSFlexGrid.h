@@ -68,6 +68,8 @@ protected:
 
 private:
     void FitRows();
+    // The Shift-JIS bytes a cell keeps under the role, as they were written.
+    CString CellBytes(int nRow, int nCol, int nRole) const;
     QTableWidgetItem* CurrentItem() const;
     int TwipsToPixels(int nTwips) const;
 
