@@ -93,7 +93,34 @@ void CopyLine(char (&slot)[CKeluDoc::kLineSize], const CString& line)
     slot[n] = '\0';
 }
 
+// The closing line of a published day file: a file that opens with "STARTB" ends with "FINALB".
+bool IsClosingLine(const CString& line, char chKind)
+{
+    return line.Str() == std::string("FINAL") + chKind;
+}
+
+// How a file that was read to its end may still be damaged: cut inside a venue block, or cut
+// after one when it began as a published file does.
+CReadStop::EKind EndOfFileDamage(bool bInBlock, bool bPublished, bool bClosed)
+{
+    if (bInBlock || (bPublished && !bClosed))
+        return CReadStop::EKind::Truncated;
+    return CReadStop::EKind::None;
+}
+
 } // namespace
+
+void CKeluDoc::NoteReadStop(CReadStop::EKind kind, const CString& strFile, int nLine, int nVenue)
+{
+    // The first damage found is the one the user needs to hear of: the program file's hides
+    // the results too.
+    if (kind == CReadStop::EKind::None || IsDamaged())
+        return;
+    m_readStop.kind = kind;
+    m_readStop.strFile = strFile;
+    m_readStop.nLine = nLine;
+    m_readStop.nVenue = IsStoredVenue(nVenue) ? nVenue : 0;
+}
 
 CString CKeluDoc::ProgramFileName(const CTime& day)
 {
@@ -129,13 +156,22 @@ bool CKeluDoc::ReadProgramFile(const CTime& day)
     int nVenue = 0;
     int nHead = 0;
     int nRace = 0;
+    int nLine = 0;
+    bool bPublished = false;
+    bool bClosed = false;
     CString line;
     while (file.ReadString(line)) {
+        ++nLine;
         if (line.GetLength() > kMaxLineLength) {
-            m_bReadStopped = true;
-            break;
+            NoteReadStop(CReadStop::EKind::LineTooLong, path, nLine, bInBlock ? nVenue : 0);
+            return true;
         }
+        if (nLine == 1)
+            bPublished = line.Str() == "STARTB";
         if (!bInBlock) {
+            if (line.Str() == kDemoDayMark)
+                m_bDemoDay = true;
+            bClosed = IsClosingLine(line, 'B') || (bClosed && line.IsEmpty());
             if (IsMarker(line, "BGN")) {
                 bInBlock = true;
                 nVenue = MarkerVenue(line);
@@ -162,6 +198,7 @@ bool CKeluDoc::ReadProgramFile(const CTime& day)
             CopyLine(m_szProgram[nVenue][nRace][line.Str()[0] - '0'], line);
         }
     }
+    NoteReadStop(EndOfFileDamage(bInBlock, bPublished, bClosed), path, nLine, bInBlock ? nVenue : 0);
     return true;
 }
 
@@ -181,13 +218,20 @@ bool CKeluDoc::ReadResultFile(const CTime& day)
     // The index of the next following line; it carries over the whole file and only a rule
     // line sets it back, so nothing is stored before the first rule line.
     int nText = kResultLines;
+    int nLine = 0;
+    bool bPublished = false;
+    bool bClosed = false;
     CString line;
     while (file.ReadString(line)) {
+        ++nLine;
         if (line.GetLength() > kMaxLineLength) {
-            m_bReadStopped = true;
-            break;
+            NoteReadStop(CReadStop::EKind::LineTooLong, path, nLine, bInBlock ? nVenue : 0);
+            return true;
         }
+        if (nLine == 1)
+            bPublished = line.Str() == "STARTK";
         if (!bInBlock) {
+            bClosed = IsClosingLine(line, 'K') || (bClosed && line.IsEmpty());
             if (IsMarker(line, "BGN")) {
                 bInBlock = true;
                 nVenue = MarkerVenue(line);
@@ -229,5 +273,6 @@ bool CKeluDoc::ReadResultFile(const CTime& day)
             CopyLine(m_szResult[nVenue][nRace][nText++], line);
         }
     }
+    NoteReadStop(EndOfFileDamage(bInBlock, bPublished, bClosed), path, nLine, bInBlock ? nVenue : 0);
     return true;
 }

@@ -37,7 +37,8 @@ void CKeluDoc::ClearData()
     std::memset(m_szProgram, 0, sizeof m_szProgram);
     std::memset(m_szResult, 0, sizeof m_szResult);
     std::memset(m_szSummary, 0, sizeof m_szSummary);
-    m_bReadStopped = false;
+    m_readStop = CReadStop();
+    m_bDemoDay = false;
     std::memset(m_szFinish, 0, sizeof m_szFinish);
 }
 

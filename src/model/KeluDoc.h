@@ -13,6 +13,23 @@
 #include <optional>
 #include <vector>
 
+// A day file that the reader could not read to its end as published.
+struct CReadStop {
+    enum class EKind {
+        None,
+        LineTooLong, // a line over the slot's limit: reading stopped there
+        Truncated,   // the file ends inside a venue block, or without its closing line
+    };
+    EKind kind = EKind::None;
+    CString strFile; // "data/prog/B200101.TXT"
+    int nLine = 0;   // the line, from 1, where reading stopped, or the file's last line
+    int nVenue = 0;  // the venue whose block was being read; 0 between blocks
+};
+
+// The line the demo day writer puts before the first venue block of its program files; the
+// reader passes over lines outside a block, so the day reads as any other.
+inline constexpr const char* kDemoDayMark = "KELU DEMO DAY";
+
 class CKeluDoc : public CDocument {
 public:
     static constexpr int kVenues = 25;      // venue codes 1..24; 0 is never a venue
@@ -196,8 +213,12 @@ public:
     double m_dTrifectaPercent[kTrifectaEntries];
     int m_nVenue = 0;
     int m_nRace = 0;
-    // The last load stopped reading a file at a line too long for any slot: a damaged file.
-    bool m_bReadStopped = false;
+    // Where the last load found a day file damaged; kind None when both were whole. The program
+    // file's damage is kept when both are damaged, since it hides the results as well.
+    CReadStop m_readStop;
+    // The program file carries the demo day writer's mark: its racers are made up.
+    bool m_bDemoDay = false;
+    bool IsDamaged() const { return m_readStop.kind != CReadStop::EKind::None; }
     char m_szProgram[kVenues][kRaces][kBoats][kLineSize];
     char m_szFinish[kVenues][kRaces][kBoats][kLineSize];
     char m_szVenueHead[kVenues][kHeadLines][kLineSize];
@@ -208,6 +229,8 @@ public:
 private:
     bool ReadProgramFile(const CTime& day);
     bool ReadResultFile(const CTime& day);
+    // Keeps the first damage the reading of the day's files meets.
+    void NoteReadStop(CReadStop::EKind kind, const CString& strFile, int nLine, int nVenue);
     bool IsSelectedRaceValid() const;
     void WriteSheet(const char* pszTemplate, const char* pszSheet, CString (CKeluDoc::*pfnValue)(int), int nVenue,
                     int nFirstRace);

@@ -166,7 +166,7 @@ CPredictionRecord RecordDays(const std::vector<CTime>& days, int nThreads, const
         auto doc = std::make_unique<CKeluDoc>();
         CPredictionRecord mine;
         for (size_t i = nNext++; i < days.size() && !bStop; i = nNext++) {
-            const bool bRead = doc->LoadDay(days[i]) && !doc->m_bReadStopped && HasAnyRace(*doc);
+            const bool bRead = doc->LoadDay(days[i]) && !doc->IsDamaged() && HasAnyRace(*doc);
             if (bRead) {
                 mine.AddDay(*doc, days[i]);
                 ++mine.m_nDays;

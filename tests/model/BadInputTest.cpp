@@ -303,3 +303,80 @@ TEST(BadInputTest, ShiftJisLeadByteAtTheEndOfALineOrField)
     // A lone CR inside a line is text; only the line end is dropped.
     EXPECT_EQ(doc->GetResultLine(2), "\x82\r\x82");
 }
+
+// What the reader tells of a file it could not read to its end: the file, the line counted from
+// 1 in the bytes written here, and the venue block it was in.
+TEST(ReadStopTest, ADamagedFileSaysWhereReadingStopped)
+{
+    // Two whole venue blocks: 12 first, then 3, as the published files run from the highest code.
+    std::vector<fixture::ProgramVenue> venues(2);
+    venues[0].venue = 12;
+    venues[1].venue = 3;
+    for (fixture::ProgramVenue& v : venues)
+        v.races.emplace_back().race = 1;
+    auto split = [](const std::string& bytes) {
+        Lines lines;
+        for (size_t nStart = 0; nStart < bytes.size();) {
+            const size_t nEnd = bytes.find("\r\n", nStart);
+            lines.push_back(bytes.substr(nStart, nEnd - nStart));
+            nStart = nEnd + 2;
+        }
+        return lines;
+    };
+    const Lines program = split(fixture::ProgramFile(venues));
+    const size_t nVenue3Start = std::find(program.begin(), program.end(), "03BBGN") - program.begin();
+    ASSERT_LT(nVenue3Start, program.size());
+    ASSERT_EQ(program.back(), "FINALB");
+    const std::string result = fixture::ResultFile({fixture::ResultVenue{.venue = 12, .races = {{}}}});
+
+    struct Case {
+        const char* pszWhat;
+        Lines program;
+        std::string result;
+        CReadStop::EKind kind;
+        const char* pszFile;
+        int nLine;
+        int nVenue;
+    };
+    Lines tooLong = program;
+    tooLong.insert(tooLong.begin() + static_cast<long>(nVenue3Start) + 12, std::string(83, 'x'));
+    Lines cutInBlock(program.begin(), program.begin() + static_cast<long>(nVenue3Start) + 13);
+    Lines noClosingLine(program.begin(), program.end() - 1);
+    Lines resultTooLong = split(result);
+    resultTooLong.insert(resultTooLong.begin() + 5, std::string(90, 'y'));
+    const Case cases[] = {
+        {"whole", program, result, CReadStop::EKind::None, "", 0, 0},
+        {"a line over the limit in venue 3's block", tooLong, result, CReadStop::EKind::LineTooLong,
+         "data/prog/B200101.TXT", static_cast<int>(nVenue3Start) + 13, 3},
+        {"cut inside venue 3's block", cutInBlock, result, CReadStop::EKind::Truncated, "data/prog/B200101.TXT",
+         static_cast<int>(nVenue3Start) + 13, 3},
+        {"cut before its closing line", noClosingLine, result, CReadStop::EKind::Truncated,
+         "data/prog/B200101.TXT", static_cast<int>(program.size()) - 1, 0},
+        {"the result file's preamble over the limit", program, fixture::JoinCrLf(resultTooLong),
+         CReadStop::EKind::LineTooLong, "data/res/K200101.TXT", 6, 12},
+        {"both damaged: the program's is told", tooLong, fixture::JoinCrLf(resultTooLong), CReadStop::EKind::LineTooLong,
+         "data/prog/B200101.TXT", static_cast<int>(nVenue3Start) + 13, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        WriteBytes(fixture::JoinCrLf(c.program), c.result);
+        auto doc = std::make_unique<CKeluDoc>();
+        EXPECT_TRUE(doc->LoadDay(kDay));
+        EXPECT_EQ(doc->m_readStop.kind, c.kind);
+        EXPECT_EQ(doc->IsDamaged(), c.kind != CReadStop::EKind::None);
+        EXPECT_EQ(doc->m_readStop.strFile.Str(), c.pszFile);
+        EXPECT_EQ(doc->m_readStop.nLine, c.nLine);
+        EXPECT_EQ(doc->m_readStop.nVenue, c.nVenue);
+        EXPECT_FALSE(doc->m_bDemoDay);
+    }
+
+    // A new load forgets the damage; the demo writer's mark outside the blocks changes no race.
+    Lines marked = program;
+    marked.insert(marked.begin() + 1, kDemoDayMark);
+    WriteBytes(fixture::JoinCrLf(marked), result);
+    auto doc = std::make_unique<CKeluDoc>();
+    EXPECT_TRUE(doc->LoadDay(kDay));
+    EXPECT_FALSE(doc->IsDamaged());
+    EXPECT_TRUE(doc->m_bDemoDay);
+    EXPECT_TRUE(doc->HasRace(3, 1) && doc->HasRace(12, 1));
+}
