@@ -87,8 +87,10 @@ const CDownloadBench& Bench()
 class CNoWindow : public IDownloadProgress {
 public:
     void AppendText(const CString&) override {}
-    bool IsCancelled() const override { return false; }
-    void PumpOneMessage() override {}
+    const std::atomic<bool>& StopFlag() const override { return m_bStop; }
+
+private:
+    std::atomic<bool> m_bStop{false};
 };
 
 size_t AppendBody(char* p, size_t, size_t n, void* pUser)
@@ -118,8 +120,8 @@ void BM_ExtractArchiveDay(benchmark::State& state)
     if (!Bench().Enter(state))
         return;
     for (auto _ : state) {
-        const int b = ExtractArchive("efw=data\\prog b200105.lzh");
-        const int k = ExtractArchive("efw=data\\res k200105.lzh");
+        const int b = ExtractArchive("efw=data\\prog b200105.lzh B200105.TXT").nCode;
+        const int k = ExtractArchive("efw=data\\res k200105.lzh K200105.TXT").nCode;
         if (b != 0 || k != 0)
             state.SkipWithError("the archives did not unpack");
     }
@@ -136,8 +138,8 @@ void BM_ExtractArchiveNewDay(benchmark::State& state)
         std::remove("data/prog/B200105.TXT");
         std::remove("data/res/K200105.TXT");
         state.ResumeTiming();
-        const int b = ExtractArchive("efw=data\\prog b200105.lzh");
-        const int k = ExtractArchive("efw=data\\res k200105.lzh");
+        const int b = ExtractArchive("efw=data\\prog b200105.lzh B200105.TXT").nCode;
+        const int k = ExtractArchive("efw=data\\res k200105.lzh K200105.TXT").nCode;
         if (b != 0 || k != 0)
             state.SkipWithError("the archives did not unpack");
     }
@@ -189,7 +191,7 @@ void BM_FetchDay(benchmark::State& state)
         const CInternetSession session(kUserAgent);
         const auto pConnection = session.GetHttpConnection(Bench().Server().c_str());
         for (char chKind : {'B', 'K'})
-            if (FetchFile(*pConnection, progress, ArchivePath(chKind, kDay)) != kFetchDone)
+            if (FetchFile(*pConnection, progress.StopFlag(), ArchivePath(chKind, kDay)) != kFetchDone)
                 state.SkipWithError("the fetch failed");
     }
 }

@@ -24,8 +24,6 @@
 #include <QPrinter>
 #include <QPushButton>
 
-#include <curl/curl.h>
-
 #include <cstdio>
 
 #include <sys/socket.h>
@@ -109,9 +107,6 @@ CKeluApp::~CKeluApp()
     // The frame and its view go before the document they show.
     m_pMainWnd.reset();
     m_pDocument.reset();
-    // Balances the set-up of the first transfer, if there was one.
-    if (m_bSocketsReady)
-        curl_global_cleanup();
     if (g_pApp == this)
         g_pApp = nullptr;
 }
@@ -119,8 +114,8 @@ CKeluApp::~CKeluApp()
 bool CKeluApp::InitSocketLayer()
 {
     // A socket the downloads could use. libcurl, and the TLS library it sets up, are loaded and
-    // made ready by the first transfer (platform/LazyCurl.cpp), not at every start for a
-    // download that may never come.
+    // made ready with the downloads' library at the first download (download/NetLibrary.h), not
+    // at every start for a download that may never come.
     const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
         return false;

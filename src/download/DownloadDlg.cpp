@@ -4,7 +4,6 @@
 #include "res/Templates.h"
 #include "res/resource.h"
 
-#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
@@ -32,16 +31,12 @@ void CDownloadDlg::AppendText(const CString& strText)
     cursor.insertText(text);
     m_editLog->setTextCursor(cursor);
     m_editLog->ensureCursorVisible();
-    m_editLog->repaint();
-}
-
-void CDownloadDlg::PumpOneMessage()
-{
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 void CDownloadDlg::OnCancel()
 {
     m_bCancelled = true;
+    if (m_fnStop)
+        m_fnStop();
     CDialog::OnCancel();
 }

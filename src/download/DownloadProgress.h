@@ -1,17 +1,18 @@
 #pragma once
-// What the download needs of the window while it runs on the window thread: a log to write its
-// steps to, the user's stop, and a turn of the event loop so that the windows stay alive. The
-// progress dialog is one; tests use their own.
+// What the download needs of whoever runs it: a log to write its steps to and the user's stop.
+// The download runs on a worker thread, so both are called from there: the progress dialog's
+// side hands the text on to the window thread and keeps the stop in an atomic flag.
 
 #include "platform/String.h"
+
+#include <atomic>
 
 class IDownloadProgress {
 public:
     virtual ~IDownloadProgress() = default;
     // Adds Shift-JIS text (with its own "\r\n") at the end of the log.
     virtual void AppendText(const CString& strText) = 0;
-    // True once the user has stopped the download.
-    virtual bool IsCancelled() const = 0;
-    // Handles what is waiting for the window thread, without waiting for more.
-    virtual void PumpOneMessage() = 0;
+    // The user's stop: once true the download ends as soon as it can, without a word.
+    virtual const std::atomic<bool>& StopFlag() const = 0;
+    bool IsCancelled() const { return StopFlag(); }
 };

@@ -1,11 +1,15 @@
 #pragma once
 // The day and week download without the window: for each day, oldest first, the program
 // archive and then the result archive are fetched into "temp.lzh" and unpacked into
-// "data\prog" and "data\res". The caller shows the progress and the one error message.
+// "data\prog" and "data\res". It runs on a worker thread; the caller shows the progress and the
+// one message at the end.
 
+#include "download/DownloadOutcome.h"
 #include "download/DownloadProgress.h"
 #include "platform/String.h"
 #include "platform/Time.h"
+
+#include <vector>
 
 class CHttpConnection;
 
@@ -14,33 +18,28 @@ inline constexpr const char* kWorkFile = "temp.lzh";
 
 // FetchFile's results besides an HTTP status other than 200.
 enum : int {
-    kFetchDone = 0,      // the archive is in "temp.lzh", whole
+    kFetchDone = 0,      // the archive is in the file, whole
     kFetchStopped = 1,   // the user stopped during the transfer
-    kFetchInternet = 2,  // no connection, time-out, broken or short transfer, "temp.lzh" not writable
+    kFetchInternet = 2,  // no connection, time-out, broken, short or oversized transfer, file not writable
 };
 
-// How a download ended.
-enum class DownloadEnd {
-    Completed,      // every archive of every day was fetched and unpacked
-    Stopped,        // the user stopped
-    ProgramFailed,  // a program archive could not be fetched: nCode says why (FetchFile's result)
-    ResultFailed,   // a result archive could not be fetched: the normal end of a day not yet raced
-};
-
-struct CDownloadOutcome {
-    DownloadEnd end = DownloadEnd::Completed;
-    int nCode = 0;
+// Why a fetch failed, for the log.
+struct CFetchDetail {
+    bool bUnreachable = false; // the server was never reached: the next request fares the same
+    CString strReason;         // Shift-JIS, such as "サーバーに接続できません"
 };
 
 // "/od2/B/%04d%02d/b%02d%02d%02d.lzh" (chKind 'B') or "/od2/K/..." ('K') of the day.
 CString ArchivePath(char chKind, const CTime& day);
 
-// Fetches the path into "temp.lzh" in blocks of at most 512 bytes, each written at once and
-// followed by one turn of the event loop and a look at the stop flag; the stop is also looked
-// at while the server is silent. Returns 0, 1, 2 or the HTTP status.
-int FetchFile(CHttpConnection& connection, IDownloadProgress& progress, const CString& strPath);
+// Fetches the path into the file (created anew), at most CHttpConnection::kMaxBodyBytes of it.
+// Returns 0, 1, 2 or the HTTP status; pDetail, when given, says why a fetch failed.
+int FetchFile(CHttpConnection& connection, const std::atomic<bool>& bStop, const CString& strPath,
+              const char* pszFile = kWorkFile, CFetchDetail* pDetail = nullptr);
 
-// The days dateShown - (nDays - 1) ... dateShown, by calendar day, through the connection.
+// The days dateShown - (nDays - 1) ... dateShown, by calendar day, through the connection. A day
+// of a week that cannot be fetched is named in the log and the week goes on, unless the server
+// cannot be reached at all.
 CDownloadOutcome DownloadDays(CHttpConnection& connection, IDownloadProgress& progress, const CTime& dateShown,
                               int nDays);
 
@@ -48,7 +47,3 @@ CDownloadOutcome DownloadDays(CHttpConnection& connection, IDownloadProgress& pr
 // internet error of the first program archive.
 CDownloadOutcome DownloadFromServer(const CString& strServer, IDownloadProgress& progress, const CTime& dateShown,
                                     int nDays);
-
-// The message for a program archive that could not be fetched, and its caption (Shift-JIS).
-CString ProgramErrorText(int nCode);
-CString DownloadCaption();

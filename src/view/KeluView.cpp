@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "view/GridCells.h"
 #include "view/HelpWindow.h"
+#include "view/DownloadRun.h"
 #include "view/TabCtrl.h"
 
 #include <QApplication>
@@ -169,6 +170,9 @@ CKeluView::CKeluView(CKeluDoc* pDoc, CCommandRouter* pRouter, QWidget* pParent)
 
 CKeluView::~CKeluView()
 {
+    // A download still running is stopped, and its worker waited for, while the view it
+    // reports to still stands.
+    m_pDownloadRun.reset();
     delete m_pHelpWindow;
     // The calendar popup is a window of its own that the date picker deletes after us.
     if (m_pCalendarPopup)

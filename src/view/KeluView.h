@@ -27,6 +27,8 @@ class CDC;
 struct CPrintInfo;
 class QPrinter;
 class CDownloadRun;
+class CDownloadDlg;
+struct CDownloadOutcome;
 class CTabCtrl;
 class CHelpWindow;
 class QAction;
@@ -91,6 +93,10 @@ public:
     bool OnUpdateCmdUI(CCmdUI& ui) override;
     // True while a download runs (view/KeluViewDownload.cpp).
     bool IsDownloading() const { return m_pDownloadRun != nullptr; }
+    // The running download's progress dialog, or nullptr.
+    CDownloadDlg* GetDownloadDialog() const;
+    // The worker has ended the download: the message, if any, then the day read afresh.
+    void OnDownloadFinished(const CDownloadOutcome& outcome);
 
     // The watched-racer menu (view/FavoritesMenu.cpp). The state handler of the add command:
     // when the menu is stale, the racers' submenus of "注目選手(&A)" are brought up to date
@@ -153,13 +159,16 @@ private:
 
     void OnDownloadToday();
     void OnDownloadWeek();
-    // Fetches and unpacks the chosen day and the days before it, with the progress dialog.
+    // Starts fetching and unpacking the chosen day and the days before it, with the progress
+    // dialog; the command ends in OnDownloadFinished.
     void DownloadDays(int nDays);
     // While a download runs, disables every command that reads or writes the day files or
     // would start another; true when it answered for the command.
     bool OnUpdateWhileDownloading(CCmdUI& ui);
-    // Asks for the main window to close again once a download it stopped has unwound.
+    // Asks for the main window to close again once a download it stopped has ended.
     void CloseAfterDownload();
+    // Brings the commands' states up to date at once.
+    void UpdateCommands();
     void SendPrintCommand(bool bAll, UINT nCommand);
     void OnFilePrintAll();
     void OnFilePrintRace();
@@ -222,6 +231,6 @@ private:
     int m_nPreviewPages = 0;
     // The running download, or nullptr.
     friend class CDownloadRun;
-    CDownloadRun* m_pDownloadRun = nullptr;
+    std::unique_ptr<CDownloadRun> m_pDownloadRun;
     bool m_bCloseAfterDownload = false;
 };

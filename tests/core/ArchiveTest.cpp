@@ -33,12 +33,12 @@ protected:
     static int Unpack(const std::string& archive)
     {
         fs::copy_file(kLzhDir + archive, "temp.lzh", fs::copy_options::overwrite_existing);
-        return ExtractArchive("efw=data\\prog temp.lzh");
+        return ExtractArchive("efw=data\\prog temp.lzh").nCode;
     }
-    static int UnpackBytes(const std::string& bytes)
+    static int UnpackBytes(const std::string& bytes, const char* pszCommand = "efw=data\\prog temp.lzh")
     {
         Write("temp.lzh", bytes);
-        return ExtractArchive("efw=data\\prog temp.lzh");
+        return ExtractArchive(pszCommand).nCode;
     }
     static std::set<std::string> Names(const std::string& folder)
     {
@@ -59,7 +59,7 @@ TEST_F(ArchiveTest, GoodArchivesUnpackByteForByteAndReplaceOlderFiles)
 
     // Two members; "/" separates as well as "\", and a missing folder is made.
     fs::copy_file(kLzhDir + "two.lzh", "two.lzh");
-    EXPECT_EQ(ExtractArchive("efw=data/res/new two.lzh"), LHA32_OK);
+    EXPECT_EQ(ExtractArchive("efw=data/res/new two.lzh").nCode, LHA32_OK);
     EXPECT_EQ(Names("data/res/new"), (std::set<std::string>{"B050123.TXT", "K050123.TXT"}));
     EXPECT_EQ(ReadBytes("data/res/new/K050123.TXT"), ReadBytes(kLzhDir + "K050123.TXT"));
     // Nothing but the members is left behind.
@@ -76,7 +76,7 @@ TEST_F(ArchiveTest, TheRealPublishedArchivesGiveTheirDayFilesNamesAndCaseKept)
         for (const auto& [kind, folder] : {std::pair{"b", "prog"}, std::pair{"k", "res"}}) {
             fs::copy_file(dir + "/" + kind + day + ".lzh", "temp.lzh", fs::copy_options::overwrite_existing);
             const std::string command = std::string("efw=data\\") + folder + " temp.lzh";
-            ASSERT_EQ(ExtractArchive(command.c_str()), LHA32_OK) << kind << day;
+            ASSERT_EQ(ExtractArchive(command.c_str()).nCode, LHA32_OK) << kind << day;
             const std::string name = std::string(kind[0] == 'b' ? "B" : "K") + day + ".TXT";
             EXPECT_EQ(ReadBytes("data/" + std::string(folder) + "/" + name), ReadBytes(dir + "/" + name)) << name;
         }
@@ -106,31 +106,55 @@ TEST_F(ArchiveTest, DamagedArchivesNeverReplaceAGoodFile)
     EXPECT_EQ(ReadBytes("data/prog/B.TXT"), "sound");
 }
 
-TEST_F(ArchiveTest, StoredPathsAndUnsafeNamesNeverLeaveTheFolder)
+TEST_F(ArchiveTest, StoredPathsAndUnsafeNamesAreNeverWritten)
 {
-    // "../evil.TXT" lands in the folder, not beside it.
-    EXPECT_EQ(Unpack("evil.lzh"), LHA32_OK);
-    EXPECT_TRUE(fs::exists("data/prog/evil.TXT"));
+    // "../evil.TXT" and "sub/B050123.TXT": a name that holds a folder is passed over.
+    EXPECT_EQ(Unpack("evil.lzh"), LHA32_ERROR_SKIPPED);
+    EXPECT_EQ(Unpack("folder.lzh"), LHA32_ERROR_SKIPPED);
+    EXPECT_TRUE(Names("data/prog").empty());
     EXPECT_FALSE(fs::exists("data/evil.TXT"));
-    // "sub/B050123.TXT": the base name only, no folder made.
-    EXPECT_EQ(Unpack("folder.lzh"), LHA32_OK);
-    EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), ReadBytes(kLzhDir + "B050123.TXT"));
-    EXPECT_FALSE(fs::exists("data/prog/sub"));
 
-    fs::remove_all("data/prog");
-    fs::create_directories("data/prog");
     const std::string archive = lzhtest::StoredArchive({
         {"..", "dots"},
         {".", "dot"},
         {"sub\\", "empty base name"},
         {"bell\x07.TXT", "control byte"},
-        {"del\x7F.TXT", "control byte"},
+    });
+    const std::string paths = lzhtest::StoredArchive({
         {"..\\..\\back.TXT", "back"},
         {"/tmp/abs.TXT", "absolute"},
+        // "/" is never the second byte of a double-byte character: after a lead byte it still
+        // separates folders.
+        {"\x83/B050123.TXT", "a path behind a lead byte"},
     });
     EXPECT_EQ(UnpackBytes(archive), LHA32_ERROR_SKIPPED);
-    EXPECT_EQ(Names("data/prog"), (std::set<std::string>{"back.TXT", "abs.TXT"}));
+    EXPECT_EQ(UnpackBytes(paths), LHA32_ERROR_SKIPPED);
+    EXPECT_TRUE(Names("data/prog").empty());
     EXPECT_FALSE(fs::exists("back.TXT"));
+    // What was passed over is told, a line a member, control bytes shown as "?".
+    Write("temp.lzh", archive);
+    const CExtractResult result = ExtractArchive("efw=data\\prog temp.lzh");
+    EXPECT_EQ(result.strReport, "skipped\t..\tunsafe name\nskipped\t.\tunsafe name\nskipped\tsub/\tunsafe name\n"
+                                "skipped\tbell?.TXT\tunsafe name\n");
+}
+
+TEST_F(ArchiveTest, OnlyTheMembersNamedAreUnpackedUnderTheNamesGiven)
+{
+    Write("data/prog/B050122.TXT", "the good 22nd");
+    const std::string archive =
+        lzhtest::StoredArchive({{"B050122.TXT", "garbage"}, {"b050123.txt", "the 23rd"}, {"K050123.TXT", "result"}});
+    Write("temp.lzh", archive);
+    CExtractResult result = ExtractArchive("efw=data\\prog temp.lzh B050123.TXT");
+    EXPECT_EQ(result.nCode, LHA32_OK);
+    EXPECT_EQ(Names("data/prog"), (std::set<std::string>{"B050122.TXT", "B050123.TXT"}));
+    EXPECT_EQ(ReadBytes("data/prog/B050122.TXT"), "the good 22nd");
+    EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), "the 23rd");
+    EXPECT_EQ(result.strReport, "skipped\tB050122.TXT\tnot asked\nskipped\tK050123.TXT\tnot asked\n");
+
+    result = ExtractArchive("efw=data\\prog temp.lzh B050124.TXT");
+    EXPECT_EQ(result.nCode, LHA32_ERROR_MISSING);
+    EXPECT_EQ(result.strReport.substr(result.strReport.rfind("missing")), "missing\tB050124.TXT\t\n");
+    EXPECT_FALSE(fs::exists("data/prog/B050124.TXT"));
 }
 
 TEST_F(ArchiveTest, ALinkAtAMembersNameIsReplacedNotWrittenThrough)
@@ -150,8 +174,8 @@ TEST_F(ArchiveTest, MembersBeyondTheCountAndOversizedMembersAreNotWritten)
         many.push_back({"M" + std::to_string(i) + ".TXT", "x"});
     EXPECT_EQ(UnpackBytes(lzhtest::StoredArchive(many)), LHA32_ERROR_TOO_MANY);
     EXPECT_EQ(Names("data/prog").size(), static_cast<size_t>(LHA32_MAX_MEMBERS));
-    EXPECT_TRUE(fs::exists("data/prog/M64.TXT"));
-    EXPECT_FALSE(fs::exists("data/prog/M65.TXT"));
+    EXPECT_TRUE(fs::exists("data/prog/M4.TXT"));
+    EXPECT_FALSE(fs::exists("data/prog/M5.TXT"));
 
     fs::remove_all("data/prog");
     fs::create_directories("data/prog");
@@ -164,19 +188,19 @@ TEST_F(ArchiveTest, CommandsAndLibraryFaultsAreCodesNotCrashes)
 {
     fs::copy_file(kLzhDir + "good.lzh", "temp.lzh");
     for (const char* command : {"", "l temp.lzh", "ezw=data\\prog temp.lzh", "efw=data\\prog", "efw= temp.lzh",
-                                "efw=data\\prog temp.lzh extra"})
-        EXPECT_EQ(ExtractArchive(command), LHA32_ERROR_COMMAND) << command;
-    EXPECT_EQ(ExtractArchive(nullptr), LHA32_ERROR_COMMAND);
-    EXPECT_EQ(ExtractArchive("efw=data\\prog missing.lzh"), LHA32_ERROR_OPEN);
+                                "efw=data\\prog temp.lzh sub/B050123.TXT", "efw=data\\prog temp.lzh ..\\B050123.TXT"})
+        EXPECT_EQ(ExtractArchive(command).nCode, LHA32_ERROR_COMMAND) << command;
+    EXPECT_EQ(ExtractArchive(nullptr).nCode, LHA32_ERROR_COMMAND);
+    EXPECT_EQ(ExtractArchive("efw=data\\prog missing.lzh").nCode, LHA32_ERROR_OPEN);
     Write("data/file", "");
-    EXPECT_EQ(ExtractArchive("efw=data\\file temp.lzh"), LHA32_ERROR_FOLDER);
+    EXPECT_EQ(ExtractArchive("efw=data\\file temp.lzh").nCode, LHA32_ERROR_FOLDER);
     // Without "w=" the working directory; a quoted name may hold blanks.
     fs::copy_file("temp.lzh", "my temp.lzh");
-    EXPECT_EQ(ExtractArchive("e \"my temp.lzh\""), LHA32_OK);
+    EXPECT_EQ(ExtractArchive("e \"my temp.lzh\"").nCode, LHA32_OK);
     EXPECT_TRUE(fs::exists("B050123.TXT"));
 
-    EXPECT_EQ(ExtractArchive("efw=data\\prog temp.lzh", "liblha32-missing.so"), kExtractNoLibrary);
-    EXPECT_EQ(ExtractArchive("efw=data\\prog temp.lzh", "libc.so.6"), kExtractNoEntryPoint);
+    EXPECT_EQ(ExtractArchive("efw=data\\prog temp.lzh", "liblha32-missing.so").nCode, kExtractNoLibrary);
+    EXPECT_EQ(ExtractArchive("efw=data\\prog temp.lzh", "libc.so.6").nCode, kExtractNoEntryPoint);
     EXPECT_FALSE(fs::exists("data/prog/B050123.TXT"));
 
     // The description goes into the caller's buffer, cut to fit.

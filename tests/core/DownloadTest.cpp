@@ -1,9 +1,11 @@
 // The day and week download against a real HTTP server on 127.0.0.1, with a progress log that
 // records what the dialog would show and can stop the download from inside a turn of the loop.
 
+#include "LzhWriter.h"
 #include "TestDir.h"
 #include "TestHttpServer.h"
 #include "app/Startup.h"
+#include "download/Archive.h"
 #include "download/DataServer.h"
 #include "download/Downloader.h"
 #include "download/HttpConnection.h"
@@ -11,12 +13,19 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <random>
+#include <thread>
+
+#include <httplib.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using testsupport::CTestHttpServer;
@@ -27,21 +36,31 @@ namespace {
 const std::string kLzhDir = std::string(KELU_TEST_DATA_DIR) + "/lzh/";
 const CTime kJan23(2005, 1, 23, 12, 0, 0);
 
+// What the dialog would show, and the stop flag the user's "中止" sets; written to from the
+// worker side, read by the test.
 class CProgressLog : public IDownloadProgress {
 public:
-    void AppendText(const CString& strText) override { m_strLog += SjisToUtf8(strText.Str()); }
-    bool IsCancelled() const override { return m_bCancelled; }
-    void PumpOneMessage() override
+    void AppendText(const CString& strText) override
     {
-        ++m_nPumps;
-        if (m_onPump)
-            m_onPump(*this);
+        const std::lock_guard lock(m_mutex);
+        m_strLog += SjisToUtf8(strText.Str());
+        if (m_onLine)
+            m_onLine(*this, SjisToUtf8(strText.Str()));
+    }
+    const std::atomic<bool>& StopFlag() const override { return m_bStop; }
+    std::string Log() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_strLog;
     }
 
+    std::atomic<bool> m_bStop{false};
+    // Sees every line as it is logged, on the download's thread.
+    std::function<void(CProgressLog&, const std::string&)> m_onLine;
+
+private:
+    mutable std::mutex m_mutex;
     std::string m_strLog;
-    bool m_bCancelled = false;
-    int m_nPumps = 0;
-    std::function<void(CProgressLog&)> m_onPump;
 };
 
 long long FileSize(const char* path)
@@ -94,11 +113,25 @@ protected:
         setenv("no_proxy", "127.0.0.1,localhost", 1);
     }
 
-    // Both archives of the day: the test's good program and result archives.
+    // Both archives of the day: the test's good program and result archives for 23 January
+    // 2005, archives of a made-up day file of that day's name for the others.
     void ServeDay(const CTime& day)
     {
-        m_server.Serve(ArchivePath('B', day).GetString(), ReadBytes(kLzhDir + "good.lzh"));
-        m_server.Serve(ArchivePath('K', day).GetString(), ReadBytes(kLzhDir + "kgood.lzh"));
+        if (day.Format("%Y%m%d") == "20050123") {
+            m_server.Serve(ArchivePath('B', day).GetString(), ReadBytes(kLzhDir + "good.lzh"));
+            m_server.Serve(ArchivePath('K', day).GetString(), ReadBytes(kLzhDir + "kgood.lzh"));
+            return;
+        }
+        for (char chKind : {'B', 'K'})
+            m_server.Serve(ArchivePath(chKind, day).GetString(), DayArchive(chKind, day));
+    }
+    static std::string DayFileName(char chKind, const CTime& day)
+    {
+        return std::string(1, chKind) + day.Format("%y%m%d").GetString() + ".TXT";
+    }
+    static std::string DayArchive(char chKind, const CTime& day)
+    {
+        return lzhtest::StoredArchive({{DayFileName(chKind, day), "day file " + DayFileName(chKind, day)}});
     }
     CDownloadOutcome Download(const CTime& day, int nDays)
     {
@@ -122,7 +155,7 @@ TEST_F(DownloadTest, OneDayAsksForTheProgramThenTheResultOverOneConnection)
     EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), ReadBytes(kLzhDir + "B050123.TXT"));
     EXPECT_EQ(ReadBytes("data/res/K050123.TXT"), ReadBytes(kLzhDir + "K050123.TXT"));
     EXPECT_FALSE(fs::exists("temp.lzh"));
-    EXPECT_EQ(m_log.m_strLog, "2005/01/23 番組表のダウンロード中...\r\n"
+    EXPECT_EQ(m_log.Log(), "2005/01/23 番組表のダウンロード中...\r\n"
                               "2005/01/23 番組表の解凍中...\r\n"
                               "2005/01/23 結果表のダウンロード中...\r\n"
                               "2005/01/23 結果表の解凍中...\r\n");
@@ -135,7 +168,10 @@ TEST_F(DownloadTest, AWeekRunsOldestFirstAcrossTheMonthAndTheClockChange)
         ServeDay(march1.AddDays(-d));
     // A bare host with a trailing "/" is an http address all the same.
     const std::string server = m_server.Url().substr(7) + "/";
-    EXPECT_EQ(DownloadFromServer(server.c_str(), m_log, march1, 7).end, DownloadEnd::Completed);
+    const CDownloadOutcome outcome = DownloadFromServer(server.c_str(), m_log, march1, 7);
+    EXPECT_EQ(outcome.end, DownloadEnd::Completed);
+    EXPECT_TRUE(outcome.missed.empty() && outcome.unwritten.empty());
+    EXPECT_EQ(ReadBytes("data/res/K050228.TXT"), "day file K050228.TXT");
     std::vector<std::string> expected;
     for (const char* day : {"0223", "0224", "0225", "0226", "0227", "0228"})
         for (const char* kind : {"B/200502/b05", "K/200502/k05"})
@@ -144,7 +180,7 @@ TEST_F(DownloadTest, AWeekRunsOldestFirstAcrossTheMonthAndTheClockChange)
     expected.push_back("/od2/K/200503/k050301.lzh");
     EXPECT_EQ(m_server.Paths(), expected);
     const std::string first = "2005/02/23 番組表のダウンロード中...\r\n";
-    EXPECT_EQ(m_log.m_strLog.substr(0, first.size()), first);
+    EXPECT_EQ(m_log.Log().substr(0, first.size()), first);
 
     // Half past midnight the day after the clocks go forward: 86,400 seconds back would be the
     // evening before the day before.
@@ -162,51 +198,145 @@ TEST_F(DownloadTest, AWeekRunsOldestFirstAcrossTheMonthAndTheClockChange)
     EXPECT_EQ(paths[nBefore + 2], "/od2/B/200503/b050328.lzh");
 }
 
-TEST_F(DownloadTest, AMissingProgramArchiveEndsWithItsStatusAMissingResultSilently)
+TEST_F(DownloadTest, AMissingProgramEndsOneDayWithItsStatusAndAWeekGoesOnNamingWhatItMissed)
 {
     CDownloadOutcome outcome = Download(kJan23, 1);
     EXPECT_EQ(outcome.end, DownloadEnd::ProgramFailed);
     EXPECT_EQ(outcome.nCode, 404);
     EXPECT_EQ(m_server.Paths().size(), 1u);
     EXPECT_FALSE(fs::exists("temp.lzh"));
-    EXPECT_EQ(SjisToUtf8(ProgramErrorText(404).Str()), "出走表がダウンロードできません。\n(Error 404)");
+    EXPECT_EQ(SjisToUtf8(DownloadEndMessage(outcome).Str()), "出走表がダウンロードできません。\n(Error 404)");
     EXPECT_EQ(SjisToUtf8(DownloadCaption().Str()), "ダウンロード");
 
-    // The week's first day has no result yet: its program is unpacked and nothing follows.
-    const CTime day = kJan23.AddDays(-6);
-    m_server.Serve(ArchivePath('B', day).GetString(), ReadBytes(kLzhDir + "good.lzh"));
+    // The week of 17 to 23 January: the first day's program and the 20th's result are not on
+    // the server, nor the shown day's result, which is not out yet.
+    for (int d = 0; d < 7; ++d)
+        ServeDay(kJan23.AddDays(-d));
+    const std::string b17 = ArchivePath('B', kJan23.AddDays(-6)).GetString();
+    const std::string k20 = ArchivePath('K', kJan23.AddDays(-3)).GetString();
+    const std::string k23 = ArchivePath('K', kJan23).GetString();
+    for (const std::string& path : {b17, k20, k23})
+        m_server.Handle(path, [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
+    const size_t nBefore = m_server.Paths().size();
     outcome = Download(kJan23, 7);
+    // The 17th's result is not asked for: a result without its program is never read.
+    std::vector<std::string> expected{b17};
+    for (int d = 5; d >= 0; --d)
+        for (char chKind : {'B', 'K'})
+            expected.push_back(ArchivePath(chKind, kJan23.AddDays(-d)).GetString());
+    const std::vector<std::string> paths = m_server.Paths();
+    EXPECT_EQ(std::vector<std::string>(paths.begin() + static_cast<long>(nBefore), paths.end()), expected);
     EXPECT_EQ(outcome.end, DownloadEnd::ResultFailed);
-    EXPECT_EQ(outcome.nCode, 404);
-    EXPECT_EQ(m_server.Paths().size(), 3u);
-    EXPECT_TRUE(fs::exists("data/prog/B050123.TXT"));
+    EXPECT_EQ(SjisToUtf8(DownloadEndMessage(outcome).Str()),
+              "ダウンロードできなかった日があります。\n2005/01/17 出走表 (Error 404)\n2005/01/20 結果表 (Error 404)");
+    EXPECT_NE(m_log.Log().find("2005/01/17 番組表をダウンロードできません (Error 404)\r\n"
+                               "2005/01/18 番組表のダウンロード中...\r\n"),
+              std::string::npos);
+    EXPECT_FALSE(fs::exists("data/prog/B050117.TXT"));
+    EXPECT_TRUE(fs::exists("data/prog/B050120.TXT") && fs::exists("data/res/K050121.TXT"));
+    EXPECT_FALSE(fs::exists("data/res/K050120.TXT"));
+
+    // A server nobody answers for: the week ends at once, naming every day.
+    const int nClosedPort = [] { CTestHttpServer gone; return gone.Port(); }();
+    const std::string closed = "http://127.0.0.1:" + std::to_string(nClosedPort);
+    outcome = DownloadFromServer(closed.c_str(), m_log, kJan23, 7);
+    ASSERT_EQ(outcome.missed.size(), 7u);
+    EXPECT_EQ(SjisToUtf8(outcome.missed[0].Str()), "2005/01/17 出走表 (Error 2: サーバーに接続できません)");
+    EXPECT_EQ(SjisToUtf8(outcome.missed[6].Str()), "2005/01/23 出走表 (Error 2: サーバーに接続できません)");
 }
 
-TEST_F(DownloadTest, BlocksOfAtMost512BytesGoToTheFileEachFollowedByATurnOfTheLoop)
+TEST_F(DownloadTest, AStopEndsAStalledOrAFlowingTransferAndUnpacksNothing)
 {
-    const std::string body = RandomBytes(20000);
-    m_server.Serve("/a.lzh", body);
-    long long nLast = 0;
-    long long nLargestStep = 0;
-    m_log.m_onPump = [&](CProgressLog&) {
-        const long long n = std::max(0LL, FileSize("temp.lzh"));
-        nLargestStep = std::max(nLargestStep, n - nLast);
-        nLast = n;
+    // Stopped from another thread, as the dialog's button does, once the first bytes are in.
+    auto stopOnceWritten = [this](long long nBytes) {
+        return std::thread([this, nBytes] {
+            while (FileSize("temp.lzh") < nBytes)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            m_log.m_bStop = true;
+        });
     };
+    // More than the first block the server sends before it falls silent.
+    m_server.ServeStalled(ArchivePath('B', kJan23).GetString(), RandomBytes(4096));
+    std::thread stopper = stopOnceWritten(512);
+    CDownloadOutcome outcome = Download(kJan23, 1);
+    stopper.join();
+    EXPECT_EQ(outcome.end, DownloadEnd::Stopped);
+    EXPECT_TRUE(DownloadEndMessage(outcome).IsEmpty());
+    // The stall still held when the download had ended: it did not wait for the server.
+    EXPECT_FALSE(m_server.StallReleased());
+    EXPECT_TRUE(fs::is_empty("data/prog"));
+
+    // A server that never stops sending, a kilobyte at a time.
+    m_server.Handle("/flowing.lzh", [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("application/octet-stream", [](size_t, httplib::DataSink& sink) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            return sink.write(std::string(1024, 'x').data(), 1024);
+        });
+    });
+    m_log.m_bStop = false;
+    stopper = stopOnceWritten(64 * 1024);
     CHttpConnection connection(m_server.Url().c_str(), kUserAgent);
-    EXPECT_EQ(FetchFile(connection, m_log, "/a.lzh"), kFetchDone);
-    EXPECT_EQ(ReadBytes("temp.lzh"), body);
-    EXPECT_EQ(nLargestStep, 512);
-    EXPECT_GE(m_log.m_nPumps, 40);
+    EXPECT_EQ(FetchFile(connection, m_log.StopFlag(), "/flowing.lzh"), kFetchStopped);
+    stopper.join();
+    EXPECT_LT(FileSize("temp.lzh"), CHttpConnection::kMaxBodyBytes);
+
+    // A stop during the unpacking lets it finish, then ends the command before the next request.
+    m_log.m_bStop = false;
+    const CTime jan22 = kJan23.AddDays(-1);
+    ServeDay(jan22);
+    m_log.m_onLine = [](CProgressLog& log, const std::string& line) {
+        if (line.find("番組表の解凍中") != std::string::npos)
+            log.m_bStop = true;
+    };
+    const size_t nRequests = m_server.Paths().size();
+    outcome = Download(jan22, 1);
+    m_log.m_onLine = nullptr;
+    EXPECT_EQ(outcome.end, DownloadEnd::Stopped);
+    EXPECT_EQ(m_server.Paths().size(), nRequests + 1);
+    EXPECT_EQ(ReadBytes("data/prog/B050122.TXT"), "day file B050122.TXT");
+
+    // Left alone, a silent server is given up after the low-speed time.
+    m_log.m_bStop = false;
+    m_server.ServeStalled("/stall.lzh", RandomBytes(4096));
+    connection.SetTimeouts(5, 1);
+    CFetchDetail detail;
+    EXPECT_EQ(FetchFile(connection, m_log.StopFlag(), "/stall.lzh", kWorkFile, &detail), kFetchInternet);
+    EXPECT_EQ(SjisToUtf8(detail.strReason.Str()), "サーバーの応答が途絶えました");
+    EXPECT_FALSE(m_server.StallReleased());
 }
 
-TEST_F(DownloadTest, BrokenTransfersAreInternetErrorsAndNeverUnpacked)
+TEST_F(DownloadTest, BrokenAndOversizedTransfersAreInternetErrorsAndNeverUnpacked)
 {
     std::ofstream("data/prog/B050123.TXT", std::ios::binary) << "the good day file";
     m_server.ServeCut(ArchivePath('B', kJan23).GetString(), ReadBytes(kLzhDir + "good.lzh"));
     CDownloadOutcome outcome = Download(kJan23, 1);
     EXPECT_EQ(outcome.end, DownloadEnd::ProgramFailed);
     EXPECT_EQ(outcome.nCode, kFetchInternet);
+    EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), "the good day file");
+
+    // A body that says it is a gigabyte is refused before a byte is kept; one that does not say
+    // is cut off at the limit. Neither is unpacked.
+    const curl_off_t nLimit = CHttpConnection::kMaxBodyBytes;
+    m_server.Handle("/declared.lzh", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(size_t(1) << 30, "application/octet-stream",
+                                 [](size_t, size_t, httplib::DataSink& sink) {
+                                     return sink.write(std::string(65536, 'x').data(), 65536);
+                                 });
+    });
+    m_server.Handle(ArchivePath('B', kJan23).GetString(), [](const httplib::Request&, httplib::Response& res) {
+        res.set_chunked_content_provider("application/octet-stream", [](size_t, httplib::DataSink& sink) {
+            return sink.write(std::string(65536, 'x').data(), 65536);
+        });
+    });
+    CHttpConnection connection(m_server.Url().c_str(), kUserAgent);
+    CFetchDetail detail;
+    EXPECT_EQ(FetchFile(connection, m_log.StopFlag(), "/declared.lzh", "declared.lzh", &detail), kFetchInternet);
+    EXPECT_LE(FileSize("declared.lzh"), 0);
+    EXPECT_EQ(SjisToUtf8(detail.strReason.Str()), "大きすぎます (16 MB を超えています)");
+    outcome = Download(kJan23, 1);
+    EXPECT_EQ(outcome.end, DownloadEnd::ProgramFailed);
+    EXPECT_EQ(outcome.nCode, kFetchInternet);
+    EXPECT_LE(FileSize("temp.lzh"), nLimit);
     EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), "the good day file");
 
     // Nobody listening; a protocol that is not the web's.
@@ -226,26 +356,72 @@ TEST_F(DownloadTest, BrokenTransfersAreInternetErrorsAndNeverUnpacked)
     EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), "the good day file");
 }
 
-TEST_F(DownloadTest, ASilentServerCanBeStoppedAndIsGivenUpAfterTheLowSpeedTime)
+TEST_F(DownloadTest, OnlyTheDaysOwnFileIsUnpackedWhateverElseTheArchiveHolds)
 {
-    m_server.ServeStalled("/stall.lzh", RandomBytes(4096));
-    CHttpConnection connection(m_server.Url().c_str(), kUserAgent);
-    // Stopped from a turn of the loop that comes while the server says nothing: a few turns
-    // after the one that followed the first block.
-    int nFirstBlock = 0;
-    m_log.m_onPump = [&nFirstBlock](CProgressLog& log) {
-        if (FileSize("temp.lzh") == 512 && nFirstBlock == 0)
-            nFirstBlock = log.m_nPumps;
-        if (nFirstBlock != 0 && log.m_nPumps >= nFirstBlock + 3)
-            log.m_bCancelled = true;
-    };
-    EXPECT_EQ(FetchFile(connection, m_log, "/stall.lzh"), kFetchStopped);
-    EXPECT_FALSE(m_server.StallReleased());
+    std::ofstream("data/prog/B050122.TXT", std::ios::binary) << "the good 22nd";
+    const std::string mine = ReadBytes(kLzhDir + "B050123.TXT");
+    m_server.Serve(ArchivePath('B', kJan23).GetString(),
+                   lzhtest::StoredArchive({{"B050122.TXT", "garbage"}, {"b050123.txt", mine}}));
+    m_server.Serve(ArchivePath('K', kJan23).GetString(), lzhtest::StoredArchive({{"K050122.TXT", "garbage"}}));
+    const CDownloadOutcome outcome = Download(kJan23, 1);
+    EXPECT_EQ(ReadBytes("data/prog/B050122.TXT"), "the good 22nd");
+    // Written under the name the reader opens, whatever case the archive used.
+    EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), mine);
+    EXPECT_FALSE(fs::exists("data/prog/b050123.txt"));
+    EXPECT_TRUE(fs::is_empty("data/res"));
+    const std::string log = m_log.Log();
+    EXPECT_NE(log.find("2005/01/23 書庫の B050122.TXT は解凍しません: この日のファイルではありません\r\n"),
+              std::string::npos);
+    EXPECT_NE(log.find("2005/01/23 (書庫に K050123.TXT がありません)\r\n"), std::string::npos);
+    EXPECT_EQ(SjisToUtf8(DownloadEndMessage(outcome).Str()),
+              "ダウンロードできなかった日があります。\n2005/01/23 結果表 (書庫に K050123.TXT がありません)");
+}
 
-    m_log = CProgressLog();
-    connection.SetTimeouts(5, 1);
-    EXPECT_EQ(FetchFile(connection, m_log, "/stall.lzh"), kFetchInternet);
-    EXPECT_FALSE(m_server.StallReleased());
+TEST_F(DownloadTest, DayFilesThatCannotBeWrittenAreNamedWithWhy)
+{
+    ServeDay(kJan23);
+    // A file where the result folder should be, and a file-size limit the program file cannot
+    // fit under: both fail for root as well.
+    fs::remove_all("data/res");
+    std::ofstream("data/res", std::ios::binary) << "not a folder";
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    // The compressed archive is small enough to arrive; its 4 KB day file is not.
+    m_server.Serve(ArchivePath('B', kJan23).GetString(), ReadBytes(kLzhDir + "good.lzh"));
+    m_server.Serve(ArchivePath('K', kJan23).GetString(), lzhtest::StoredArchive({{"K050123.TXT", "short"}}));
+    CDownloadOutcome outcome = Download(kJan23, 1);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldSignal);
+    EXPECT_EQ(SjisToUtf8(DownloadEndMessage(outcome).Str()), "書き込めなかったファイルがあります。\n"
+                                                              "data/prog/B050123.TXT: errno 27: File too large\n"
+                                                              "data/res: フォルダではありません");
+    EXPECT_NE(m_log.Log().find("2005/01/23 data/res: フォルダではありません\r\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists("data/prog/B050123.TXT"));
+
+    // Without the archive library nothing can be unpacked, and the user hears of it.
+    fs::remove("data/res");
+    fs::create_directory("data/res");
+    SetArchiveLibrary("liblha32-missing.so");
+    outcome = Download(kJan23, 1);
+    SetArchiveLibrary(nullptr);
+    EXPECT_EQ(SjisToUtf8(DownloadEndMessage(outcome).Str()),
+              "書き込めなかったファイルがあります。\n"
+              "data/prog/B050123.TXT: liblha32.so を読み込めないため解凍できません\n"
+              "data/res/K050123.TXT: liblha32.so を読み込めないため解凍できません");
+
+    // A folder the user may not write to: the reason is the system's refusal. Root may write
+    // anywhere, so this part needs an ordinary user.
+    if (geteuid() == 0)
+        return;
+    fs::permissions("data/prog", fs::perms::owner_read | fs::perms::owner_exec);
+    outcome = Download(kJan23, 1);
+    fs::permissions("data/prog", fs::perms::owner_all);
+    ASSERT_FALSE(outcome.unwritten.empty());
+    EXPECT_EQ(SjisToUtf8(outcome.unwritten[0].Str()), "data/prog/B050123.TXT: 書き込みが許可されていません");
 }
 
 TEST_F(DownloadTest, TheSystemProxyIsUsedForTheServer)

@@ -12,11 +12,14 @@
 #include "platform/gui/MessageBox.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
-#include <QTimer>
+
+#include <httplib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace fs = std::filesystem;
 using testsupport::CTestHttpServer;
@@ -61,25 +64,23 @@ CDownloadDlg* ShownDownloadDlg()
     return nullptr;
 }
 
-// Runs the step at every turn of the event loop while a command runs, until it returns true.
-class CWhileRunning {
-public:
-    explicit CWhileRunning(std::function<bool()> step)
-        : m_step(std::move(step))
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (!m_bDone && m_step())
-                m_bDone = true;
-        });
-        m_timer.start(0);
-    }
-    bool Done() const { return m_bDone; }
+// Runs a download command to its end.
+bool RunDownload(CViewHost& host, UINT nID)
+{
+    const bool bRan = host.Router().Execute(nID);
+    EXPECT_TRUE(host.WaitForDownload());
+    return bRan;
+}
 
-private:
-    std::function<bool()> m_step;
-    QTimer m_timer;
-    bool m_bDone = false;
-};
+// Lets the loop turn until the condition holds; false when it never does.
+bool WaitUntil(const std::function<bool()>& condition, int nMilliseconds = 20000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < nMilliseconds)
+        QTest::qWait(5);
+    return condition();
+}
 
 class DownloadViewTest : public ::testing::Test {
 protected:
@@ -105,6 +106,8 @@ protected:
 TEST(DownloadDlgTest, TheTemplateTheLogAndEveryWayOfStopping)
 {
     CDownloadDlg dlg(nullptr);
+    int nStops = 0;
+    dlg.SetStopHandler([&nStops] { ++nStops; });
     dlg.CreateModeless();
     EXPECT_EQ(dlg.windowTitle().toStdString(), "データファイルのダウンロード中 ...");
     EXPECT_EQ(dlg.size(), QSize(dlg.Units().ToPixelsX(187), dlg.Units().ToPixelsY(115)));
@@ -120,6 +123,7 @@ TEST(DownloadDlgTest, TheTemplateTheLogAndEveryWayOfStopping)
     EXPECT_FALSE(dlg.IsCancelled());
     QTest::mouseClick(pStop, Qt::LeftButton);
     EXPECT_TRUE(dlg.IsCancelled());
+    EXPECT_EQ(nStops, 1);
     EXPECT_FALSE(dlg.isVisible());
 
     CDownloadDlg byKey(nullptr);
@@ -142,17 +146,17 @@ TEST_F(DownloadViewTest, TheDayIsFetchedUnpackedAndShownWithTheProgressDialogMea
     ServeDay(kDay);
     const int nLoads = host.View().m_nLoads;
 
-    std::string caption, log;
-    CWhileRunning watch([&] {
-        if (CDownloadDlg* pDlg = ShownDownloadDlg()) {
-            caption = pDlg->windowTitle().toStdString();
-            log = pDlg->GetLog()->toPlainText().toStdString();
-        }
-        return false;
-    });
     EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
-    EXPECT_EQ(caption, "データファイルのダウンロード中 ...");
-    EXPECT_EQ(log.substr(0, log.find('\n')), "2020/02/02 番組表のダウンロード中...");
+    // The command has handed the work to its worker: the window is the user's meanwhile.
+    CDownloadDlg* pDlg = ShownDownloadDlg();
+    ASSERT_NE(pDlg, nullptr);
+    EXPECT_EQ(pDlg->windowTitle().toStdString(), "データファイルのダウンロード中 ...");
+    std::string log;
+    QObject::connect(pDlg->GetLog(), &QPlainTextEdit::textChanged,
+                     [&log, pDlg] { log = pDlg->GetLog()->toPlainText().toStdString(); });
+    EXPECT_TRUE(host.WaitForDownload());
+    EXPECT_EQ(log, "2020/02/02 番組表のダウンロード中...\n2020/02/02 番組表の解凍中...\n"
+                   "2020/02/02 結果表のダウンロード中...\n2020/02/02 結果表の解凍中...\n");
     EXPECT_EQ(ShownDownloadDlg(), nullptr);
     EXPECT_TRUE(m_messages.calls.empty());
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
@@ -171,7 +175,7 @@ TEST_F(DownloadViewTest, AMissingProgramArchiveIsReportedAndAMissingResultIsNot)
     CViewHost host;
     host.TypeDate(kDay);
     const int nLoads = host.View().m_nLoads;
-    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
+    EXPECT_TRUE(RunDownload(host, ID_FILE_DOWNLOAD_TODAY));
     ASSERT_EQ(m_messages.calls.size(), 1u);
     EXPECT_EQ(m_messages.calls[0].text, "出走表がダウンロードできません。\n(Error 404)");
     EXPECT_EQ(m_messages.calls[0].caption, "ダウンロード");
@@ -180,70 +184,84 @@ TEST_F(DownloadViewTest, AMissingProgramArchiveIsReportedAndAMissingResultIsNot)
     EXPECT_EQ(m_server.Paths().size(), 1u);
 
     m_server.Serve(ArchivePath('B', Noon(kDay)).GetString(), DayArchive('B', kDay));
-    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
+    EXPECT_TRUE(RunDownload(host, ID_FILE_DOWNLOAD_TODAY));
     EXPECT_EQ(m_messages.calls.size(), 1u);
     EXPECT_EQ(host.View().m_nLoads, nLoads + 2);
     EXPECT_EQ(host.VenueItems().size(), 2u);
 }
 
+TEST_F(DownloadViewTest, AWeekWithDaysItCouldNotFetchOrWriteTellsThemInOneMessageAtTheEnd)
+{
+    // 27 January to 2 February: the 27th's program is missing, and the 29th's program cannot be
+    // written because its day file's name is taken by a folder.
+    for (int d = 1; d < 7; ++d)
+        ServeDay(kDay.addDays(-d));
+    ServeDay(kDay);
+    m_server.Handle(ArchivePath('B', Noon(kDay.addDays(-6))).GetString(),
+                    [](const httplib::Request&, httplib::Response& res) { res.status = 404; });
+    fs::create_directories("data/prog/B200129.TXT");
+    CViewHost host;
+    host.TypeDate(kDay);
+    EXPECT_TRUE(RunDownload(host, ID_FILE_DOWNLOAD_WEEK));
+    ASSERT_EQ(m_messages.calls.size(), 1u);
+    EXPECT_EQ(m_messages.calls[0].text, "ダウンロードできなかった日があります。\n"
+                                        "2020/01/27 出走表 (Error 404)\n\n"
+                                        "書き込めなかったファイルがあります。\n"
+                                        "data/prog/B200129.TXT: errno 21: Is a directory");
+    EXPECT_EQ(m_messages.calls[0].caption, "ダウンロード");
+    // Every other day came, the shown one included.
+    EXPECT_TRUE(fs::exists("data/prog/B200128.TXT") && fs::exists("data/res/K200202.TXT"));
+    EXPECT_EQ(host.VenueItems().size(), 2u);
+}
+
 TEST_F(DownloadViewTest, TheStopButtonEndsATransferWithoutAWord)
 {
-    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), DayArchive('B', kDay));
+    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), std::string(4096, 'x'));
     CViewHost host;
     host.TypeDate(kDay);
     const int nLoads = host.View().m_nLoads;
-    CWhileRunning stop([] {
-        CDownloadDlg* pDlg = ShownDownloadDlg();
-        if (!pDlg || !fs::exists("temp.lzh"))
-            return false;
-        QTest::mouseClick(pDlg->Item<QPushButton>(IDCANCEL), Qt::LeftButton);
-        return true;
-    });
     EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
-    EXPECT_TRUE(stop.Done());
+    ASSERT_TRUE(WaitUntil([] { return fs::exists("temp.lzh") && fs::file_size("temp.lzh") == 512; }));
+    CDownloadDlg* pDlg = ShownDownloadDlg();
+    ASSERT_NE(pDlg, nullptr);
+    QTest::mouseClick(pDlg->Item<QPushButton>(IDCANCEL), Qt::LeftButton);
+    EXPECT_EQ(ShownDownloadDlg(), nullptr);
+    EXPECT_TRUE(host.WaitForDownload());
     EXPECT_TRUE(m_messages.calls.empty());
     EXPECT_EQ(fs::file_size("temp.lzh"), 512u);
     EXPECT_TRUE(fs::is_empty("data/prog"));
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
+    // The server was still holding its stall: the stop did not wait for it.
     EXPECT_FALSE(m_server.StallReleased());
 }
 
 TEST_F(DownloadViewTest, WhileItRunsOtherCommandsWaitAndClosingTheWindowStopsItFirst)
 {
-    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), DayArchive('B', kDay));
+    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), std::string(4096, 'x'));
     CViewHost host;
     host.TypeDate(kDay);
-    std::vector<UINT> enabled;
-    bool bSecondRan = true, bControlsOn = true, bCloseRefused = false;
-    CWhileRunning check([&] {
-        if (!ShownDownloadDlg() || !fs::exists("temp.lzh"))
-            return false;
-        const std::vector<UINT> ids = {ID_FILE_DOWNLOAD_TODAY, ID_FILE_DOWNLOAD_WEEK, ID_FILE_PRINT_ALL,
-                                       ID_FILE_PRINT_RACE, ID_FILE_PREVIEW_ALL, ID_FILE_PREVIEW_RACE, ID_FILE_PRINT,
-                                       ID_FILE_PRINT_PREVIEW, ID_FILE_NEW, ID_FILE_OPEN, ID_FAVORITE_ADD,
-                                       ID_FAVORITE_ORGANIZE, ID_FAVORITE_FIRST, IDHELP};
-        for (UINT nID : ids) {
-            CCmdUI ui(nID);
-            if (host.Router().QueryState(ui) && ui.m_bEnabled)
-                enabled.push_back(nID);
-        }
-        bSecondRan = host.Router().Execute(ID_FILE_DOWNLOAD_WEEK);
-        bControlsOn = host.Date()->isEnabled() || host.Item<QPushButton>(IDC_NEXT_DAY)->isEnabled() ||
-                      host.VenueList()->isEnabled() || host.RaceList()->isEnabled() || host.RaceButton(1)->isEnabled();
-        bCloseRefused = !host.Frame().close() && host.Frame().isVisible();
-        return true;
-    });
     EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
-    ASSERT_TRUE(check.Done());
+    ASSERT_TRUE(WaitUntil([] { return fs::exists("temp.lzh"); }));
+    std::vector<UINT> enabled;
+    const std::vector<UINT> ids = {ID_FILE_DOWNLOAD_TODAY, ID_FILE_DOWNLOAD_WEEK, ID_FILE_PRINT_ALL,
+                                   ID_FILE_PRINT_RACE, ID_FILE_PREVIEW_ALL, ID_FILE_PREVIEW_RACE, ID_FILE_PRINT,
+                                   ID_FILE_PRINT_PREVIEW, ID_FILE_NEW, ID_FILE_OPEN, ID_FAVORITE_ADD,
+                                   ID_FAVORITE_ORGANIZE, ID_FAVORITE_FIRST, ID_APP_ABOUT, IDHELP};
+    for (UINT nID : ids) {
+        CCmdUI ui(nID);
+        if (host.Router().QueryState(ui) && ui.m_bEnabled)
+            enabled.push_back(nID);
+    }
     EXPECT_EQ(enabled, std::vector<UINT>{UINT(IDHELP)});
-    EXPECT_FALSE(bSecondRan);
-    EXPECT_FALSE(bControlsOn);
-    EXPECT_EQ(m_server.Paths().size(), 1u);
-    // The close stopped the download, which unwound; the window closes after it.
-    EXPECT_TRUE(bCloseRefused);
-    EXPECT_FALSE(host.View().IsDownloading());
-    EXPECT_FALSE(m_server.StallReleased());
+    EXPECT_FALSE(host.Router().Execute(ID_FILE_DOWNLOAD_WEEK));
+    EXPECT_FALSE(host.Date()->isEnabled() || host.Item<QPushButton>(IDC_NEXT_DAY)->isEnabled() ||
+                 host.VenueList()->isEnabled() || host.RaceList()->isEnabled() || host.RaceButton(1)->isEnabled());
+    // The window stays while the download ends, then closes.
+    EXPECT_FALSE(host.Frame().close());
     EXPECT_TRUE(host.Frame().isVisible());
-    QTest::qWait(20);
-    EXPECT_FALSE(host.Frame().isVisible());
+    EXPECT_TRUE(host.WaitForDownload());
+    EXPECT_EQ(m_server.Paths().size(), 1u);
+    EXPECT_FALSE(m_server.StallReleased());
+    EXPECT_TRUE(m_messages.calls.empty());
+    EXPECT_TRUE(WaitUntil([&host] { return !host.Frame().isVisible(); }));
 }

@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QMainWindow>
@@ -57,6 +58,15 @@ public:
     }
 
     CKeluDoc& Doc() { return *m_pDoc; }
+    // Lets the event loop turn until the view's download has ended; false when it never does.
+    bool WaitForDownload(int nMilliseconds = 20000)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (m_pView->IsDownloading() && timer.elapsed() < nMilliseconds)
+            QTest::qWait(5);
+        return !m_pView->IsDownloading();
+    }
     CCountingView& View() { return *m_pView; }
     QMainWindow& Frame() { return m_frame; }
     CCommandRouter& Router() { return m_router; }

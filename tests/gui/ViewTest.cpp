@@ -531,6 +531,7 @@ TEST_F(ViewTest, DownloadsHelpAndWatchedRacerCommandsAreAlwaysThere)
     int nMessages = 0;
     MessageBoxHook oldBox = SetMessageBoxHook([&nMessages](const MessageBoxCall&) { return ++nMessages, IDOK; });
     ASSERT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
+    EXPECT_TRUE(host.WaitForDownload());
     SetMessageBoxHook(std::move(oldBox));
     EXPECT_EQ(nMessages, 1);
     EXPECT_EQ(host.VenueItems(), std::vector<std::string>{"09# 津 "});

@@ -22,6 +22,8 @@ namespace {
 struct CCommand {
     std::string strFolder = ".";
     std::string strArchive;
+    // The members to unpack, under these names; empty: every member under its own name.
+    std::vector<std::string> members;
 };
 
 // The Windows way of writing paths is accepted as well.
@@ -57,12 +59,14 @@ std::vector<std::string> SplitWords(const char* psz)
     return words;
 }
 
+bool IsSafeName(const std::string& name);
+
 bool ParseCommand(const char* psz, CCommand& cmd)
 {
     if (!psz)
         return false;
     const std::vector<std::string> words = SplitWords(psz);
-    if (words.size() != 2)
+    if (words.size() < 2)
         return false;
     const std::string& verb = words[0];
     if (verb.empty() || (verb[0] != 'e' && verb[0] != 'x' && verb[0] != 'E' && verb[0] != 'X'))
@@ -79,6 +83,12 @@ bool ParseCommand(const char* psz, CCommand& cmd)
             return false;
     }
     cmd.strArchive = DiskPath(words[1]);
+    // A name to write is a name in the folder, never a path.
+    for (size_t i = 2; i < words.size(); ++i) {
+        if (!IsSafeName(words[i]) || words[i].find_first_of("/\\") != std::string::npos)
+            return false;
+        cmd.members.push_back(words[i]);
+    }
     return !cmd.strArchive.empty();
 }
 
@@ -117,6 +127,30 @@ std::string BaseName(const char* pszPath)
     return std::string(pszPath + nStart);
 }
 
+// Names are compared in the ASCII letters' either case: a day file is "B050123.TXT" in one
+// archive and "b050123.txt" in another.
+bool SameNameAnyCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// A name as the report shows it: on one line, without control bytes.
+std::string Printable(const std::string& name)
+{
+    std::string out = name;
+    for (char& ch : out)
+        if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F)
+            ch = '?';
+    return out;
+}
+
 bool IsSafeName(const std::string& name)
 {
     if (name.empty() || name == "." || name == "..")
@@ -150,7 +184,13 @@ int CreateTemporary(int dirfd, std::string& name)
 
 class CExtractor {
 public:
-    CExtractor(archive* pArchive, int dirfd) : m_pArchive(pArchive), m_dirfd(dirfd) {}
+    CExtractor(archive* pArchive, int dirfd, const std::vector<std::string>& asked)
+        : m_pArchive(pArchive)
+        , m_dirfd(dirfd)
+        , m_asked(asked)
+        , m_found(asked.size(), false)
+    {
+    }
 
     int Run()
     {
@@ -163,15 +203,25 @@ public:
             // An empty file, bytes of another kind, or a header that fails its checks.
             if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
                 return Fault(LHA32_ERROR_FORMAT);
-            if (++nMembers > LHA32_MAX_MEMBERS)
-                return Fault(LHA32_ERROR_TOO_MANY);
+            if (++nMembers > LHA32_MAX_MEMBERS) {
+                const char* pszPath = archive_entry_pathname(pEntry);
+                Note("skipped", pszPath ? pszPath : "", "too many");
+                Fault(LHA32_ERROR_TOO_MANY);
+                break;
+            }
             if (!ExtractMember(pEntry))
                 break;
         }
+        for (size_t i = 0; i < m_asked.size(); ++i)
+            if (!m_found[i]) {
+                Note("missing", m_asked[i], "");
+                Fault(LHA32_ERROR_MISSING);
+            }
         return m_nResult;
     }
 
     int Extracted() const { return m_nExtracted; }
+    const std::string& Report() const { return m_report; }
 
 private:
     int Fault(int nCode)
@@ -181,6 +231,37 @@ private:
         return m_nResult;
     }
 
+    void Note(const char* pszKind, const std::string& name, const std::string& detail)
+    {
+        m_report += std::string(pszKind) + '\t' + Printable(name) + '\t' + detail + '\n';
+    }
+
+    void Skip(const std::string& name, const char* pszWhy, bool bFault = true)
+    {
+        Note("skipped", name, pszWhy);
+        if (bFault)
+            Fault(LHA32_ERROR_SKIPPED);
+    }
+
+    void WriteFailed(const std::string& name, int nErrno)
+    {
+        Note("failed", name, "write " + std::to_string(nErrno));
+        Fault(LHA32_ERROR_WRITE);
+    }
+
+    // The name the member is written under, or empty when it was not asked for.
+    std::string TargetName(const std::string& name)
+    {
+        if (m_asked.empty())
+            return name;
+        for (size_t i = 0; i < m_asked.size(); ++i)
+            if (!m_found[i] && SameNameAnyCase(name, m_asked[i])) {
+                m_found[i] = true;
+                return m_asked[i];
+            }
+        return std::string();
+    }
+
     // False when the archive cannot be read on.
     bool ExtractMember(archive_entry* pEntry)
     {
@@ -188,22 +269,39 @@ private:
         if (type == AE_IFDIR)
             return true;
         const char* pszPath = archive_entry_pathname(pEntry);
-        const std::string name = pszPath ? BaseName(pszPath) : std::string();
-        if (type != AE_IFREG || !IsSafeName(name)) {
-            Fault(LHA32_ERROR_SKIPPED);
+        const std::string path = pszPath ? pszPath : "";
+        // "/" is never the second byte of a Shift-JIS character: wherever it stands, the name
+        // is a path.
+        if (path.find('/') != std::string::npos) {
+            Skip(path, "unsafe name");
+            return true;
+        }
+        const std::string stored = BaseName(path.c_str());
+        if (!IsSafeName(stored)) {
+            Skip(path, "unsafe name");
+            return true;
+        }
+        const std::string name = TargetName(stored);
+        if (name.empty()) {
+            Skip(stored, "not asked", false);
+            return true;
+        }
+        if (type != AE_IFREG) {
+            Skip(stored, "not a file");
             return true;
         }
         if (archive_entry_size_is_set(pEntry) && archive_entry_size(pEntry) > LHA32_MAX_MEMBER_SIZE) {
-            Fault(LHA32_ERROR_SKIPPED);
+            Skip(stored, "too large");
             return true;
         }
         std::string temp;
         const int fd = CreateTemporary(m_dirfd, temp);
         if (fd < 0) {
-            Fault(LHA32_ERROR_WRITE);
+            WriteFailed(name, errno);
             return true;
         }
-        const int nCode = CopyData(fd);
+        int nErrno = 0;
+        const int nCode = CopyData(fd, nErrno);
         bool bOk = nCode == LHA32_OK;
         if (bOk) {
             const timespec times[2] = {{archive_entry_mtime(pEntry), 0}, {archive_entry_mtime(pEntry), 0}};
@@ -211,24 +309,30 @@ private:
                 futimens(fd, times);
         }
         if (close(fd) != 0 && bOk) {
-            Fault(LHA32_ERROR_WRITE);
+            WriteFailed(name, errno);
             bOk = false;
         }
         // The old file goes only now, in one step, when the new one is whole.
         if (bOk && renameat(m_dirfd, temp.c_str(), m_dirfd, name.c_str()) != 0) {
-            Fault(LHA32_ERROR_WRITE);
+            WriteFailed(name, errno);
             bOk = false;
         }
         if (bOk)
             ++m_nExtracted;
         else
             unlinkat(m_dirfd, temp.c_str(), 0);
-        if (nCode != LHA32_OK)
+        if (nCode == LHA32_ERROR_WRITE)
+            WriteFailed(name, nErrno);
+        else if (nCode == LHA32_ERROR_SKIPPED)
+            Skip(stored, "too large");
+        else if (nCode != LHA32_OK) {
+            Note("failed", name, "data");
             Fault(nCode);
+        }
         return !m_bFatal;
     }
 
-    int CopyData(int fd)
+    int CopyData(int fd, int& nErrno)
     {
         long long nTotal = 0;
         for (;;) {
@@ -244,16 +348,21 @@ private:
             nTotal += n;
             if (nTotal > LHA32_MAX_MEMBER_SIZE)
                 return LHA32_ERROR_SKIPPED;
-            if (!WriteAll(fd, m_buffer.data(), static_cast<size_t>(n)))
+            if (!WriteAll(fd, m_buffer.data(), static_cast<size_t>(n))) {
+                nErrno = errno;
                 return LHA32_ERROR_WRITE;
+            }
         }
     }
 
     archive* m_pArchive;
     int m_dirfd;
+    const std::vector<std::string>& m_asked;
+    std::vector<bool> m_found;
     int m_nResult = LHA32_OK;
     int m_nExtracted = 0;
     bool m_bFatal = false;
+    std::string m_report;
     std::vector<char> m_buffer = std::vector<char>(64 * 1024);
 };
 
@@ -278,43 +387,53 @@ const char* Describe(int nCode)
         return "a member was passed over";
     case LHA32_ERROR_TOO_MANY:
         return "too many members";
+    case LHA32_ERROR_MISSING:
+        return "a member asked for is not in the archive";
     default:
         return "";
     }
 }
 
-int Report(int nCode, int nExtracted, char* pOutput, unsigned long nSize)
+int Report(int nCode, int nExtracted, const std::string& lines, char* pOutput, unsigned long nSize)
 {
     if (pOutput && nSize > 0)
-        std::snprintf(pOutput, nSize, "%s (%d file%s)", Describe(nCode), nExtracted, nExtracted == 1 ? "" : "s");
+        std::snprintf(pOutput, nSize, "%s (%d file%s)\n%s", Describe(nCode), nExtracted, nExtracted == 1 ? "" : "s",
+                      lines.c_str());
     return nCode;
+}
+
+std::string FolderLine(const std::string& folder, int nErrno)
+{
+    return "folder\t" + Printable(folder) + '\t' + std::to_string(nErrno) + '\n';
 }
 
 int Extract(const CCommand& cmd, char* pOutput, unsigned long nSize)
 {
     if (!MakeFolders(cmd.strFolder))
-        return Report(LHA32_ERROR_FOLDER, 0, pOutput, nSize);
+        return Report(LHA32_ERROR_FOLDER, 0, FolderLine(cmd.strFolder, errno), pOutput, nSize);
     const int dirfd = open(cmd.strFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirfd < 0)
-        return Report(LHA32_ERROR_FOLDER, 0, pOutput, nSize);
+        return Report(LHA32_ERROR_FOLDER, 0, FolderLine(cmd.strFolder, errno), pOutput, nSize);
     const int fd = open(cmd.strArchive.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         close(dirfd);
-        return Report(LHA32_ERROR_OPEN, 0, pOutput, nSize);
+        return Report(LHA32_ERROR_OPEN, 0, std::string(), pOutput, nSize);
     }
     archive* pArchive = archive_read_new();
     archive_read_support_format_lha(pArchive);
     int nCode = LHA32_ERROR_FORMAT;
     int nExtracted = 0;
+    std::string lines;
     if (archive_read_open_fd(pArchive, fd, 64 * 1024) == ARCHIVE_OK) {
-        CExtractor extractor(pArchive, dirfd);
+        CExtractor extractor(pArchive, dirfd, cmd.members);
         nCode = extractor.Run();
         nExtracted = extractor.Extracted();
+        lines = extractor.Report();
     }
     archive_read_free(pArchive);
     close(fd);
     close(dirfd);
-    return Report(nCode, nExtracted, pOutput, nSize);
+    return Report(nCode, nExtracted, lines, pOutput, nSize);
 }
 
 } // namespace
@@ -325,6 +444,6 @@ extern "C" __attribute__((visibility("default"))) int Unlha(void* hwnd, const ch
     (void)hwnd;
     CCommand cmd;
     if (!ParseCommand(command, cmd))
-        return Report(LHA32_ERROR_COMMAND, 0, output, size);
+        return Report(LHA32_ERROR_COMMAND, 0, std::string(), output, size);
     return Extract(cmd, output, size);
 }
