@@ -128,3 +128,25 @@ CString CKeluDoc::GetVenueName(int nVenue)
     }();
     return names[static_cast<size_t>(nVenue)];
 }
+
+CString ReadStopText(const CReadStop& stop)
+{
+    if (stop.kind == CReadStop::EKind::None)
+        return CString();
+    // The published files hold one block a venue, from the highest code down: what comes after
+    // the line in the file is what is missing.
+    const bool bResults = stop.strFile.Find("data/res/") == 0;
+    const CString strWhat = Sjis(bResults ? "結果" : "番組");
+    const CString strVenue = CKeluDoc::GetVenueName(stop.nVenue);
+    CString strText = stop.strFile;
+    const CString strLine = CString::Formatted(" %d ", stop.nLine);
+    if (stop.kind == CReadStop::EKind::LineTooLong)
+        strText += Sjis(" の") + strLine + Sjis("行目が長すぎるため、そこで読むのをやめました。");
+    else
+        strText += Sjis(" は") + strLine + Sjis("行目で途切れています。");
+    if (!strVenue.IsEmpty())
+        strText += strVenue + Sjis(" と、ファイルでその後に続くレース場の") + strWhat + Sjis("が欠けています。");
+    else
+        strText += Sjis("ファイルでその後に続くレース場の") + strWhat + Sjis("が欠けています。");
+    return strText;
+}

@@ -26,6 +26,10 @@ struct CReadStop {
     int nVenue = 0;  // the venue whose block was being read; 0 between blocks
 };
 
+// What the user is told of a damaged day file: the file, the line and what is missing because
+// of it (Shift-JIS); the empty string when nothing is damaged.
+CString ReadStopText(const CReadStop& stop);
+
 // The line the demo day writer puts before the first venue block of its program files; the
 // reader passes over lines outside a block, so the day reads as any other.
 inline constexpr const char* kDemoDayMark = "KELU DEMO DAY";

@@ -30,6 +30,8 @@
 #include <QSignalBlocker>
 #include <QTextCharFormat>
 
+#include <filesystem>
+
 namespace {
 
 // The frame's size at the usual 96 pixels per inch, and above it.
@@ -412,6 +414,7 @@ void CKeluView::LoadShownDay()
     CKeluDoc* pDoc = GetDocument();
     pDoc->LoadDay(m_dateShown);
     const int nKeep = FillVenueList();
+    ShowDayStatus();
     // A chosen venue that races again is chosen anew, which also puts the focus on the races.
     pDoc->SetSelection(nKeep, 0);
     if (nKeep != 0)
@@ -490,6 +493,29 @@ void CKeluView::ShowStatus(const CString& strText)
     else if (pFrame->statusBar()->currentMessage() == ToQString(m_strStatus))
         pFrame->statusBar()->clearMessage();
     m_strStatus = strText;
+}
+
+void CKeluView::ShowDayStatus()
+{
+    auto* pFrame = qobject_cast<QMainWindow*>(window());
+    if (!pFrame)
+        return;
+    if (!m_pDayStatus) {
+        // A widget of the status bar rather than a message: a menu's prompt covers it only while
+        // the pointer rests on the menu, and it comes back after.
+        m_pDayStatus = new QLabel(pFrame->statusBar());
+        m_pDayStatus->setTextFormat(Qt::PlainText);
+        pFrame->statusBar()->addWidget(m_pDayStatus, 1);
+    }
+    const CKeluDoc* pDoc = GetDocument();
+    CString strText = ReadStopText(pDoc->m_readStop);
+    if (strText.IsEmpty() && m_listVenue->count() == 0) {
+        std::error_code ec;
+        if (!std::filesystem::exists(CKeluDoc::ProgramFileName(m_dateShown).Str(), ec))
+            strText = Sjis("この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。");
+    }
+    m_pDayStatus->setText(ToQString(strText));
+    m_pDayStatus->setAccessibleName(m_pDayStatus->text());
 }
 
 void CKeluView::SelectVenue(int nVenue)

@@ -195,6 +195,9 @@ private:
     void ShowChoiceOnButtons();
     // A message of the view in the frame's status bar; an empty one takes the last one back.
     void ShowStatus(const CString& strText);
+    // What the status bar keeps saying of the loaded day: where a damaged day file stopped
+    // being read, or how to get the files of a day that has none.
+    void ShowDayStatus();
     void OnUpdateNeedsVenue(CCmdUI& ui);
 
     static const CommandEntry<CKeluView> kCommands[];
@@ -213,6 +216,7 @@ private:
     // The help page's own window, while it is open.
     QPointer<CHelpWindow> m_pHelpWindow;
     CString m_strStatus;
+    QLabel* m_pDayStatus = nullptr;
     QComboBox* m_listRace = nullptr;
     QComboBox* m_listVenue = nullptr;
     CString m_strAssenUrl;

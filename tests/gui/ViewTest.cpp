@@ -667,3 +667,36 @@ TEST_F(ViewTest, SetUpAgainForgetsTheVenueButKeepsTheDay)
 }
 
 } // namespace
+
+TEST_F(ViewTest, TheStatusBarKeepsTellingOfADamagedDayAndOfADayWithoutFiles)
+{
+    auto dayStatus = [this] {
+        for (QLabel* pLabel : host.Frame().statusBar()->findChildren<QLabel*>())
+            if (pLabel->isVisibleTo(&host.Frame()) && !pLabel->text().isEmpty())
+                return pLabel->text().toStdString();
+        return std::string();
+    };
+    // 31 January is whole; 2 February has no files at all.
+    EXPECT_EQ(dayStatus(), "");
+    host.TypeDate(QDate(2020, 2, 2));
+    EXPECT_EQ(dayStatus(), "この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。");
+
+    // 1 February with a line over the limit in 江戸川's block, after 住之江's: the line number
+    // is counted here in the bytes written.
+    std::string bytes = fixture::ProgramFile({Venue(12, 1, 12), Venue(3, 1, 12)});
+    const size_t nAt = bytes.find("03BBGN");
+    ASSERT_NE(nAt, std::string::npos);
+    bytes.insert(nAt + 8, std::string(90, 'x') + "\r\n");
+    const long nLine = std::count(bytes.begin(), bytes.begin() + static_cast<long>(nAt), '\n') + 2;
+    fixture::WriteProgramFile(Noon(kFeb1), bytes);
+    host.TypeDate(kFeb1);
+    EXPECT_EQ(dayStatus(), "data/prog/B200201.TXT の " + std::to_string(nLine) +
+                               " 行目が長すぎるため、そこで読むのをやめました。江戸川 と、ファイルでその後に続くレース場の番組が欠けています。");
+    EXPECT_EQ(host.VenueItems(), std::vector<std::string>{"12# 住之江 "});
+    // A race's own message takes the bar's message pane and leaves the day's word where it is.
+    host.ClickVenue(12);
+    host.ClickRace(1);
+    EXPECT_NE(dayStatus().find("江戸川"), std::string::npos);
+    host.TypeDate(kJan31);
+    EXPECT_EQ(dayStatus(), "");
+}
