@@ -1,0 +1,296 @@
+// The window at other sizes than its first: the form grows with it in its proportions, the zoom
+// keys step it, Ctrl+0 brings the first size back exactly, and the size outlives the program.
+
+#include "AppHarness.h"
+#include "ViewHost.h"
+#include "platform/Profile.h"
+#include "res/Menu.h"
+
+#include <QFontInfo>
+#include <QScreen>
+
+#include <fstream>
+#include <map>
+
+using namespace apptest;
+
+namespace {
+
+void Expose(CMainFrame* pFrame)
+{
+    pFrame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pFrame));
+}
+
+// Lets the window system's answers to a change of state arrive.
+void Settle()
+{
+    RunUntilIdle(20);
+}
+
+CMSFlexGrid* UpperGrid(CMainFrame* pFrame)
+{
+    return static_cast<CKeluView*>(pFrame->GetView())->m_gridProgram;
+}
+
+// A zoom key, pressed once the commands' states have caught up with the window, as they have
+// whenever the user presses a key.
+void PressZoomKey(CMainFrame* pFrame, Qt::Key key)
+{
+    Settle();
+    PressCtrl(pFrame, key);
+}
+
+// Everything of the form that its size decides: the frame's size, the place and font of every
+// widget shown in the view, the grids' columns and rows.
+struct CFormLook {
+    QSize frame;
+    std::map<const QWidget*, std::pair<QRect, QFont>> widgets;
+    std::vector<int> cells;
+};
+
+// What differs between two looks, for the test's message; empty when nothing does.
+std::string Difference(const CFormLook& a, const CFormLook& b)
+{
+    std::string diff;
+    if (a.frame != b.frame)
+        diff += "frame size; ";
+    if (a.cells != b.cells)
+        diff += "grid cells; ";
+    for (const auto& [pWidget, look] : a.widgets) {
+        auto it = b.widgets.find(pWidget);
+        if (it == b.widgets.end() || it->second != look)
+            diff += std::string(pWidget->metaObject()->className()) + " " + pWidget->objectName().toStdString() + "; ";
+    }
+    if (a.widgets.size() != b.widgets.size())
+        diff += "number of widgets";
+    return diff;
+}
+
+CFormLook LookOf(CMainFrame* pFrame)
+{
+    CFormLook look;
+    look.frame = pFrame->size();
+    const auto* pView = static_cast<CKeluView*>(pFrame->GetView());
+    for (const QWidget* pWidget : pView->findChildren<QWidget*>())
+        if (pWidget->isVisible())
+            look.widgets[pWidget] = {pWidget->geometry(), pWidget->font()};
+    for (const CMSFlexGrid* pGrid : {pView->m_gridProgram, pView->m_gridLower}) {
+        for (int nCol = 0; nCol < pGrid->columnCount(); ++nCol)
+            look.cells.push_back(pGrid->columnWidth(nCol));
+        for (int nRow = 0; nRow < pGrid->rowCount(); ++nRow)
+            look.cells.push_back(pGrid->rowHeight(nRow));
+    }
+    return look;
+}
+
+// How many times wider than at first the upper grid is.
+double GridGrowth(CMainFrame* pFrame, int nFirstWidth)
+{
+    return static_cast<double>(UpperGrid(pFrame)->width()) / nFirstWidth;
+}
+
+std::string ReadText(const char* path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+TEST(ZoomTest, ResizingOrMaximisingScalesTheWholeFormInItsProportions)
+{
+    auto pApp = StartApp();
+    CMainFrame* pFrame = pApp->GetMainWnd();
+    Expose(pFrame);
+    CKeluView* pView = pApp->GetView();
+    const QSize view0 = pView->size();
+    const QRect grid0 = UpperGrid(pFrame)->geometry();
+    const int nCellPixels0 = QFontInfo(UpperGrid(pFrame)->font()).pixelSize();
+    const int nButtonHeight0 = pView->GetDlgItem(IDC_VENUE1)->height();
+    const QRect form0 = pView->childrenRect();
+
+    struct CCase {
+        const char* pszName;
+        QSize grow;
+        bool bMaximize;
+    };
+    const CCase cases[] = {
+        {"wider", QSize(500, 100), false},
+        {"taller", QSize(100, 400), false},
+        {"both", QSize(414, 282), false},
+        {"maximised", QSize(), true},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        if (c.bMaximize)
+            pFrame->showMaximized();
+        else
+            pFrame->resize(QSize(690, 470) + c.grow);
+        Settle();
+        // The form grows by the smaller of the view's two growths, whatever the window's shape.
+        const double dFactor = std::min(static_cast<double>(pView->width()) / view0.width(),
+                                        static_cast<double>(pView->height()) / view0.height());
+        ASSERT_GT(dFactor, 1.05);
+        EXPECT_NEAR(UpperGrid(pFrame)->width(), grid0.width() * dFactor, 1.0 + dFactor);
+        EXPECT_NEAR(UpperGrid(pFrame)->height(), grid0.height() * dFactor, 1.0 + dFactor);
+        EXPECT_NEAR(pView->GetDlgItem(IDC_VENUE1)->height(), nButtonHeight0 * dFactor, 1.0 + dFactor);
+        EXPECT_NEAR(QFontInfo(UpperGrid(pFrame)->font()).pixelSize(), nCellPixels0 * dFactor, 1.0);
+        // The room the form does not fill is shared evenly between its sides.
+        const QRect form = pView->childrenRect();
+        const double dLeft = form.left() - form0.left() * dFactor;
+        const double dRight = (pView->width() - form.right()) - (view0.width() - form0.right()) * dFactor;
+        const double dTop = form.top() - form0.top() * dFactor;
+        const double dBottom = (pView->height() - form.bottom()) - (view0.height() - form0.bottom()) * dFactor;
+        EXPECT_NEAR(dLeft, dRight, 2.0 + dFactor);
+        EXPECT_NEAR(dTop, dBottom, 2.0 + dFactor);
+        viewtest::ExpectControlsInsideAndApart(*pView, c.pszName);
+        pFrame->showNormal();
+        Settle();
+    }
+}
+
+TEST(ZoomTest, ZoomKeysStepTheFormAndCtrl0BringsBackTheFirstSizeExactly)
+{
+    auto pApp = StartApp();
+    CMainFrame* pFrame = pApp->GetMainWnd();
+    Expose(pFrame);
+    const CFormLook first = LookOf(pFrame);
+    const int nGrid0 = UpperGrid(pFrame)->width();
+
+    // Ctrl with the plus key, with the key that carries it on a US and on a Japanese keyboard.
+    PressZoomKey(pFrame, Qt::Key_Plus);
+    EXPECT_NEAR(GridGrowth(pFrame, nGrid0), 1.25, 0.01);
+    EXPECT_GT(pFrame->width(), 690);
+    PressZoomKey(pFrame, Qt::Key_Equal);
+    EXPECT_NEAR(GridGrowth(pFrame, nGrid0), 1.5, 0.01);
+    PressZoomKey(pFrame, Qt::Key_Semicolon);
+    EXPECT_NEAR(GridGrowth(pFrame, nGrid0), 1.75, 0.01);
+    PressZoomKey(pFrame, Qt::Key_Minus);
+    EXPECT_NEAR(GridGrowth(pFrame, nGrid0), 1.5, 0.01);
+    viewtest::ExpectControlsInsideAndApart(*pApp->GetView(), "1.5");
+    PressZoomKey(pFrame, Qt::Key_0);
+    EXPECT_EQ(Difference(LookOf(pFrame), first), "");
+
+    // The menu's items are the same commands.
+    Settle();
+    PopupAction(pFrame->GetPopup(kViewPopup), ID_VIEW_ZOOM_IN)->trigger();
+    EXPECT_NEAR(GridGrowth(pFrame, nGrid0), 1.25, 0.01);
+
+    // Zoomed in as far as it goes, the window still fits the screen, and more zoom is greyed.
+    for (int i = 0; i < 12; ++i)
+        PressZoomKey(pFrame, Qt::Key_Plus);
+    Settle();
+    const QRect avail = pFrame->screen()->availableGeometry();
+    EXPECT_TRUE(avail.contains(pFrame->frameGeometry()));
+    EXPECT_GT(GridGrowth(pFrame, nGrid0), 2.0);
+    CCommandRouter* pRouter = pFrame->GetRouter();
+    pRouter->UpdateAll();
+    EXPECT_FALSE(pRouter->FindAction(ID_VIEW_ZOOM_IN)->isEnabled());
+    EXPECT_TRUE(pRouter->FindAction(ID_VIEW_ZOOM_OUT)->isEnabled());
+
+    // From a maximised window too; at the first size, only zooming in is left to do.
+    pFrame->showMaximized();
+    Settle();
+    PressZoomKey(pFrame, Qt::Key_0);
+    Settle();
+    EXPECT_FALSE(pFrame->isMaximized());
+    EXPECT_EQ(Difference(LookOf(pFrame), first), "");
+    pRouter->UpdateAll();
+    EXPECT_TRUE(pRouter->FindAction(ID_VIEW_ZOOM_IN)->isEnabled());
+    EXPECT_FALSE(pRouter->FindAction(ID_VIEW_ZOOM_OUT)->isEnabled());
+    EXPECT_FALSE(pRouter->FindAction(ID_VIEW_ZOOM_RESET)->isEnabled());
+}
+
+TEST(ZoomTest, TheWindowsSizeAndStateOutliveTheProgram)
+{
+    QSize zoomed;
+    int nGridWidth = 0;
+    {
+        auto pApp = StartApp();
+        CMainFrame* pFrame = pApp->GetMainWnd();
+        Expose(pFrame);
+        PressZoomKey(pFrame, Qt::Key_Plus);
+        PressZoomKey(pFrame, Qt::Key_Plus);
+        zoomed = pFrame->size();
+        nGridWidth = UpperGrid(pFrame)->width();
+        ASSERT_GT(zoomed.width(), 690);
+        pFrame->close();
+    }
+    const std::string ini = ReadText("data/kelu.ini");
+    EXPECT_NE(ini.find("[Window]\r\nWidth=" + std::to_string(zoomed.width()) + "\r\nHeight=" +
+                       std::to_string(zoomed.height()) + "\r\nMaximized=0\r\n"),
+              std::string::npos)
+        << ini;
+    {
+        auto pApp = StartApp();
+        CMainFrame* pFrame = pApp->GetMainWnd();
+        Expose(pFrame);
+        EXPECT_EQ(pFrame->size(), zoomed);
+        EXPECT_EQ(UpperGrid(pFrame)->width(), nGridWidth);
+        EXPECT_FALSE(pFrame->isMaximized());
+        // Maximised, the window keeps the size it returns to; once the size has rested a moment
+        // it is written, closed or not.
+        pFrame->showMaximized();
+        RunUntilIdle(800);
+        EXPECT_EQ(CProfile("data/kelu.ini").GetProfileString("Window", "Maximized", ""), CString("1"));
+        EXPECT_EQ(CProfile("data/kelu.ini").GetProfileInt("Window", "Width", 0), zoomed.width());
+    }
+    auto pApp = StartApp();
+    CMainFrame* pFrame = pApp->GetMainWnd();
+    Expose(pFrame);
+    Settle();
+    EXPECT_TRUE(pFrame->isMaximized());
+    EXPECT_GT(UpperGrid(pFrame)->width(), nGridWidth);
+    pFrame->showNormal();
+    Settle();
+    EXPECT_EQ(pFrame->size(), zoomed);
+}
+
+TEST(ZoomTest, DamagedOrAbsurdSizesGiveTheFirstSizeAndNoneOutgrowsTheScreen)
+{
+    struct CCase {
+        const char* pszWidth;
+        const char* pszHeight;
+        const char* pszMaximized;
+        bool bStandard;  // the first size, or one that fills the screen's free area
+        bool bMaximized;
+    };
+    const CCase cases[] = {
+        {"abc", "600", "0", true, false},
+        {"-900", "600", "", true, false},
+        {"900", "", "0", true, false},
+        {"1,2e3", "600", "0", true, false},
+        {"900x", "600", "0", true, false},
+        {"100", "100", "0", true, false},
+        {"689", "600", "0", true, false},
+        {"99999", "99999", "0", true, false},
+        {"4000000000", "600", "0", true, false},
+        {"900", "600", "yes", false, false},
+        {"900", "600", "1", false, true},
+        {"3000", "2000", "0", false, false},
+    };
+    for (const CCase& c : cases) {
+        SCOPED_TRACE(std::string(c.pszWidth) + " " + c.pszHeight + " " + c.pszMaximized);
+        std::filesystem::create_directories("data");
+        std::ofstream("data/kelu.ini", std::ios::binary)
+            << "[URL]\r\nASSEN=x%d\r\n[Window]\r\nWidth=" << c.pszWidth << "\r\nHeight=" << c.pszHeight
+            << "\r\nMaximized=" << c.pszMaximized << "\r\n";
+        auto pApp = StartApp();
+        CMainFrame* pFrame = pApp->GetMainWnd();
+        Expose(pFrame);
+        Settle();
+        EXPECT_EQ(pFrame->isMaximized(), c.bMaximized);
+        if (c.bMaximized)
+            continue;
+        const QRect avail = pFrame->screen()->availableGeometry();
+        EXPECT_TRUE(avail.contains(pFrame->frameGeometry()));
+        if (c.bStandard)
+            EXPECT_EQ(pFrame->size(), QSize(690, 470));
+        else if (std::string(c.pszWidth) == "900")
+            EXPECT_EQ(pFrame->size(), QSize(900, 600));
+        else
+            EXPECT_GE(pFrame->frameGeometry().width(), avail.width() - 8);
+        viewtest::ExpectControlsInsideAndApart(*pApp->GetView());
+    }
+}
