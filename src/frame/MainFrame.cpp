@@ -49,6 +49,8 @@ constexpr const char* kMaximizedKey = "Maximized";
 constexpr int kLargestSide = 16384;
 // How long a size must rest before it is written.
 constexpr int kPlacementDelayMs = 500;
+// How long a window just shown may wait for the window manager's frame.
+constexpr int kFrameWaitMs = 2000;
 
 // A side as written: digits only, within reason; -1 for anything else.
 int ReadSide(const CProfile& profile, const char* pszKey)
@@ -145,8 +147,12 @@ void CMainFrame::ShowRemembered(const CProfile& profile)
         showMaximized();
     } else {
         showNormal();
-        // Shown, the window has the window manager's frame, which needs room as well.
+        // The window manager's frame needs room as well. Some window managers frame the window
+        // a moment after it shows, and move it as they do: a while, the first move with a frame
+        // fits the window to the screen once more.
         KeepWindowOnScreen(this);
+        m_bAwaitFrame = true;
+        QTimer::singleShot(kFrameWaitMs, this, [this] { m_bAwaitFrame = false; });
     }
     m_placementProfile = profile;
 }
@@ -201,6 +207,15 @@ void CMainFrame::resizeEvent(QResizeEvent* pEvent)
     QMainWindow::resizeEvent(pEvent);
     if (m_placementProfile)
         m_placementTimer.start();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* pEvent)
+{
+    QMainWindow::moveEvent(pEvent);
+    if (m_bAwaitFrame && frameGeometry().size() != size()) {
+        m_bAwaitFrame = false;
+        KeepWindowOnScreen(this);
+    }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* pEvent)

@@ -58,6 +58,7 @@ public:
 protected:
     void changeEvent(QEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
+    void moveEvent(QMoveEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
@@ -90,4 +91,7 @@ private:
     // A window dragged larger changes its size many times a second: the size is written once
     // it has rested.
     QTimer m_placementTimer;
+    // Set while a window just shown waits for the window manager's frame, which may take room
+    // the screen does not have.
+    bool m_bAwaitFrame = false;
 };

@@ -76,15 +76,20 @@ int RaceButtonId(int nRace)
 // button is narrow; with the desktop's wider button "2026/12/07" and "12# 住之江 " would be cut.
 class CCompactDropDownStyle : public QProxyStyle {
 public:
-    // On top of the style the program runs with, not the desktop's default.
-    CCompactDropDownStyle() : QProxyStyle(QApplication::style()->name()) {}
+    // On top of the style the program runs with, not the desktop's default. The button grows
+    // with the form, whose scale fnScale gives.
+    explicit CCompactDropDownStyle(std::function<double()> fnScale)
+        : QProxyStyle(QApplication::style()->name())
+        , m_fnScale(std::move(fnScale))
+    {
+    }
 
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* pOption, SubControl sub,
                          const QWidget* pWidget) const override
     {
         const QRect rect = QProxyStyle::subControlRect(control, pOption, sub, pWidget);
         const QRect frame = pOption->rect;
-        const int nArrowLeft = frame.right() - kArrowWidth;
+        const int nArrowLeft = frame.right() - static_cast<int>(kArrowWidth * m_fnScale() + 0.5);
         // The date picker paints as a drop-down list but lays out its text as a spin box.
         const bool bEditField = (control == CC_ComboBox && sub == SC_ComboBoxEditField) ||
                                 (control == CC_SpinBox && sub == SC_SpinBoxEditField);
@@ -98,6 +103,7 @@ public:
 private:
     static constexpr int kArrowWidth = 13;
     static constexpr int kEdge = 2;
+    std::function<double()> m_fnScale;
 };
 
 // Above 96 pixels per inch the form keeps the proportions it has at 96: its dialog units grow
@@ -248,7 +254,7 @@ void CKeluView::ConnectControls()
 
 void CKeluView::UseCompactDropDowns()
 {
-    auto* pStyle = new CCompactDropDownStyle;
+    auto* pStyle = new CCompactDropDownStyle([this] { return m_scale.Factor(); });
     pStyle->setParent(this);
     for (QWidget* pControl : {static_cast<QWidget*>(m_date), static_cast<QWidget*>(m_listVenue),
                               static_cast<QWidget*>(m_listRace)})

@@ -169,6 +169,10 @@ TEST(ZoomTest, ZoomKeysStepTheFormAndCtrl0BringsBackTheFirstSizeExactly)
     PressZoomKey(pFrame, Qt::Key_Minus);
     EXPECT_NEAR(GridGrowth(pFrame, nGrid0), 1.5, 0.01);
     viewtest::ExpectControlsInsideAndApart(*pApp->GetView(), "1.5");
+    // The view's set-up, run again by the new-document command, keeps the user's size.
+    const CFormLook zoomed = LookOf(pFrame);
+    PressZoomKey(pFrame, Qt::Key_N);
+    EXPECT_EQ(Difference(LookOf(pFrame), zoomed), "");
     PressZoomKey(pFrame, Qt::Key_0);
     EXPECT_EQ(Difference(LookOf(pFrame), first), "");
 
