@@ -57,7 +57,8 @@ int ReadSide(const CProfile& profile, const char* pszKey)
 {
     const CString strValue = profile.GetProfileString(kPlacementSection, pszKey, "");
     const std::string& digits = strValue.Str();
-    if (digits.empty() || digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (digits.empty() || digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), isDigit))
         return -1;
     const int n = std::stoi(digits);
     return n <= kLargestSide ? n : -1;

@@ -14,7 +14,6 @@ public:
     CFormScale(double dFactor, QPoint origin) : m_dFactor(dFactor), m_origin(origin) {}
 
     double Factor() const { return m_dFactor; }
-    QPoint Origin() const { return m_origin; }
     // A length of the standard layout, rounded to the nearest pixel.
     int Length(int n) const;
     // A rectangle of the standard layout, moved to the origin. Its edges are scaled as points,

@@ -61,8 +61,9 @@ TEST(FitTest, FormControlsNeitherOverlapNorLeaveTheFrame)
     // zoomed, the upper grid as many times wider as the form's units make it.
     const int nDpi = view.logicalDpiX();
     const double dZoom = viewtest::TestZoom();
+    const int nGridWidth = CDialogUnits(DialogFont(kKeluFormTemplate)).ToPixelsX(285);
     if (dZoom > 1.0)
-        EXPECT_NEAR(host.Upper().width() / (CDialogUnits(DialogFont(kKeluFormTemplate)).ToPixelsX(285) * dZoom), 1.0, 0.01);
+        EXPECT_NEAR(host.Upper().width() / (nGridWidth * dZoom), 1.0, 0.01);
     else if (nDpi <= 96)
         EXPECT_EQ(host.Frame().size(), QSize(690, 470));
     else if (nDpi == 120)
