@@ -84,6 +84,13 @@ inline void RunUntilIdle(int nMilliseconds = 30)
     loop.exec();
 }
 
+// Shows the frame so that the pointer can move over it.
+inline void Expose(CMainFrame* pFrame)
+{
+    pFrame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pFrame));
+}
+
 // Makes the frame the active window, so that its keyboard shortcuts apply.
 inline void Activate(CMainFrame* pFrame)
 {

@@ -32,13 +32,6 @@ QToolButton* ToolButton(CMainFrame* pFrame, UINT nID)
     return pAction ? qobject_cast<QToolButton*>(pFrame->GetToolBar()->widgetForAction(pAction)) : nullptr;
 }
 
-// Shows the frame so that the pointer can move over it.
-void Expose(CMainFrame* pFrame)
-{
-    pFrame->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(pFrame));
-}
-
 } // namespace
 
 TEST(FrameTest, MenuHasEveryPopupItemTextAndId)
