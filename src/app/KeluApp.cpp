@@ -151,7 +151,8 @@ bool CKeluApp::InitInstance(const QStringList& args)
     if (!ProcessShellCommand(cmdInfo.strFile))
         return false;
 
-    m_pMainWnd->showNormal();
+    // The window opens as large as it was last closed, maximised if it was.
+    m_pMainWnd->ShowRemembered(profile);
     m_pMainWnd->update();
     return true;
 }
@@ -193,7 +194,7 @@ bool CKeluApp::OpenDocumentFile(const QString* pPath)
         return false;
     }
     m_pView->OnInitialUpdate();
-    m_pMainWnd->LockSize();
+    m_pMainWnd->KeepMinimumSize();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "platform/gui/CommandRouter.h"
 #include "platform/gui/Fonts.h"
 #include "platform/gui/QtText.h"
+#include "platform/gui/WindowFit.h"
 #include "res/Icons.h"
 #include "res/Menu.h"
 #include "res/StringIds.h"
@@ -10,11 +11,13 @@
 #include "res/resource.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QEvent>
 #include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -37,6 +40,30 @@ QFont BarFont()
     return KeluFont(kFacePGothic, 9);
 }
 
+// The section of the profile that keeps the window's size, and its keys.
+constexpr const char* kPlacementSection = "Window";
+constexpr const char* kWidthKey = "Width";
+constexpr const char* kHeightKey = "Height";
+constexpr const char* kMaximizedKey = "Maximized";
+// No screen is wider or taller: a larger value was not written by us.
+constexpr int kLargestSide = 16384;
+// How long a size must rest before it is written.
+constexpr int kPlacementDelayMs = 500;
+// How long a window just shown may wait for the window manager's frame.
+constexpr int kFrameWaitMs = 2000;
+
+// A side as written: digits only, within reason; -1 for anything else.
+int ReadSide(const CProfile& profile, const char* pszKey)
+{
+    const CString strValue = profile.GetProfileString(kPlacementSection, pszKey, "");
+    const std::string& digits = strValue.Str();
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    if (digits.empty() || digits.size() > 5 || !std::all_of(digits.begin(), digits.end(), isDigit))
+        return -1;
+    const int n = std::stoi(digits);
+    return n <= kLargestSide ? n : -1;
+}
+
 // The first field of the document string: the window's title.
 CString WindowTitle()
 {
@@ -51,10 +78,10 @@ CMainFrame::CMainFrame(QWidget* pParent)
     : QMainWindow(pParent)
 {
     LoadKeluResources();
-    // A frame without a sizing border or a maximise box: the view decides the size. The title
-    // is the application's name alone, whatever is shown.
+    // The view gives the frame its smallest size; the user makes it larger, up to maximised, and
+    // the form grows with it. The title is the application's name alone, whatever is shown.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(ToQString(WindowTitle()));
     setWindowIcon(KeluIcon(kProgramIcon));
     // No menu of bars to hide: the frame has nothing to offer on a right click.
@@ -64,6 +91,9 @@ CMainFrame::CMainFrame(QWidget* pParent)
     // view sets its own font, and windows opened over the frame do not inherit this one.
     setFont(BarFont());
     m_pRouter = new CCommandRouter(this);
+    m_placementTimer.setSingleShot(true);
+    m_placementTimer.setInterval(kPlacementDelayMs);
+    connect(&m_placementTimer, &QTimer::timeout, this, [this] { SavePlacement(); });
 }
 
 CMainFrame::~CMainFrame() = default;
@@ -88,12 +118,62 @@ void CMainFrame::SetView(QWidget* pView, CCmdTarget* pViewTarget, CCmdTarget* pA
     m_pRouter->EnableIdleUpdates();
 }
 
-void CMainFrame::LockSize()
+void CMainFrame::KeepMinimumSize()
 {
-    if (minimumSize() == maximumSize())
+    if (!minimumSize().isEmpty())
         return;
     adjustSize();
-    setFixedSize(size());
+    setMinimumSize(size());
+}
+
+CMainFrame::CWindowPlacement CMainFrame::ReadPlacement(const CProfile& profile) const
+{
+    const QSize standard = minimumSize();
+    const QSize size(ReadSide(profile, kWidthKey), ReadSide(profile, kHeightKey));
+    CWindowPlacement placement{standard, false};
+    // A size below the smallest cannot have been the window's: the whole size is damaged.
+    if (size.width() >= standard.width() && size.height() >= standard.height())
+        placement.size = size;
+    if (const QScreen* pScreen = screen())
+        placement.size = placement.size.boundedTo(pScreen->availableGeometry().size()).expandedTo(standard);
+    placement.bMaximized = profile.GetProfileString(kPlacementSection, kMaximizedKey, "") == CString("1");
+    return placement;
+}
+
+void CMainFrame::ShowRemembered(const CProfile& profile)
+{
+    m_placement = ReadPlacement(profile);
+    resize(m_placement.size);
+    if (m_placement.bMaximized) {
+        showMaximized();
+    } else {
+        showNormal();
+        // The window manager's frame needs room as well. Some window managers frame the window
+        // a moment after it shows, and move it as they do: a while, the first move with a frame
+        // fits the window to the screen once more.
+        KeepWindowOnScreen(this);
+        m_bAwaitFrame = true;
+        QTimer::singleShot(kFrameWaitMs, this, [this] { m_bAwaitFrame = false; });
+    }
+    m_placementProfile = profile;
+}
+
+void CMainFrame::SavePlacement()
+{
+    if (!m_placementProfile)
+        return;
+    CWindowPlacement now = m_placement;
+    now.bMaximized = windowState() & Qt::WindowMaximized;
+    // A maximised, full-screen or minimised window keeps the size it comes back to.
+    if (!(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)))
+        now.size = size();
+    if (now == m_placement)
+        return;
+    m_placement = now;
+    const CProfile& profile = *m_placementProfile;
+    profile.WriteProfileString(kPlacementSection, kWidthKey, std::to_string(now.size.width()).c_str());
+    profile.WriteProfileString(kPlacementSection, kHeightKey, std::to_string(now.size.height()).c_str());
+    profile.WriteProfileString(kPlacementSection, kMaximizedKey, now.bMaximized ? "1" : "0");
 }
 
 QMenu* CMainFrame::GetPopup(int nIndex) const
@@ -119,10 +199,33 @@ bool CMainFrame::OnUpdateCmdUI(CCmdUI& ui)
 void CMainFrame::changeEvent(QEvent* pEvent)
 {
     QMainWindow::changeEvent(pEvent);
-    // A window manager that ignores the missing maximise box and the fixed size (a keyboard
-    // shortcut, a double click on the title) does not get to maximise the frame either.
-    if (pEvent->type() == QEvent::WindowStateChange && (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)))
-        setWindowState(windowState() & ~(Qt::WindowMaximized | Qt::WindowFullScreen));
+    if (pEvent->type() == QEvent::WindowStateChange && m_placementProfile)
+        m_placementTimer.start();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* pEvent)
+{
+    QMainWindow::resizeEvent(pEvent);
+    if (m_placementProfile)
+        m_placementTimer.start();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* pEvent)
+{
+    QMainWindow::moveEvent(pEvent);
+    if (m_bAwaitFrame && frameGeometry().size() != size()) {
+        m_bAwaitFrame = false;
+        KeepWindowOnScreen(this);
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* pEvent)
+{
+    QMainWindow::closeEvent(pEvent);
+    if (pEvent->isAccepted()) {
+        m_placementTimer.stop();
+        SavePlacement();
+    }
 }
 
 void CMainFrame::OnAppExit()

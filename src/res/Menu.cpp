@@ -31,6 +31,13 @@ const CMenuItemDef kFavoriteItems[] = {
     {0, nullptr},
 };
 
+// The window's size: the keys are those of the accelerators below.
+const CMenuItemDef kViewItems[] = {
+    {ID_VIEW_ZOOM_IN, "拡大(&I)"},
+    {ID_VIEW_ZOOM_OUT, "縮小(&O)"},
+    {ID_VIEW_ZOOM_RESET, "標準の大きさ(&N)"},
+};
+
 const CMenuItemDef kHelpItems[] = {
     {IDHELP, "ﾍﾙﾌﾟ(&H)"},
     {0, nullptr},
@@ -40,6 +47,7 @@ const CMenuItemDef kHelpItems[] = {
 const CPopupDef kMenu[] = {
     {"ﾌｧｲﾙ(&F)", kFileItems},
     {"注目選手(&A)", kFavoriteItems},
+    {"表示(&V)", kViewItems},
     {"ﾍﾙﾌﾟ(&H)", kHelpItems},
 };
 
@@ -75,6 +83,13 @@ const CAccelDef kAccelerators[] = {
     {"Shift+Ins", ID_EDIT_PASTE},
     {"F6", ID_NEXT_PANE},
     {"Shift+F6", ID_PREV_PANE},
+    // The zoom keys of every desktop program; "Ctrl+=" and "Ctrl+;" are the plus key without
+    // Shift on the US and the Japanese keyboard.
+    {"Ctrl++", ID_VIEW_ZOOM_IN},
+    {"Ctrl+=", ID_VIEW_ZOOM_IN},
+    {"Ctrl+;", ID_VIEW_ZOOM_IN},
+    {"Ctrl+-", ID_VIEW_ZOOM_OUT},
+    {"Ctrl+0", ID_VIEW_ZOOM_RESET},
 };
 
 } // namespace

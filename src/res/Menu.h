@@ -23,6 +23,9 @@ std::span<const CPopupDef> MainMenu();
 // organize, separator); the watched racers' submenus are appended after them.
 inline constexpr int kFavoritesPopup = 1;
 inline constexpr int kFavoritesFixedItems = 3;
+// Index of the "表示(&V)" popup (the zoom) and of the "ﾍﾙﾌﾟ(&H)" popup.
+inline constexpr int kViewPopup = 2;
+inline constexpr int kHelpPopup = 3;
 
 // One slot of the toolbar: a button with its picture (a resource path), or a separator
 // (nID 0, no picture).

@@ -72,6 +72,9 @@
 #define ID_FAVORITE_ADD 32772
 #define ID_FAVORITE_ORGANIZE 32773
 #define ID_FILE_PREDICTION_RECORD 32790 // how the predictions fared over the days on disk
+#define ID_VIEW_ZOOM_IN 32800          // the window and the form one step larger
+#define ID_VIEW_ZOOM_OUT 32801         // one step smaller
+#define ID_VIEW_ZOOM_RESET 32802       // back to the standard size
 
 // The watched-racer menu: racer i (0..255) has these three items
 #define ID_FAVORITE_SCHEDULE_FIRST 33000 // "あっせん予定", 33000 + i

@@ -9,6 +9,7 @@
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
 #include "platform/gui/Shell.h"
+#include "platform/gui/WindowFit.h"
 #include "res/Templates.h"
 #include "res/resource.h"
 #include "view/GridCells.h"
@@ -27,6 +28,8 @@
 #include <QStatusBar>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTextCharFormat>
 
@@ -76,15 +79,20 @@ int RaceButtonId(int nRace)
 // button is narrow; with the desktop's wider button "2026/12/07" and "12# 住之江 " would be cut.
 class CCompactDropDownStyle : public QProxyStyle {
 public:
-    // On top of the style the program runs with, not the desktop's default.
-    CCompactDropDownStyle() : QProxyStyle(QApplication::style()->name()) {}
+    // On top of the style the program runs with, not the desktop's default. The button grows
+    // with the form, whose scale fnScale gives.
+    explicit CCompactDropDownStyle(std::function<double()> fnScale)
+        : QProxyStyle(QApplication::style()->name())
+        , m_fnScale(std::move(fnScale))
+    {
+    }
 
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* pOption, SubControl sub,
                          const QWidget* pWidget) const override
     {
         const QRect rect = QProxyStyle::subControlRect(control, pOption, sub, pWidget);
         const QRect frame = pOption->rect;
-        const int nArrowLeft = frame.right() - kArrowWidth;
+        const int nArrowLeft = frame.right() - static_cast<int>(kArrowWidth * m_fnScale() + 0.5);
         // The date picker paints as a drop-down list but lays out its text as a spin box.
         const bool bEditField = (control == CC_ComboBox && sub == SC_ComboBoxEditField) ||
                                 (control == CC_SpinBox && sub == SC_SpinBoxEditField);
@@ -98,6 +106,7 @@ public:
 private:
     static constexpr int kArrowWidth = 13;
     static constexpr int kEdge = 2;
+    std::function<double()> m_fnScale;
 };
 
 // Above 96 pixels per inch the form keeps the proportions it has at 96: its dialog units grow
@@ -118,14 +127,6 @@ CDialogUnits FormUnits(const QWidget& view)
     return FormUnitsAt(view.logicalDpiX(), view.logicalDpiY());
 }
 
-const CDlgItem* FindTemplateItem(int nID)
-{
-    for (const CDlgItem& item : kKeluFormTemplate.items)
-        if (item.nID == nID)
-            return &item;
-    return nullptr;
-}
-
 } // namespace
 
 const CommandEntry<CKeluView> CKeluView::kCommands[] = {
@@ -141,6 +142,9 @@ const CommandEntry<CKeluView> CKeluView::kCommands[] = {
     {ID_FAVORITE_ADD, &CKeluView::OnFavoriteAdd, &CKeluView::RebuildFavoritesMenu},
     {ID_FAVORITE_ORGANIZE, &CKeluView::OnFavoriteOrganize},
     {IDHELP, &CKeluView::OnHelp},
+    {ID_VIEW_ZOOM_IN, &CKeluView::OnZoomIn, &CKeluView::OnUpdateZoomIn},
+    {ID_VIEW_ZOOM_OUT, &CKeluView::OnZoomOut, &CKeluView::OnUpdateZoomOut},
+    {ID_VIEW_ZOOM_RESET, &CKeluView::OnZoomReset, &CKeluView::OnUpdateZoomReset},
 };
 
 CKeluView::CKeluView(CKeluDoc* pDoc, CCommandRouter* pRouter, QWidget* pParent)
@@ -152,6 +156,8 @@ CKeluView::CKeluView(CKeluDoc* pDoc, CCommandRouter* pRouter, QWidget* pParent)
 {
     m_controls = BuildDialogItems(this, kKeluFormTemplate,
                                   [this](const CDlgItem& item, QWidget* pParent) { return CreateCustomControl(item, pParent); });
+    m_fontForm = font();
+    MeasureStandardLayout();
     LayOutForm();
     m_tab = static_cast<CTabCtrl*>(GetDlgItem(IDC_TAB));
     m_gridProgram = static_cast<CMSFlexGrid*>(GetDlgItem(IDC_GRID_PROGRAM));
@@ -181,16 +187,34 @@ CKeluView::~CKeluView()
         m_pCalendarPopup->removeEventFilter(this);
 }
 
-void CKeluView::LayOutForm()
+void CKeluView::MeasureStandardLayout()
 {
     for (const CDlgItem& item : kKeluFormTemplate.items) {
-        QWidget* pControl = GetDlgItem(item.nID);
         QRect rect = m_units.ToPixels(item.x, item.y, item.cx, item.cy);
-        // A drop-down list's height in the form includes its open list.
+        // A drop-down list's height in the form includes its open list: the closed box is as
+        // tall as it was made.
         if (item.kind == DlgKind::DropList)
-            rect.setHeight(pControl->height());
-        pControl->setGeometry(rect);
+            rect.setHeight(GetDlgItem(item.nID)->height());
+        m_standardRects[item.nID] = rect;
     }
+    if (logicalDpiX() <= kUsualDpi)
+        return;
+    // Sizes come from the form, not from the controls as they stand, so that a second set-up
+    // (the new-document command) places them the same way.
+    for (const CPlacement& p : kLargePlacements) {
+        const auto* pFrame = qobject_cast<QFrame*>(GetDlgItem(p.nID));
+        const int nBorder = pFrame ? pFrame->frameWidth() : 0;
+        const QRect rect = m_standardRects[p.nID];
+        m_standardRects[p.nID] =
+            QRect(ScaledFromLarge(p.x, true) - nBorder, ScaledFromLarge(p.y, false) - nBorder,
+                  rect.width() + ScaledFromLarge(p.nGrowX, true), rect.height() + ScaledFromLarge(p.nGrowY, false));
+    }
+}
+
+void CKeluView::LayOutForm()
+{
+    for (const auto& [nID, rect] : m_standardRects)
+        GetDlgItem(nID)->setGeometry(m_scale.Rect(rect));
 }
 
 QWidget* CKeluView::CreateCustomControl(const CDlgItem& item, QWidget* pParent)
@@ -236,7 +260,7 @@ void CKeluView::ConnectControls()
 
 void CKeluView::UseCompactDropDowns()
 {
-    auto* pStyle = new CCompactDropDownStyle;
+    auto* pStyle = new CCompactDropDownStyle([this] { return m_scale.Factor(); });
     pStyle->setParent(this);
     for (QWidget* pControl : {static_cast<QWidget*>(m_date), static_cast<QWidget*>(m_listVenue),
                               static_cast<QWidget*>(m_listRace)})
@@ -339,12 +363,15 @@ void CKeluView::OnInitialUpdate()
 
 void CKeluView::SizeFrame()
 {
-    if (logicalDpiX() <= kUsualDpi) {
-        window()->setFixedSize(kFrameSize);
-        return;
-    }
-    PlaceForHighResolution();
-    window()->setFixedSize(ScaledFromLarge(kLargeFrameSize.width(), true), ScaledFromLarge(kLargeFrameSize.height(), false));
+    // The standard size is the smallest: the user makes the window larger, never smaller. Only
+    // the first set-up sizes it; a later one (the new-document command) keeps the user's size.
+    const bool bFirst = m_sizeStandardFrame.isEmpty();
+    m_sizeStandardFrame = logicalDpiX() <= kUsualDpi ? kFrameSize
+                                                     : QSize(ScaledFromLarge(kLargeFrameSize.width(), true),
+                                                             ScaledFromLarge(kLargeFrameSize.height(), false));
+    window()->setMinimumSize(m_sizeStandardFrame);
+    if (bFirst)
+        window()->resize(m_sizeStandardFrame);
 }
 
 int CKeluView::ScaledFromLarge(int nPixels, bool bHorizontal) const
@@ -360,20 +387,102 @@ int CKeluView::ScaledFromLarge(int nPixels, bool bHorizontal) const
     return (nPixels * nNow + nLarge / 2) / nLarge;
 }
 
-void CKeluView::PlaceForHighResolution()
+// --- Size and zoom -----------------------------------------------------------------------------
+
+QSize CKeluView::FrameChrome() const
 {
-    // Sizes come from the form, not from the controls as they stand, so that a second set-up
-    // (the new-document command) places them the same way.
-    for (const CPlacement& p : kLargePlacements) {
-        QWidget* pControl = GetDlgItem(p.nID);
-        const CDlgItem* pItem = FindTemplateItem(p.nID);
-        const auto* pFrame = qobject_cast<QFrame*>(pControl);
-        const int nBorder = pFrame ? pFrame->frameWidth() : 0;
-        const QRect rect = m_units.ToPixels(pItem->x, pItem->y, pItem->cx, pItem->cy);
-        pControl->setGeometry(ScaledFromLarge(p.x, true) - nBorder, ScaledFromLarge(p.y, false) - nBorder,
-                              rect.width() + ScaledFromLarge(p.nGrowX, true),
-                              rect.height() + ScaledFromLarge(p.nGrowY, false));
+    return window()->size() - size();
+}
+
+QSize CKeluView::StandardViewSize() const
+{
+    return m_sizeStandardFrame - FrameChrome();
+}
+
+void CKeluView::resizeEvent(QResizeEvent* pEvent)
+{
+    QWidget::resizeEvent(pEvent);
+    // Until the set-up has sized the frame, the form stays as it was made.
+    if (!m_sizeStandardFrame.isEmpty())
+        ScaleToFit();
+}
+
+void CKeluView::ScaleToFit()
+{
+    const QSize standard = StandardViewSize();
+    const double dFactor = CFormScale::FitFactor(size(), standard);
+    const QSize form = CFormScale(dFactor, QPoint()).Size(standard);
+    // The spare room of a window wider or taller than the form's proportions goes to both sides.
+    const QPoint origin(std::max(0, (width() - form.width()) / 2), std::max(0, (height() - form.height()) / 2));
+    ApplyScale(CFormScale(dFactor, origin));
+}
+
+void CKeluView::ApplyScale(const CFormScale& scale)
+{
+    const bool bNewFactor = scale.Factor() != m_scale.Factor();
+    m_scale = scale;
+    if (bNewFactor) {
+        setFont(m_scale.Font(m_fontForm));
+        m_date->setFont(m_scale.Font(KeluFont(kFaceGothic, kDialogPoints)));
+        for (QLabel* pTitle : {m_staticVenue, m_staticRace})
+            pTitle->setFont(m_scale.Font(m_fontTitle));
+        m_gridProgram->SetScale(m_scale.Factor());
+        m_gridLower->SetScale(m_scale.Factor());
     }
+    LayOutForm();
+}
+
+double CKeluView::LargestScale() const
+{
+    const QWidget* pFrame = window();
+    const QScreen* pScreen = pFrame->screen();
+    if (!pScreen)
+        return 1.0;
+    // The window manager's title bar and borders take their part of the screen too.
+    const QSize decoration = pFrame->frameGeometry().size() - pFrame->size();
+    return CFormScale::FitFactor(pScreen->availableGeometry().size() - decoration - FrameChrome(), StandardViewSize());
+}
+
+void CKeluView::ZoomTo(double dFactor)
+{
+    QWidget* pFrame = window();
+    const double dScale = std::clamp(dFactor, 1.0, LargestScale());
+    const QSize size = FrameChrome() + CFormScale(dScale, QPoint()).Size(StandardViewSize());
+    if (pFrame->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        pFrame->showNormal();
+    pFrame->resize(size);
+    // A window that grew over the screen's edge moves back onto it.
+    KeepWindowOnScreen(pFrame);
+}
+
+void CKeluView::OnZoomIn()
+{
+    ZoomTo(CFormScale::StepAbove(m_scale.Factor()));
+}
+
+void CKeluView::OnZoomOut()
+{
+    ZoomTo(CFormScale::StepBelow(m_scale.Factor()));
+}
+
+void CKeluView::OnZoomReset()
+{
+    ZoomTo(1.0);
+}
+
+void CKeluView::OnUpdateZoomIn(CCmdUI& ui)
+{
+    ui.Enable(LargestScale() > m_scale.Factor() + CFormScale::kStepSlack);
+}
+
+void CKeluView::OnUpdateZoomOut(CCmdUI& ui)
+{
+    ui.Enable(m_scale.Factor() > 1.0 + CFormScale::kStepSlack || window()->isMaximized());
+}
+
+void CKeluView::OnUpdateZoomReset(CCmdUI& ui)
+{
+    ui.Enable(window()->size() != m_sizeStandardFrame || window()->isMaximized());
 }
 
 void CKeluView::SetUpTitles()
@@ -381,7 +490,7 @@ void CKeluView::SetUpTitles()
     m_fontTitle = KeluFont(kFaceGothic, kDialogPoints);
     m_fontTitle.setPixelSize(kTitlePixels);
     for (QLabel* pTitle : {m_staticVenue, m_staticRace}) {
-        pTitle->setFont(m_fontTitle);
+        pTitle->setFont(m_scale.Font(m_fontTitle));
         // Static controls of the form are drawn opaque on the heading grey.
         pTitle->setAutoFillBackground(true);
         QPalette palette = pTitle->palette();

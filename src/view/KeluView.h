@@ -9,6 +9,7 @@
 #include "platform/Time.h"
 #include "platform/gui/CmdTarget.h"
 #include "platform/gui/DialogTemplate.h"
+#include "view/FormScale.h"
 #include "view/MSFlexGrid.h"
 
 #include <QFont>
@@ -91,6 +92,11 @@ public:
 
     bool OnCmdMsg(UINT nID) override;
     bool OnUpdateCmdUI(CCmdUI& ui) override;
+    // The form's size as a multiple of its standard size: the window's size decides it.
+    double GetScale() const { return m_scale.Factor(); }
+    // Resizes the window so that the form shows at dFactor times its standard size, or as
+    // near to it as the screen allows; 1 is the standard size.
+    void ZoomTo(double dFactor);
     // True while a download runs (view/KeluViewDownload.cpp).
     bool IsDownloading() const { return m_pDownloadRun != nullptr; }
     // The running download's progress dialog, or nullptr.
@@ -134,10 +140,14 @@ public:
 protected:
     // Watches the date picker's calendar drop down and close.
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    // The form grows and shrinks with the window.
+    void resizeEvent(QResizeEvent* pEvent) override;
 
 private:
     QWidget* CreateCustomControl(const CDlgItem& item, QWidget* pParent);
-    // Places the form's controls in the view's dialog units.
+    // Where the form puts each control at the standard size.
+    void MeasureStandardLayout();
+    // Places the form's controls at the view's scale.
     void LayOutForm();
     void UseCompactDropDowns();
     void ConnectControls();
@@ -147,8 +157,21 @@ private:
     // The date picker into m_dateShown (true) or back (false).
     void UpdateData(bool bSaveAndValidate);
     void SizeFrame();
-    void PlaceForHighResolution();
     int ScaledFromLarge(int nPixels, bool bHorizontal) const;
+    // The frame's bars and borders around the view, and the view's size in the standard frame.
+    QSize FrameChrome() const;
+    QSize StandardViewSize() const;
+    // The largest scale at which the window still fits the screen.
+    double LargestScale() const;
+    // The scale at which the form fills the view, in the middle of any spare room.
+    void ScaleToFit();
+    void ApplyScale(const CFormScale& scale);
+    void OnZoomIn();
+    void OnZoomOut();
+    void OnZoomReset();
+    void OnUpdateZoomIn(CCmdUI& ui);
+    void OnUpdateZoomOut(CCmdUI& ui);
+    void OnUpdateZoomReset(CCmdUI& ui);
     void SetUpTitles();
     void NameButtons();
     void SetUpProgramGrid();
@@ -206,6 +229,12 @@ private:
     CCommandRouter* m_pRouter;
     std::map<int, QWidget*> m_controls;
     CDialogUnits m_units;
+    // The form at its standard size: every control's place, the form's font, the frame's size
+    // (empty until the set-up has sized the frame).
+    std::map<int, QRect> m_standardRects;
+    QFont m_fontForm;
+    QSize m_sizeStandardFrame;
+    CFormScale m_scale;
     CTabCtrl* m_tab = nullptr;
     QLabel* m_staticVenue = nullptr;
     QLabel* m_staticRace = nullptr;

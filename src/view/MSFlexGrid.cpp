@@ -2,6 +2,7 @@
 
 #include "platform/gui/Fonts.h"
 #include "platform/gui/QtText.h"
+#include "view/FormScale.h"
 
 #include <QHash>
 #include <QHeaderView>
@@ -11,6 +12,7 @@
 #include <QStyledItemDelegate>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -24,6 +26,8 @@ enum CellRole {
 };
 
 constexpr int kTextMargin = 2;
+// Room above and below a row's text, at the standard size.
+constexpr int kRowPadding = 3;
 
 QColor ToQColor(COLORREF color)
 {
@@ -119,8 +123,9 @@ CMSFlexGrid::CMSFlexGrid(QWidget* pParent)
     setLineWidth(1);
     setItemDelegate(new CCellDelegate(this));
 
-    setFont(KeluFont(kFaceGothic, 11.4));
-    m_nRowHeight = fontMetrics().height() + 3;
+    m_fontStandard = KeluFont(kFaceGothic, 11.4);
+    setFont(m_fontStandard);
+    m_nRowHeight = fontMetrics().height() + kRowPadding;
     verticalHeader()->setMinimumSectionSize(1);
     horizontalHeader()->setMinimumSectionSize(1);
     for (int nRow = 0; nRow < kRows; ++nRow) {
@@ -227,9 +232,45 @@ void CMSFlexGrid::FitRows()
         setRowHeight(nRow, nHeight);
 }
 
+void CMSFlexGrid::SetScale(double dFactor)
+{
+    if (dFactor == m_dScale)
+        return;
+    m_dScale = dFactor;
+    const CFormScale scale(dFactor, QPoint());
+    setFont(scale.Font(m_fontStandard));
+    m_nRowHeight = fontMetrics().height() + scale.Length(kRowPadding);
+    FitColumns();
+    FitRows();
+}
+
+void CMSFlexGrid::FitColumns()
+{
+    std::array<int, kCols> widths{};
+    int nTotal = 0;
+    int nWidest = 0;
+    for (int nCol = 0; nCol < kCols; ++nCol) {
+        widths[nCol] = m_colTwips[nCol] > 0 ? TwipsToPixels(m_colTwips[nCol]) : 0;
+        nTotal += widths[nCol];
+        if (widths[nCol] > widths[nWidest])
+            nWidest = nCol;
+    }
+    // The layouts' widths fill the grid at the standard size, up to the last column's grid line
+    // at the viewport's edge. Larger, each column rounded to whole pixels may add a pixel or two
+    // beyond it: the widest column gives them up, so that no cell leaves the grid.
+    const int nExcess = nTotal - (viewport()->width() + 1);
+    if (m_dScale != 1.0 && nExcess > 0)
+        widths[nWidest] = std::max(1, widths[nWidest] - nExcess);
+    for (int nCol = 0; nCol < kCols; ++nCol)
+        if (widths[nCol] > 0)
+            setColumnWidth(nCol, widths[nCol]);
+}
+
 void CMSFlexGrid::resizeEvent(QResizeEvent* pEvent)
 {
     QTableWidget::resizeEvent(pEvent);
+    if (m_dScale != 1.0)
+        FitColumns();
     FitRows();
 }
 
@@ -277,7 +318,7 @@ void CMSFlexGrid::Text(const CString& strText)
 
 int CMSFlexGrid::TwipsToPixels(int nTwips) const
 {
-    return (nTwips * logicalDpiX() + 720) / 1440;
+    return static_cast<int>((nTwips * logicalDpiX() * m_dScale + 720) / 1440);
 }
 
 void CMSFlexGrid::ColWidth(int nCol, int nTwips)
@@ -286,7 +327,9 @@ void CMSFlexGrid::ColWidth(int nCol, int nTwips)
         return;
     m_colTwips[nCol] = std::max(0, nTwips);
     setColumnHidden(nCol, nTwips <= 0);
-    if (nTwips > 0)
+    if (m_dScale != 1.0)
+        FitColumns();
+    else if (nTwips > 0)
         setColumnWidth(nCol, TwipsToPixels(nTwips));
 }
 

@@ -50,6 +50,9 @@ public:
     CString GetCellToolTip(int nRow, int nCol) const;
     // The row height the cell font needs; the form's grids are tall enough for seven rows.
     int RowHeight() const { return m_nRowHeight; }
+    // Draws the grid at dFactor times its standard size: its font, row heights and column
+    // widths, so that a form shown larger keeps its proportions.
+    void SetScale(double dFactor);
 
     // Where a cell is painted in the viewport, the text painted there (without the blanks on
     // the side it is aligned to), and the font it is drawn in: the grid's face, condensed when
@@ -68,6 +71,8 @@ protected:
 
 private:
     void FitRows();
+    // Sets the columns' widths at the grid's scale.
+    void FitColumns();
     // The Shift-JIS bytes a cell keeps under the role, as they were written.
     CString CellBytes(int nRow, int nCol, int nRole) const;
     QTableWidgetItem* CurrentItem() const;
@@ -76,5 +81,7 @@ private:
     int m_nRow = 0;
     int m_nCol = 0;
     int m_nRowHeight = 0;
+    double m_dScale = 1.0;
+    QFont m_fontStandard;
     std::vector<int> m_colTwips;
 };

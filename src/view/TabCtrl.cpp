@@ -1,5 +1,6 @@
 #include "view/TabCtrl.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
@@ -88,6 +89,13 @@ void CTabCtrl::resizeEvent(QResizeEvent* pEvent)
 {
     QWidget::resizeEvent(pEvent);
     LayOutBar();
+}
+
+void CTabCtrl::changeEvent(QEvent* pEvent)
+{
+    QWidget::changeEvent(pEvent);
+    if (pEvent->type() == QEvent::FontChange)
+        LayOutBar();
 }
 
 void CTabCtrl::paintEvent(QPaintEvent* pEvent)

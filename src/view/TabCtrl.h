@@ -27,6 +27,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
     void resizeEvent(QResizeEvent* pEvent) override;
+    // A larger or smaller font makes taller or shorter tabs.
+    void changeEvent(QEvent* pEvent) override;
 
 private:
     void LayOutBar();

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
@@ -81,6 +82,28 @@ inline void RunUntilIdle(int nMilliseconds = 30)
     QEventLoop loop;
     QTimer::singleShot(nMilliseconds, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+// Shows the frame so that the pointer can move over it.
+inline void Expose(CMainFrame* pFrame)
+{
+    pFrame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pFrame));
+}
+
+// Makes the frame the active window, so that its keyboard shortcuts apply.
+inline void Activate(CMainFrame* pFrame)
+{
+    pFrame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
+}
+
+// Ctrl plus a key, pressed in the frame as the user would (a dialog that just closed may have
+// left another window active).
+inline void PressCtrl(CMainFrame* pFrame, Qt::Key key)
+{
+    Activate(pFrame);
+    QTest::keyClick(pFrame, key, Qt::ControlModifier);
 }
 
 // The message pane's text: the prompt while one is shown, else the idle text.

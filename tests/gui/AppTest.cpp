@@ -9,6 +9,7 @@
 #include "platform/Profile.h"
 #include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
+#include "res/Menu.h"
 #include "res/resource.h"
 #include "view/KeluView.h"
 
@@ -89,21 +90,6 @@ CModalDriver::Step AnswerYes()
         ASSERT_NE(pYes, nullptr);
         QMetaObject::invokeMethod(pYes, [pYes] { pYes->click(); }, Qt::QueuedConnection);
     };
-}
-
-// Makes the frame the active window, so that its keyboard shortcuts apply.
-void Activate(CMainFrame* pFrame)
-{
-    pFrame->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(pFrame));
-}
-
-// Ctrl plus a key, pressed in the frame as the user would (a dialog that just closed may have
-// left another window active).
-void PressCtrl(CMainFrame* pFrame, Qt::Key key)
-{
-    Activate(pFrame);
-    QTest::keyClick(pFrame, key, Qt::ControlModifier);
 }
 
 } // namespace
@@ -340,7 +326,7 @@ TEST(AppTest, AboutBoxShowsTheVersionAndOkClosesIt)
 {
     auto pApp = StartApp();
     CMainFrame* pFrame = pApp->GetMainWnd();
-    QAction* pAbout = PopupAction(pFrame->GetPopup(2), ID_APP_ABOUT);
+    QAction* pAbout = PopupAction(pFrame->GetPopup(kHelpPopup), ID_APP_ABOUT);
     ASSERT_NE(pAbout, nullptr);
 
     QPointer<QDialog> pShown;

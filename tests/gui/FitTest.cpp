@@ -1,11 +1,11 @@
 // What the window shows must show whole at 96 dpi and above (these tests run again at 120 and
-// 144 dpi): no control over another, every grid row inside its grid, every text inside its cell,
-// also for the widest value each field of the day files can hold.
+// 144 dpi, and zoomed 1.5 and 2 times) and at every size of the window: no control over another,
+// every grid row inside its grid, every text inside its cell, also for the widest value each
+// field of the day files can hold.
 
 #include "DayFixture.h"
 #include "ViewHost.h"
-
-#include <QAbstractButton>
+#include "res/Templates.h"
 
 namespace {
 
@@ -57,9 +57,14 @@ TEST(FitTest, FormControlsNeitherOverlapNorLeaveTheFrame)
 {
     CViewHost host;
     CKeluView& view = host.View();
-    // The frame of 690 x 470 pixels, or of 840 x 570 at 120 dpi, growing on with the resolution.
+    // The frame of 690 x 470 pixels, or of 840 x 570 at 120 dpi, growing on with the resolution;
+    // zoomed, the upper grid as many times wider as the form's units make it.
     const int nDpi = view.logicalDpiX();
-    if (nDpi <= 96)
+    const double dZoom = viewtest::TestZoom();
+    const int nGridWidth = CDialogUnits(DialogFont(kKeluFormTemplate)).ToPixelsX(285);
+    if (dZoom > 1.0)
+        EXPECT_NEAR(host.Upper().width() / (nGridWidth * dZoom), 1.0, 0.01);
+    else if (nDpi <= 96)
         EXPECT_EQ(host.Frame().size(), QSize(690, 470));
     else if (nDpi == 120)
         EXPECT_EQ(host.Frame().size(), QSize(840, 570));
@@ -68,28 +73,7 @@ TEST(FitTest, FormControlsNeitherOverlapNorLeaveTheFrame)
     EXPECT_TRUE(host.Frame().centralWidget()->rect().contains(view.childrenRect()))
         << "view " << view.width() << "x" << view.height() << ", its controls reach " << view.childrenRect().right()
         << "," << view.childrenRect().bottom();
-    // Controls of the form and their rectangles; the lower grid lies inside the tab control.
-    std::vector<std::pair<int, QRect>> controls;
-    for (QWidget* pChild : view.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (pChild->isVisible() && pChild->objectName().toInt() > 0)
-            controls.emplace_back(pChild->objectName().toInt(), pChild->geometry());
-    ASSERT_GT(controls.size(), 45u);
-    const QRect tab = host.Item<QWidget>(IDC_TAB)->geometry();
-    EXPECT_TRUE(tab.contains(host.Item<QWidget>(IDC_GRID_LOWER)->geometry()));
-    for (size_t i = 0; i < controls.size(); ++i) {
-        EXPECT_TRUE(view.rect().contains(controls[i].second)) << controls[i].first;
-        for (size_t j = i + 1; j < controls.size(); ++j) {
-            const int a = controls[i].first, b = controls[j].first;
-            if ((a == IDC_TAB && b == IDC_GRID_LOWER) || (a == IDC_GRID_LOWER && b == IDC_TAB))
-                continue;
-            EXPECT_FALSE(controls[i].second.intersects(controls[j].second)) << a << " over " << b;
-        }
-    }
-    // The captions of the buttons show whole.
-    for (QAbstractButton* pButton : view.findChildren<QAbstractButton*>()) {
-        const QFontMetrics fm(pButton->font());
-        EXPECT_LE(fm.horizontalAdvance(pButton->text()), pButton->width()) << pButton->text().toStdString();
-    }
+    viewtest::ExpectControlsInsideAndApart(view);
     // Seven whole rows in each grid, whatever the resolution; the wheel scrolls nothing.
     for (CMSFlexGrid* pGrid : {&host.Upper(), &host.Lower()}) {
         EXPECT_TRUE(pGrid->viewport()->rect().contains(pGrid->CellRect(6, 0)));
@@ -116,6 +100,38 @@ TEST(FitTest, WidestValuesShowWholeInEveryCell)
     host.ClickTab(1);
     ASSERT_EQ(viewtest::Cell(host.Lower(), 0, 9), "9999990");
     viewtest::ExpectEveryCellFits(host.Lower(), "results");
+}
+
+TEST(FitTest, AtEverySizeOfTheWindowTheFormStaysWholeAndEveryTextFits)
+{
+    WriteWidestDay();
+    CViewHost host;
+    host.TypeDate(kDay);
+    host.ClickVenue(24);
+    host.ClickRace(1);
+    QMainWindow& frame = host.Frame();
+    frame.resize(frame.minimumSize());
+    const QSize chrome = frame.size() - host.View().size();
+    const QSize standard = host.View().size();
+    const int nStandardGridWidth = host.Upper().width();
+    // Sizes in the form's proportions and off them, from the standard one to well beyond twice
+    // it, on both pages of the lower grid.
+    for (int nTab : {0, 1}) {
+        host.ClickTab(nTab);
+        for (int nStep = 0; nStep <= 32; ++nStep) {
+            const double dFactor = 1.0 + nStep * 0.05;
+            const double dWider = nStep % 3 == 1 ? 1.2 : 1.0;
+            const double dTaller = nStep % 3 == 2 ? 1.2 : 1.0;
+            frame.resize(chrome + QSize(static_cast<int>(standard.width() * dFactor * dWider),
+                                        static_cast<int>(standard.height() * dFactor * dTaller)));
+            const std::string where = std::to_string(frame.width()) + "x" + std::to_string(frame.height());
+            // The form is as many times larger as the window's narrower side allows.
+            EXPECT_NEAR(host.Upper().width(), nStandardGridWidth * dFactor, 1.0 + dFactor) << where;
+            viewtest::ExpectControlsInsideAndApart(host.View(), where);
+            viewtest::ExpectEveryCellFits(host.Upper(), where + " program");
+            viewtest::ExpectEveryCellFits(host.Lower(), where + (nTab == 0 ? " details" : " results"));
+        }
+    }
 }
 
 } // namespace

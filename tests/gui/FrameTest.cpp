@@ -1,4 +1,4 @@
-// The main frame: its menu, toolbar, status bar and accelerators, its fixed size and title, and
+// The main frame: its menu, toolbar, status bar and accelerators, its size and title, and
 // the commands that it passes on to the view or handles itself.
 
 #include "AppHarness.h"
@@ -32,13 +32,6 @@ QToolButton* ToolButton(CMainFrame* pFrame, UINT nID)
     return pAction ? qobject_cast<QToolButton*>(pFrame->GetToolBar()->widgetForAction(pAction)) : nullptr;
 }
 
-// Shows the frame so that the pointer can move over it.
-void Expose(CMainFrame* pFrame)
-{
-    pFrame->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(pFrame));
-}
-
 } // namespace
 
 TEST(FrameTest, MenuHasEveryPopupItemTextAndId)
@@ -61,6 +54,8 @@ TEST(FrameTest, MenuHasEveryPopupItemTextAndId)
           {0, ""},
           {57665, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"}}},
         {"注目選手(&A)", {{32772, "注目選手の追加(&A)..."}, {32773, "注目選手の整理(&O)..."}, {0, ""}}},
+        {"表示(&V)",
+         {{ID_VIEW_ZOOM_IN, "拡大(&I)"}, {ID_VIEW_ZOOM_OUT, "縮小(&O)"}, {ID_VIEW_ZOOM_RESET, "標準の大きさ(&N)"}}},
         {"ﾍﾙﾌﾟ(&H)", {{9, "ﾍﾙﾌﾟ(&H)"}, {0, ""}, {57664, "Kelu のﾊﾞｰｼﾞｮﾝ情報(&A)..."}}},
     };
 
@@ -176,30 +171,36 @@ TEST(FrameTest, StatusBarShowsTheFourIndicatorsGreyedAfterTheMessagePane)
     }
 }
 
-TEST(FrameTest, WindowKeepsItsSizeAndCanBeMinimisedButNotMaximised)
+TEST(FrameTest, WindowGrowsAndMaximisesButNeverShrinksBelowItsFirstSize)
 {
     auto pApp = StartApp();
     CMainFrame* pFrame = pApp->GetMainWnd();
     Expose(pFrame);
     const QSize size = pFrame->size();
+    EXPECT_EQ(size, QSize(690, 470));
 
-    EXPECT_EQ(pFrame->minimumSize(), pFrame->maximumSize());
-    EXPECT_FALSE(pFrame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(pFrame->minimumSize(), size);
+    EXPECT_TRUE(pFrame->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(pFrame->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(pFrame->windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_FALSE(pFrame->GetStatusBar()->isSizeGripEnabled());
 
-    pFrame->resize(size + QSize(80, 60));
+    pFrame->resize(size - QSize(80, 60));
     EXPECT_EQ(pFrame->size(), size);
+    pFrame->resize(size + QSize(80, 60));
+    EXPECT_EQ(pFrame->size(), size + QSize(80, 60));
     pFrame->showMaximized();
     QCoreApplication::processEvents();
-    EXPECT_FALSE(pFrame->isMaximized());
-    EXPECT_EQ(pFrame->size(), size);
+    EXPECT_TRUE(pFrame->isMaximized());
+    EXPECT_GT(pFrame->width(), size.width() + 80);
+    pFrame->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pFrame->size(), size + QSize(80, 60));
 
     pFrame->showMinimized();
     EXPECT_TRUE(pFrame->isMinimized());
     pFrame->showNormal();
-    EXPECT_EQ(pFrame->size(), size);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pFrame->size(), size + QSize(80, 60));
 }
 
 TEST(FrameTest, TitleStaysKeluWhateverIsShown)
@@ -232,6 +233,9 @@ TEST(FrameTest, AcceleratorsAreWindowWideKeysOfTheirCommands)
         {57637, {"Ctrl+V", "Shift+Ins"}},
         {57680, {"F6"}},
         {57681, {"Shift+F6"}},
+        {ID_VIEW_ZOOM_IN, {"Ctrl++", "Ctrl+=", "Ctrl+;"}},
+        {ID_VIEW_ZOOM_OUT, {"Ctrl+-"}},
+        {ID_VIEW_ZOOM_RESET, {"Ctrl+0"}},
     };
     int nKeyed = 0;
     for (QAction* pAction : pFrame->findChildren<QAction*>())

@@ -348,7 +348,12 @@ TEST(RealDayPagesTest, EveryRaceRendersWithItsBoatsAndEveryTextWhole)
 {
     if (testsupport::SharedDataDir().empty())
         GTEST_SKIP() << testsupport::NoSharedDataReason();
-    const QDate days[] = {{2020, 1, 1}, {2020, 1, 5}, {2020, 1, 6}, {2020, 1, 8}};
+    std::vector<QDate> days = {{2020, 1, 1}, {2020, 1, 5}, {2020, 1, 6}, {2020, 1, 8}};
+    // Zoomed, the two days of the special refund and of the cancelled, late and absent boats:
+    // other sizes of every cell are the fit test's, the real days add the real texts.
+    const bool bZoomed = viewtest::TestZoom() > 1.0;
+    if (bZoomed)
+        days = {{2020, 1, 6}, {2020, 1, 8}};
     for (const QDate& day : days) {
         const std::string stamp = day.toString(QStringLiteral("yyMMdd")).toStdString();
         ASSERT_TRUE(testsupport::CopySharedDayFile("B" + stamp + ".TXT", "data/prog/B" + stamp + ".TXT"));

@@ -11,6 +11,7 @@
 #include "view/KeluView.h"
 #include "view/TabCtrl.h"
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QElapsedTimer>
@@ -27,6 +28,14 @@
 #include <string>
 
 namespace viewtest {
+
+// The zoom the window's fit checks run at: the environment's KELU_TEST_ZOOM, 1 without it.
+inline double TestZoom()
+{
+    bool bOk = false;
+    const double dZoom = qgetenv("KELU_TEST_ZOOM").toDouble(&bOk);
+    return bOk && dZoom >= 1.0 ? dZoom : 1.0;
+}
 
 class CCountingView : public CKeluView {
 public:
@@ -55,6 +64,8 @@ public:
         // The keyboard focus follows the active window.
         m_frame.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&m_frame));
+        if (TestZoom() != 1.0)
+            m_pView->ZoomTo(TestZoom());
     }
 
     CKeluDoc& Doc() { return *m_pDoc; }
@@ -110,6 +121,33 @@ private:
     QMainWindow m_frame;
     CCountingView* m_pView = nullptr;
 };
+
+// The form's controls lie inside the view and apart from each other (the lower grid lies inside
+// the tab control), and every button's caption shows whole.
+inline void ExpectControlsInsideAndApart(const CKeluView& view, const std::string& where = std::string())
+{
+    std::vector<std::pair<int, QRect>> controls;
+    for (QWidget* pChild : view.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (pChild->isVisible() && pChild->objectName().toInt() > 0)
+            controls.emplace_back(pChild->objectName().toInt(), pChild->geometry());
+    ASSERT_GT(controls.size(), 45u) << where;
+    const QRect tab = view.GetDlgItem(IDC_TAB)->geometry();
+    EXPECT_TRUE(tab.contains(view.GetDlgItem(IDC_GRID_LOWER)->geometry())) << where;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        EXPECT_TRUE(view.rect().contains(controls[i].second)) << where << " " << controls[i].first;
+        for (size_t j = i + 1; j < controls.size(); ++j) {
+            const int a = controls[i].first, b = controls[j].first;
+            if ((a == IDC_TAB && b == IDC_GRID_LOWER) || (a == IDC_GRID_LOWER && b == IDC_TAB))
+                continue;
+            EXPECT_FALSE(controls[i].second.intersects(controls[j].second)) << where << " " << a << " over " << b;
+        }
+    }
+    for (QAbstractButton* pButton : view.findChildren<QAbstractButton*>()) {
+        const QFontMetrics fm(pButton->font());
+        EXPECT_LE(fm.horizontalAdvance(pButton->text()), pButton->width())
+            << where << " " << pButton->text().toStdString();
+    }
+}
 
 // Every text of the grid shows whole: in the font the cell draws it with, it is no wider than
 // the cell's text room and no taller than the cell, and the cell lies inside the viewport.
