@@ -301,9 +301,10 @@ void CMainFrame::CreateStatusBar()
     m_wndStatusBar->setFont(BarFont());
     m_wndStatusBar->setContentsMargins(2, 0, 2, 0);
     // The message pane: prompts are shown over the idle text, which comes back when the
-    // pointer leaves the item or button.
+    // pointer leaves the item or button. The view adds what it has to say of the shown day
+    // after it, in the room the pane leaves.
     m_pIdlePane = new QLabel(ToQString(LoadKeluString(AFX_IDS_IDLEMESSAGE)), m_wndStatusBar);
-    m_wndStatusBar->addWidget(m_pIdlePane, 1);
+    m_wndStatusBar->addWidget(m_pIdlePane);
     // The lock keys' states cannot be read portably, so the indicators stay greyed, as they
     // show when the key is off.
     for (UINT nID : kIndicators) {
