@@ -113,7 +113,7 @@ CString CKeluDoc::GetVenueTitle() const
         return CString();
     const CString line0 = SlotText(m_szVenueHead[m_nVenue][0]);
     const CString line4 = SlotText(m_szVenueHead[m_nVenue][4]);
-    return CString::Formatted(" %s%s", line0.Mid(53).GetString(), line4.GetString());
+    return CString::Formatted(" %s%s", line0.Mid(kVenueHeadingStart).GetString(), line4.GetString());
 }
 
 CString CKeluDoc::GetVenueName(int nVenue)

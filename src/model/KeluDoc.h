@@ -47,6 +47,10 @@ public:
     static constexpr int kResultLines = 24;
     static constexpr int kExactaEntries = 31;
     static constexpr int kTrifectaEntries = 121;
+    // Header line 0 of a venue: the shortened meeting title fills bytes 35..54, two blanks and
+    // the day counter ("第　１日") follow. The heading is taken from the blanks on, so that no
+    // piece of the title comes with it.
+    static constexpr int kVenueHeadingStart = 55;
 
     CKeluDoc();
     ~CKeluDoc() override = default;
@@ -73,6 +77,7 @@ public:
     CString GetFinishLine(int nPlace) const;
     CString GetResultLine(int nLine) const;
     CString GetRaceTitle() const;
+    // " " + header line 0 from kVenueHeadingStart on + header line 4.
     CString GetVenueTitle() const;
     // The venue's name in Shift-JIS; the empty string for 0 and for codes outside 1..24.
     static CString GetVenueName(int nVenue);

@@ -212,7 +212,7 @@ TEST_F(ViewTest, VenueButtonChoosesTheVenueAndPutsTheFocusOnTheRaces)
     EXPECT_EQ(host.Doc().GetRace(), 1);
     EXPECT_EQ(host.VenueList()->currentText(), Utf8("12# 住之江 "));
     EXPECT_TRUE(host.RaceList()->hasFocus());
-    EXPECT_EQ(host.VenueTitle(), " 住之江  第　４日          試験杯　住之江大会");
+    EXPECT_EQ(host.VenueTitle(), " 住之江    第　４日          試験杯　住之江大会");
     EXPECT_EQ(host.RaceTitle(), RaceTitle(1));
     EXPECT_EQ(Cell(host.Upper(), 4, 0), "4");
 }

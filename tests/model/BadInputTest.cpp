@@ -284,7 +284,7 @@ TEST(BadInputTest, EndlessRacesAndUnfinishedBlocks)
 TEST(BadInputTest, ShiftJisLeadByteAtTheEndOfALineOrField)
 {
     // Byte 2 of a marker is not looked at, even when it starts a double-byte character.
-    const std::string header0 = std::string(53, ' ') + "\x82";   // the title field is one lead byte
+    const std::string header0 = std::string(55, ' ') + "\x82";   // the heading field is one lead byte
     const std::string race = Sj("　１Ｒ") + "\x82";              // 7 bytes, the last a lead byte
     const std::string boat = "1 4000\x83";
     const std::string finish = fixture::Line("  01  1 4000 ").Raw(13, "\x8E\x8E\x8C\x9F\x20\x82").Bytes();

@@ -125,7 +125,7 @@ TEST(DayReaderTest, LoadsProgramsAndResultsIntoTheirSlots)
         EXPECT_EQ(doc->GetProgramLine(b), fixture::ProgramLine(boats[b - 1])) << "boat " << b;
     EXPECT_EQ(doc->GetRaceTitle(), " " + fixture::RaceHeaderLine(2));
     const Lines head = fixture::VenueHeaderLines(12);
-    EXPECT_EQ(doc->GetVenueTitle(), " " + head[0].substr(53) + head[4]);
+    EXPECT_EQ(doc->GetVenueTitle(), " " + head[0].substr(55) + head[4]);
 
     // Race line, heading, rule, six places, then the following lines in slots 2..12.
     const Lines race = fixture::ResultRaceLines(results.races[1]);
@@ -275,14 +275,14 @@ TEST(DayReaderTest, AccessorsNeverReadOutsideTheDay)
 
 TEST(DayReaderTest, TitlesOfTheVenueAndTheRace)
 {
-    // Header line 0 gives its bytes from 53 on, header line 4 is added whole.
+    // Header line 0 gives its bytes from 55 on, header line 4 is added whole.
     auto block = [](const std::string& code, const std::string& line0) {
         return Concat({{code + "BBGN", line0, "", "", "", Sj("　試験杯　第４日"), "", "", "", "", ""},
                        RaceWithBoats(1),
                        {code + "BEND"}});
     };
-    const std::string line0 = fixture::Line("ボートレース").At(53, "第　４日");
-    WriteDay(Concat({block("01", std::string(53, 'a')), block("02", std::string(53, 'a') + "Z"), block("03", line0)}),
+    const std::string line0 = fixture::Line("ボートレース").At(35, "試験杯").At(57, "第　４日");
+    WriteDay(Concat({block("01", std::string(55, 'a')), block("02", std::string(55, 'a') + "Z"), block("03", line0)}),
              {});
     auto doc = Loaded();
     EXPECT_TRUE(doc->GetVenueTitle().IsEmpty());
@@ -292,7 +292,7 @@ TEST(DayReaderTest, TitlesOfTheVenueAndTheRace)
     doc->SetSelection(2, 0);
     EXPECT_EQ(doc->GetVenueTitle(), " Z" + Sj("　試験杯　第４日"));
     doc->SetSelection(3, 1);
-    EXPECT_EQ(doc->GetVenueTitle(), " " + Sj("第　４日　試験杯　第４日"));
+    EXPECT_EQ(doc->GetVenueTitle(), " " + Sj("  第　４日　試験杯　第４日"));
     EXPECT_EQ(doc->GetRaceTitle(), " " + fixture::RaceHeaderLine(1));
     doc->SetSelection(3, 2);
     EXPECT_TRUE(doc->GetRaceTitle().IsEmpty());

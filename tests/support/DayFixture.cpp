@@ -113,7 +113,8 @@ std::vector<std::string> VenueHeaderLines(int nVenue)
 {
     const std::string name = SjisToUtf8(CKeluDoc::GetVenueName(nVenue).Str());
     std::vector<std::string> lines(10);
-    lines[0] = Line("ボートレース").At(12, name).At(53, "第　４日");
+    // As published: the shortened meeting title in bytes 35..54, the day counter from byte 57.
+    lines[0] = Line("ボートレース").At(12, name).At(35, "試験杯" + name).At(57, "第　４日");
     lines[2] = Line().At(28, "＊＊＊　番組表　＊＊＊");
     lines[4] = Line().At(10, "試験杯　" + name + "大会");
     lines[6] = Line().At(3, "第　４日").At(20, "２０２０年　１月　１日");

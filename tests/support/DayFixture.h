@@ -75,7 +75,8 @@ struct ProgramVenue {
 std::vector<Boat> StandardBoats(int nRace);
 // Race header "　１Ｒ  一般 ..." with the full-width race number at bytes 0..3 and "Ｒ" at 4..5.
 std::string RaceHeaderLine(int nRace, std::string_view title = "一般");
-// The ten venue header lines; line 0 carries the venue name from byte 53 on, line 4 the date.
+// The ten venue header lines; line 0 carries a meeting title in bytes 35..54 and the day counter
+// from byte 57 on, as the published files do; line 4 the meeting's name.
 std::vector<std::string> VenueHeaderLines(int nVenue);
 // A whole program file: "STARTB", the venue blocks, "FINALB".
 std::string ProgramFile(const std::vector<ProgramVenue>& venues);
