@@ -65,8 +65,10 @@ constexpr SField kWinningMove{66, 10};
 
 // Payout lines.
 constexpr int kFirstFollowingLine = 2;
-constexpr int kPlaceLine = 4;
 constexpr int kPayBoatPos = 17;
+// A place line names a boat at each of these bytes: two in an ordinary race, three when the
+// second place is shared.
+constexpr int kPlaceBoatPositions[] = {17, 33, 49};
 constexpr int kPayLineMinLength = 19;        // shorter lines carry neither boat nor amount
 constexpr int kPayAmountMinLength = 31;
 constexpr SField kPayAmount{24, 7};
@@ -332,16 +334,50 @@ CString CKeluDoc::GetPayAmount(int n) const
     return line.GetLength() >= kPayAmountMinLength ? Cut(line, kPayAmount) : CString();
 }
 
+// Read from the place line found by its label: a shared first place gives the win bet a second
+// line, and the place line comes after it.
 CString CKeluDoc::GetPlaceBoat2() const
 {
-    const CString line = GetResultLine(kPlaceLine);
+    const CString line = GetResultLine(FindBetLine(EBet::Place));
     return line.GetLength() >= kPlaceSecondMinLength ? Cut(line, kPlaceBoat2) : CString();
 }
 
 CString CKeluDoc::GetPlacePay2() const
 {
-    const CString line = GetResultLine(kPlaceLine);
+    const CString line = GetResultLine(FindBetLine(EBet::Place));
     return line.GetLength() >= kPlaceSecondMinLength ? Cut(line, kPlacePay2) : CString();
+}
+
+int CKeluDoc::CountWinningLines(EBet bet) const
+{
+    const std::vector<int> slots = FindBetLines(bet);
+    if (bet != EBet::Place)
+        return static_cast<int>(slots.size());
+    int nBoats = 0;
+    for (int n : slots) {
+        const CString line = GetResultLine(n);
+        for (int nPos : kPlaceBoatPositions) {
+            const char ch = line.GetAt(nPos);
+            nBoats += ch >= '1' && ch <= '6' ? 1 : 0;
+        }
+    }
+    return nBoats;
+}
+
+bool CKeluDoc::HasMoreThanShown(EBet bet) const
+{
+    // The place bet has two cells, one a boat; every other bet one, its first line.
+    return CountWinningLines(bet) > (bet == EBet::Place ? 2 : 1);
+}
+
+CString CKeluDoc::MoreMark()
+{
+    return Sjis("他");
+}
+
+CString CKeluDoc::WithMoreMark(const CString& strShown, EBet bet) const
+{
+    return HasMoreThanShown(bet) && !strShown.IsEmpty() ? strShown + MoreMark() : strShown;
 }
 
 CString CKeluDoc::GetComboText(int n) const

@@ -146,6 +146,15 @@ public:
     // The combination of each winning line of a bet ("2-3", "2-6"); none for a bet that did
     // not come off.
     std::vector<CString> GetWinningCombos(EBet bet) const;
+    // How many winning lines the bet paid: for the place bet, how many boats its lines name.
+    int CountWinningLines(EBet bet) const;
+    // A dead heat pays more than the results page and the printed sheet have cells for: a
+    // second line of any bet, a third boat of the place bet.
+    bool HasMoreThanShown(EBet bet) const;
+    // The mark such a bet's (last) cell gets after its combination: "他".
+    static CString MoreMark();
+    // The text with the mark after it when the bet has more than is shown.
+    CString WithMoreMark(const CString& strShown, EBet bet) const;
 
     // Every value of a bet is that of its first line.
     CString GetWinBoat() const { return GetPayBoat(FindBetLine(EBet::Win)); }

@@ -106,7 +106,13 @@ const CSlotRange kResultSlots[] = {
                                          &CKeluDoc::GetPlaceBoat2,   &CKeluDoc::GetExactaResult,
                                          &CKeluDoc::GetQuinellaResult, &CKeluDoc::GetTrifectaResult,
                                          &CKeluDoc::GetTrioResult};
-         return CallMember(d, kBets[n - 1]);
+         // A bet that paid more lines than the sheet has room for says so after its
+         // combination; the place bet on its second boat.
+         using EBet = CKeluDoc::EBet;
+         static constexpr EBet kMarked[] = {EBet::Win,      EBet::Place,    EBet::Place, EBet::Exacta,
+                                            EBet::Quinella, EBet::Trifecta, EBet::Trio};
+         const CString strShown = CallMember(d, kBets[n - 1]);
+         return n == 2 ? strShown : d.WithMoreMark(strShown, kMarked[n - 1]);
      }},
     {67, 73, [](CKeluDoc& d, int n) {
          using Get = CString (CKeluDoc::*)() const;

@@ -68,7 +68,8 @@ const CConditionRow kConditionRows[] = {
 constexpr int kWeatherLabelRow = 2;
 
 // One bet line a row. The place bet pays two boats, so it takes two rows; neither has a
-// popularity, and the second carries the popularity column's label instead.
+// popularity, and the second carries the popularity column's label instead. A bet that paid
+// more than its row shows gets the mark after its combination, the place bet on its second row.
 struct CPayoutRow {
     const char* pszBet;
     RaceText pfnCombo;
@@ -76,20 +77,19 @@ struct CPayoutRow {
     RaceText pfnPay;
     RaceText pfnPopularity;
     CKeluDoc::EBet eBet;
+    bool bMarked;
 };
 
 using EBet = CKeluDoc::EBet;
 const CPayoutRow kPayoutRows[CMSFlexGrid::kRows] = {
-    {"単勝", &CKeluDoc::GetWinBoat, flexAlignCenterCenter, &CKeluDoc::GetWinPay, nullptr, EBet::Win},
-    {"複勝", &CKeluDoc::GetPlaceBoat, flexAlignCenterCenter, &CKeluDoc::GetPlacePay, nullptr, EBet::Place},
-    {"複勝", &CKeluDoc::GetPlaceBoat2, flexAlignCenterCenter, &CKeluDoc::GetPlacePay2, nullptr, EBet::Place},
-    {"2連単", &CKeluDoc::GetExactaResult, flexAlignRightCenter, &CKeluDoc::GetExactaPay, &CKeluDoc::GetExactaPopularity, EBet::Exacta},
-    {"2連複", &CKeluDoc::GetQuinellaResult, flexAlignRightCenter, &CKeluDoc::GetQuinellaPay, &CKeluDoc::GetQuinellaPopularity, EBet::Quinella},
-    {"3連単", &CKeluDoc::GetTrifectaResult, flexAlignRightCenter, &CKeluDoc::GetTrifectaPay, &CKeluDoc::GetTrifectaPopularity, EBet::Trifecta},
-    {"3連複", &CKeluDoc::GetTrioResult, flexAlignRightCenter, &CKeluDoc::GetTrioPay, &CKeluDoc::GetTrioPopularity, EBet::Trio},
+    {"単勝", &CKeluDoc::GetWinBoat, flexAlignCenterCenter, &CKeluDoc::GetWinPay, nullptr, EBet::Win, true},
+    {"複勝", &CKeluDoc::GetPlaceBoat, flexAlignCenterCenter, &CKeluDoc::GetPlacePay, nullptr, EBet::Place, false},
+    {"複勝", &CKeluDoc::GetPlaceBoat2, flexAlignCenterCenter, &CKeluDoc::GetPlacePay2, nullptr, EBet::Place, true},
+    {"2連単", &CKeluDoc::GetExactaResult, flexAlignRightCenter, &CKeluDoc::GetExactaPay, &CKeluDoc::GetExactaPopularity, EBet::Exacta, true},
+    {"2連複", &CKeluDoc::GetQuinellaResult, flexAlignRightCenter, &CKeluDoc::GetQuinellaPay, &CKeluDoc::GetQuinellaPopularity, EBet::Quinella, true},
+    {"3連単", &CKeluDoc::GetTrifectaResult, flexAlignRightCenter, &CKeluDoc::GetTrifectaPay, &CKeluDoc::GetTrifectaPopularity, EBet::Trifecta, true},
+    {"3連複", &CKeluDoc::GetTrioResult, flexAlignRightCenter, &CKeluDoc::GetTrioPay, &CKeluDoc::GetTrioPopularity, EBet::Trio, true},
 };
-// A place line names two boats; in a dead heat for second it names three.
-constexpr int kPlaceLineShown = 30;
 constexpr int kPopularityLabelRow = 2;
 constexpr int kExactaRow = 3;
 constexpr int kTrifectaRow = 5;
@@ -157,7 +157,8 @@ void ShowPayouts(CMSFlexGrid& grid, const CKeluDoc& doc, COLORREF exactaColor, C
 {
     for (int nRow = 0; nRow < CMSFlexGrid::kRows; ++nRow) {
         const CPayoutRow& r = kPayoutRows[nRow];
-        SetPayoutCell(grid, nRow, kComboColumn, r.nComboAlign, (doc.*r.pfnCombo)());
+        const CString strCombo = (doc.*r.pfnCombo)();
+        SetPayoutCell(grid, nRow, kComboColumn, r.nComboAlign, r.bMarked ? doc.WithMoreMark(strCombo, r.eBet) : strCombo);
         SetPayoutCell(grid, nRow, kPayColumn, flexAlignRightCenter, (doc.*r.pfnPay)());
         if (r.pfnPopularity)
             SetPayoutCell(grid, nRow, kPopularityColumn, flexAlignRightCenter, (doc.*r.pfnPopularity)());
@@ -172,10 +173,9 @@ void ShowPayouts(CMSFlexGrid& grid, const CKeluDoc& doc, COLORREF exactaColor, C
 // when the pointer rests on the bet.
 CString MoreThanShown(const CKeluDoc& doc, const CPayoutRow& r)
 {
-    const std::vector<CString> lines = doc.GetBetLines(r.eBet);
-    const bool bMore = lines.size() > 1 || (r.eBet == EBet::Place && !lines.empty() && lines[0].GetLength() > kPlaceLineShown);
-    if (!bMore)
+    if (!doc.HasMoreThanShown(r.eBet))
         return CString();
+    const std::vector<CString> lines = doc.GetBetLines(r.eBet);
     CString text = Sjis(r.pszBet);
     for (const CString& line : lines)
         text += "\n" + line;

@@ -411,11 +411,16 @@ TEST(SpecialRacesPageTest, DeadHeatsListEveryLineAndVoidOrCancelledRacesSayWhy)
     CMSFlexGrid& grid = host.Lower();
 
     host.ClickRace(fixture::kRaceSharedSecond);
-    // Each bet's row holds its own first line, the exacta row its winning mark (2-6 is a pick).
-    EXPECT_EQ(Cell(grid, 3, 8), "2-3");
-    EXPECT_EQ(Cell(grid, 4, 8), "2-3");
+    // Each bet's row holds its own first line, the exacta row its winning mark (2-6 is a pick);
+    // a bet of more lines than its row, and the place bet's third boat, say so with "他".
+    auto column8 = [&grid] {
+        std::vector<std::string> cells;
+        for (int nRow = 0; nRow < 7; ++nRow)
+            cells.push_back(Cell(grid, nRow, 8));
+        return cells;
+    };
+    EXPECT_EQ(column8(), (std::vector<std::string>{"2", "2", "3他", "2-3他", "2-3他", "2-3-6他", "2-3-6"}));
     EXPECT_EQ(Cell(grid, 4, 9), "640");
-    EXPECT_EQ(Cell(grid, 6, 8), "2-3-6");
     EXPECT_EQ(grid.GetCellBackColor(3, 8), kWon);
     // The pointer on a bet of more lines lists them all; a bet of one line has no list.
     const std::string exacta = SjisToUtf8(grid.GetCellToolTip(3, 9).Str());
@@ -425,6 +430,14 @@ TEST(SpecialRacesPageTest, DeadHeatsListEveryLineAndVoidOrCancelledRacesSayWhy)
     EXPECT_TRUE(grid.GetCellToolTip(0, 8).IsEmpty());
     EXPECT_TRUE(grid.GetCellToolTip(6, 8).IsEmpty());
     EXPECT_TRUE(grid.item(3, 9)->toolTip().startsWith(QStringLiteral("<pre>")));
+
+    // First place shared: two win lines push the place line down; its second boat is still read.
+    host.ClickRace(fixture::kRaceSharedFirst);
+    EXPECT_EQ(column8(), (std::vector<std::string>{"2他", "2", "3", "2-3他", "2-3", "2-3-6他", "2-3-6"}));
+    EXPECT_EQ(Cell(grid, 2, 9), "  120");
+    EXPECT_TRUE(grid.GetCellToolTip(2, 8).IsEmpty());
+    EXPECT_EQ(SjisToUtf8(grid.GetCellToolTip(0, 8).Str()), "単勝\n2          140\n3          180");
+    viewtest::ExpectEveryCellFits(grid, "first place shared");
 
     host.ClickRace(fixture::kRaceVoid);
     EXPECT_EQ(Cell(grid, 1, 6), "レース不成立");

@@ -246,12 +246,13 @@ TEST(ZoomTest, DamagedOrAbsurdSizesGiveTheFirstSizeAndNoneOutgrowsTheScreen)
         EXPECT_EQ(pFrame->isMaximized(), c.opens == Opens::Maximised);
         const QRect avail = pFrame->screen()->availableGeometry();
         EXPECT_TRUE(avail.contains(pFrame->frameGeometry()));
-        if (c.opens == Opens::First)
+        if (c.opens == Opens::First) {
             EXPECT_EQ(pFrame->size(), QSize(690, 470));
-        else if (c.opens == Opens::AsWritten)
+        } else if (c.opens == Opens::AsWritten) {
             EXPECT_EQ(pFrame->size(), QSize(900, 600));
-        else if (c.opens == Opens::FillingTheScreen)
+        } else if (c.opens == Opens::FillingTheScreen) {
             EXPECT_EQ(pFrame->frameGeometry().size(), avail.size());
+        }
         viewtest::ExpectControlsInsideAndApart(*pApp->GetView());
     }
 }

@@ -75,6 +75,12 @@ TEST(SpecialRacesTest, EveryBetOfADeadHeatReadsItsFirstLineUnderItsOwnLabel)
         EXPECT_EQ(Combos(*d, EBet::Trifecta), (std::vector<std::string>{"2-3-6", "2-6-3"}));
         ASSERT_EQ(d->GetBetLines(EBet::Place).size(), 1u);
         EXPECT_EQ(U(d->GetBetLines(EBet::Place)[0]), "2          110  3          270  6          240");
+        // The printed sheet's combinations say where a bet paid more than it has room for.
+        std::vector<std::string> sheet;
+        for (int nLine = 59; nLine <= 65; ++nLine)
+            sheet.push_back(U(d->GetResultSheetValue(nLine)));
+        EXPECT_EQ(sheet, (std::vector<std::string>{"2", "2", "3他", "2-3他", "2-3他", "2-3-6他", "2-3-6"}));
+        EXPECT_EQ(d->CountWinningLines(EBet::Place), 3);
     }
     {
         SCOPED_TRACE("third place shared");
@@ -92,6 +98,12 @@ TEST(SpecialRacesTest, EveryBetOfADeadHeatReadsItsFirstLineUnderItsOwnLabel)
         ASSERT_EQ(d->GetBetLines(EBet::Win).size(), 2u);
         EXPECT_EQ(U(d->GetBetLines(EBet::Win)[1]), "3          180");
         EXPECT_EQ(U(d->GetPlaceBoat()), "2");
+        // The second win line pushed the place line down a slot: its second boat is still read.
+        EXPECT_EQ(U(d->GetPlaceBoat2()), "3");
+        EXPECT_EQ(U(d->GetPlacePay2()), "  120");
+        EXPECT_EQ(d->CountWinningLines(EBet::Place), 2);
+        EXPECT_FALSE(d->HasMoreThanShown(EBet::Place));
+        EXPECT_TRUE(d->HasMoreThanShown(EBet::Win));
         EXPECT_EQ(ComboBets(*d), (std::vector<SBetValues>{{"2-3", "520", "2"}, {"2-3", "300", "1"},
                                                           {"2-3-6", "1690", "6"}, {"2-3-6", "640", "2"}}));
         EXPECT_EQ(Combos(*d, EBet::Exacta), (std::vector<std::string>{"2-3", "3-2"}));
