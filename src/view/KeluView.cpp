@@ -524,11 +524,23 @@ void CKeluView::LoadShownDay()
     pDoc->LoadDay(m_dateShown);
     const int nKeep = FillVenueList();
     ShowDayStatus();
+    // A venue that does not race on the new day is chosen no more: the list shows none, and the
+    // commands and the race buttons must not act on a venue the user cannot see. The race stays.
+    const bool bDropped = nKeep == 0 && pDoc->GetVenue() != 0;
+    if (bDropped) {
+        const int nRace = pDoc->GetRace();
+        pDoc->ClearSelection();
+        pDoc->SetSelection(0, nRace);
+    }
     // A chosen venue that races again is chosen anew, which also puts the focus on the races.
     pDoc->SetSelection(nKeep, 0);
     if (nKeep != 0)
         SelectVenue(nKeep);
     ShowRace();
+    // Without a venue the race is not shown: the grids, still showing the dropped venue's race,
+    // are emptied.
+    if (bDropped)
+        ShowProgramGrid();
     m_bMenuStale = true;
 }
 

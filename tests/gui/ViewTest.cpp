@@ -171,10 +171,13 @@ TEST_F(ViewTest, ChosenVenueAndRaceButtonsLookPressedHoweverTheyWereChosen)
     host.RaceList()->setCurrentIndex(2);
     emit host.RaceList()->activated(2);
     EXPECT_EQ(pressed(), Pressed({2}, {3}));
-    // A day on which the venue does not race, and back to one on which it does.
+    // A day on which the venue does not race drops it; back on a day it races, it is chosen
+    // again with its button.
     host.Click(host.Item<QPushButton>(IDC_NEXT_DAY));
     EXPECT_EQ(pressed(), Pressed({}, {}));
     host.Click(host.Item<QPushButton>(IDC_PREV_DAY));
+    EXPECT_EQ(pressed(), Pressed({}, {}));
+    host.ClickVenue(2);
     EXPECT_EQ(pressed(), Pressed({2}, {3}));
     // A jump from the watched-racer menu goes through the race list, then the venue.
     host.RaceList()->setCurrentIndex(8);
@@ -330,7 +333,7 @@ TEST_F(ViewTest, VenuesWithoutAFirstRaceAreDisabledAndUnlisted)
         EXPECT_TRUE(host.RaceButton(r)->isEnabled());
 }
 
-TEST_F(ViewTest, ChosenVenueStaysChosenOnADayItRacesAndIsKeptWhereItDoesNot)
+TEST_F(ViewTest, ChosenVenueStaysChosenOnADayItRacesAndIsDroppedWhereItDoesNot)
 {
     CMessageLog log;
     host.ClickVenue(12);
@@ -351,14 +354,21 @@ TEST_F(ViewTest, ChosenVenueStaysChosenOnADayItRacesAndIsKeptWhereItDoesNot)
     EXPECT_EQ(host.RaceTitle(), "");
     EXPECT_EQ(Cell(host.Upper(), 1, 2), "");
     EXPECT_EQ(Cell(host.Upper(), 1, 1), "　　");
-    // The document still holds the venue: races can be chosen and printing stays enabled.
-    EXPECT_EQ(host.Doc().GetVenue(), 12);
+    // No venue is chosen any more: the print commands go off, a race button asks for a venue,
+    // and the race stays for the next venue the user picks.
+    EXPECT_EQ(host.Doc().GetVenue(), 0);
+    EXPECT_EQ(host.Doc().GetRace(), 5);
+    for (UINT nID : {ID_FILE_PRINT_ALL, ID_FILE_PRINT_RACE, ID_FILE_PREVIEW_ALL, ID_FILE_PREVIEW_RACE}) {
+        CCmdUI ui(nID);
+        EXPECT_TRUE(host.Router().QueryState(ui));
+        EXPECT_FALSE(ui.m_bEnabled) << nID;
+    }
     host.ClickRace(7);
-    EXPECT_TRUE(log.calls.empty());
-    EXPECT_EQ(host.Doc().GetRace(), 7);
-    CCmdUI ui(ID_FILE_PRINT_RACE);
-    EXPECT_TRUE(host.Router().QueryState(ui));
-    EXPECT_TRUE(ui.m_bEnabled);
+    EXPECT_EQ(log.Texts(), std::vector<std::string>{"レース場を選択してください|操作ガイド|" +
+                                                    std::to_string(MB_OK | MB_ICONINFORMATION)});
+    host.TypeDate(kJan31);
+    host.ClickVenue(2);
+    EXPECT_EQ(host.Doc().GetRace(), 5);
 
     // A day with files where the venue does not race: no selection in the list.
     host.TypeDate(kDec31);
