@@ -33,6 +33,10 @@ CAddFavoriteDlg::CAddFavoriteDlg(QWidget* pParent)
 
 bool CAddFavoriteDlg::OnInitDialog()
 {
+    // A number given before the dialog opens (the racer of a grid's row) stands in the field,
+    // ready for "追加".
+    if (!m_strRegNo.IsEmpty())
+        m_editRegNo->setText(ToQString(m_strRegNo));
     OnChangeRegNo();
     return true;
 }

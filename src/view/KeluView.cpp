@@ -14,6 +14,7 @@
 #include "res/resource.h"
 #include "view/GridCells.h"
 #include "view/HelpWindow.h"
+#include "favorites/FavoritesMenu.h"
 #include "view/DownloadRun.h"
 #include "view/TabCtrl.h"
 
@@ -171,6 +172,8 @@ CKeluView::CKeluView(CKeluDoc* pDoc, CCommandRouter* pRouter, QWidget* pParent)
         m_pVenueButton[v - 1] = qobject_cast<QPushButton*>(GetDlgItem(VenueButtonId(v)));
     for (int r = 1; r <= kRaceCount; ++r)
         m_pRaceButton[r - 1] = qobject_cast<QPushButton*>(GetDlgItem(RaceButtonId(r)));
+    if (m_pRouter)
+        m_pFavoritesMenu = std::make_unique<CFavoritesMenu>(*m_pRouter);
     UseCompactDropDowns();
     ConnectControls();
     WatchCalendar();
@@ -256,6 +259,11 @@ void CKeluView::ConnectControls()
     connect(qobject_cast<QPushButton*>(GetDlgItem(IDC_PREV_DAY)), &QPushButton::clicked, this, [this] { StepDay(-1); });
     connect(qobject_cast<QPushButton*>(GetDlgItem(IDC_NEXT_DAY)), &QPushButton::clicked, this, [this] { StepDay(+1); });
     m_tab->SetSelChangeHandler([this] { ShowLowerPage(); });
+    // A racer's row, with the right mouse button or a double click: add him to the watched.
+    for (CMSFlexGrid* pGrid : {m_gridProgram, m_gridLower}) {
+        pGrid->SetRowMenuHandler([this, pGrid](int nRow, const QPoint& pos) { OnRowMenu(*pGrid, nRow, pos); });
+        pGrid->SetRowDoubleClickHandler([this, pGrid](int nRow) { OnRowDoubleClick(*pGrid, nRow); });
+    }
 }
 
 void CKeluView::UseCompactDropDowns()
@@ -572,6 +580,7 @@ void CKeluView::ShowRace()
     const int r = pDoc->GetRace();
     ShowChoiceOnButtons();
     ShowStatus(CString());
+    m_gridProgram->MarkRow(-1);
     if (v == 0 || r == 0) {
         m_staticVenue->clear();
         m_staticRace->clear();

@@ -31,6 +31,7 @@ class CDownloadRun;
 class CDownloadDlg;
 struct CDownloadOutcome;
 class CTabCtrl;
+class CFavoritesMenu;
 class CHelpWindow;
 class QAction;
 class QComboBox;
@@ -104,15 +105,14 @@ public:
     // The worker has ended the download: the message, if any, then the day read afresh.
     void OnDownloadFinished(const CDownloadOutcome& outcome);
 
-    // The watched-racer menu (view/FavoritesMenu.cpp). The state handler of the add command:
-    // when the menu is stale, the racers' submenus of "注目選手(&A)" are brought up to date
-    // with the list file and the loaded day.
+    // The watched-racer menu (view/KeluViewFavorites.cpp). The state handler of the add
+    // command: when the menu is stale, the racers' submenus of "注目選手(&A)" are brought up to
+    // date with the list file and the loaded day.
     void RebuildFavoritesMenu(CCmdUI& ui);
-    // Reads the list file into the tables, with each racer's races of the loaded day, and
-    // writes the names found into the file; the number of racers read.
-    int LoadFavorites();
     // The racers' items: 33000 + i the schedule page, 33257 + i and 33514 + i the races.
     void OnFavoriteCommand(UINT nID);
+    // The add dialog with the number already in its field (empty: the user types it).
+    void AddFavorite(const CString& strRegNo);
     // The racer schedule page's address, with "%d" where the number goes.
     void SetAssenUrl(const CString& strUrl) { m_strAssenUrl = strUrl; }
 
@@ -122,14 +122,6 @@ public:
     CMSFlexGrid* m_gridLower = nullptr;
     // Set by the print commands just before they print: all races of the venue, or the one.
     bool m_bPrintAll = false;
-    // The watched-racer menu as last built, entry i for line i of the list: the venue where
-    // the racer races (0: none), the submenu's title, his later races, his first race, and his
-    // registration number.
-    std::array<int, kFavoriteCount> m_nFavVenue{};
-    std::array<CString, kFavoriteCount> m_strFavTitle;
-    std::array<CString, kFavoriteCount> m_strFavRace2;
-    std::array<CString, kFavoriteCount> m_strFavRace1;
-    std::array<int, kFavoriteCount> m_nFavRegNo{};
     // Set by every day load; the watched-racer menu is rebuilt when it is next asked for.
     bool m_bMenuStale = false;
     bool m_bCalendarOpen = false;
@@ -206,12 +198,16 @@ private:
     void OnFavoriteAdd();
     void OnFavoriteOrganize();
     QMenu* FavoritesPopup() const;
-    void ShowRacerMenus(QMenu* pPopup, int nRacers);
-    // Makes, renames or removes the submenu's item nID as its text goes from strOld to strNew
-    // (empty: no item); a new item goes before pBefore (nullptr: at the end).
-    void UpdateRacerItem(QMenu* pMenu, UINT nID, const CString& strOld, const CString& strNew, QAction* pBefore);
-    void OpenSchedule(int nRacer);
-    void JumpToRace(int nRacer, const std::array<CString, kFavoriteCount>& races);
+    // The racer's schedule page in the browser; without one, a message with the address.
+    void OpenSchedule(int nRegNo);
+    // Shows the race and marks the racer's boat in the program grid.
+    void JumpToRace(int nVenue, int nRace, int nRegNo);
+    // The registration number of a grid's row: a boat of the program grid, a finishing line of
+    // the results page; empty for any other row.
+    CString RegNoOfRow(const CMSFlexGrid& grid, int nRow) const;
+    // The right mouse button and the double click on a grid's row.
+    void OnRowMenu(CMSFlexGrid& grid, int nRow, const QPoint& globalPos);
+    void OnRowDoubleClick(CMSFlexGrid& grid, int nRow);
     void OnHelp();
     void ShowHelpWindow();
     // The pressed look of the chosen venue's and race's buttons.
@@ -249,16 +245,7 @@ private:
     QComboBox* m_listRace = nullptr;
     QComboBox* m_listVenue = nullptr;
     CString m_strAssenUrl;
-    // The racers' submenus of the last build with what they show, in menu order: a rebuild
-    // changes only those whose racer shows something else, so that opening the menu costs
-    // little more than the search for the racers.
-    struct CRacerMenu {
-        QPointer<QMenu> pMenu;
-        CString strTitle;
-        CString strRace1;
-        CString strRace2;
-    };
-    std::vector<CRacerMenu> m_racerMenus;
+    std::unique_ptr<CFavoritesMenu> m_pFavoritesMenu;
     std::function<QPrinter*()> m_fnPrinter;
     std::shared_ptr<QPrinter> m_pOwnPrinter;
     int m_nPreviewPages = 0;

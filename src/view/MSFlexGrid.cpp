@@ -280,6 +280,48 @@ void CMSFlexGrid::wheelEvent(QWheelEvent* pEvent)
     pEvent->ignore();
 }
 
+void CMSFlexGrid::MarkRow(int nRow)
+{
+    const int nMarked = nRow >= 0 && nRow < kRows ? nRow : -1;
+    if (nMarked == m_nMarkedRow)
+        return;
+    m_nMarkedRow = nMarked;
+    viewport()->update();
+}
+
+void CMSFlexGrid::paintEvent(QPaintEvent* pEvent)
+{
+    QTableWidget::paintEvent(pEvent);
+    if (m_nMarkedRow < 0)
+        return;
+    // A frame two pixels wide inside the row's cells, in the text's colour: it stands out on
+    // every boat colour and leaves the cells' texts alone.
+    const QRect row = visualRect(model()->index(m_nMarkedRow, 0))
+                          .united(visualRect(model()->index(m_nMarkedRow, kCols - 1)))
+                          .adjusted(1, 1, -1, -1);
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Text), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(row.adjusted(0, 0, -1, -1));
+}
+
+void CMSFlexGrid::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    // The event comes from the viewport, in its coordinates.
+    const int nRow = rowAt(pEvent->pos().y());
+    if (m_fnRowMenu && nRow >= 0)
+        m_fnRowMenu(nRow, pEvent->globalPos());
+    pEvent->accept();
+}
+
+void CMSFlexGrid::mouseDoubleClickEvent(QMouseEvent* pEvent)
+{
+    const int nRow = rowAt(pEvent->position().toPoint().y());
+    if (m_fnRowDoubleClick && nRow >= 0 && pEvent->button() == Qt::LeftButton)
+        m_fnRowDoubleClick(nRow);
+    pEvent->accept();
+}
+
 void CMSFlexGrid::Redraw(bool bOn)
 {
     setUpdatesEnabled(bOn);

@@ -8,6 +8,7 @@
 
 #include <QTableWidget>
 
+#include <functional>
 #include <vector>
 
 using COLORREF = unsigned int; // 0x00BBGGRR
@@ -53,6 +54,13 @@ public:
     // Draws the grid at dFactor times its standard size: its font, row heights and column
     // widths, so that a form shown larger keeps its proportions.
     void SetScale(double dFactor);
+    // A frame around the row, so that the eye finds it (-1: none).
+    void MarkRow(int nRow);
+    int MarkedRow() const { return m_nMarkedRow; }
+    // What the right mouse button (with the point on the screen) and a double click on a row
+    // ask for; the grid itself has no commands.
+    void SetRowMenuHandler(std::function<void(int nRow, const QPoint& globalPos)> fn) { m_fnRowMenu = std::move(fn); }
+    void SetRowDoubleClickHandler(std::function<void(int nRow)> fn) { m_fnRowDoubleClick = std::move(fn); }
 
     // Where a cell is painted in the viewport, the text painted there (without the blanks on
     // the side it is aligned to), and the font it is drawn in: the grid's face, condensed when
@@ -68,6 +76,9 @@ public:
 protected:
     void resizeEvent(QResizeEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
+    void paintEvent(QPaintEvent* pEvent) override;
+    void contextMenuEvent(QContextMenuEvent* pEvent) override;
+    void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
 
 private:
     void FitRows();
@@ -80,6 +91,9 @@ private:
 
     int m_nRow = 0;
     int m_nCol = 0;
+    int m_nMarkedRow = -1;
+    std::function<void(int, const QPoint&)> m_fnRowMenu;
+    std::function<void(int)> m_fnRowDoubleClick;
     int m_nRowHeight = 0;
     double m_dScale = 1.0;
     QFont m_fontStandard;

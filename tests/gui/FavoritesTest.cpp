@@ -16,8 +16,13 @@
 #include "platform/gui/Shell.h"
 #include "res/resource.h"
 #include "view/KeluView.h"
+#include "view/TabCtrl.h"
 
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QTabBar>
+#include <QTimer>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -401,14 +406,19 @@ TEST_F(FavoritesMenuTest, ARaceItemShowsThatRaceAtThatVenueWithTheRaceListHoldin
     EXPECT_EQ(QApplication::focusWidget(), pRaces);
     EXPECT_EQ(qobject_cast<QLabel*>(View()->GetDlgItem(IDC_TITLE_RACE))->text().toStdString(),
               SjisToUtf8(Doc()->GetRaceTitle().Str()));
-    // He is boat 1 of that race.
+    // He is boat 1 of that race, and his row is marked for the eye.
     EXPECT_EQ(View()->m_gridProgram->GetTextMatrix(1, 2).Left(4), Sjis("江口"));
+    EXPECT_EQ(View()->m_gridProgram->MarkedRow(), 1);
 
     Choose(0, ID_FAVORITE_RACE1_FIRST);
     EXPECT_EQ(Doc()->GetVenue(), 21);
     EXPECT_EQ(Doc()->GetRace(), 3);
     EXPECT_EQ(pRaces->currentIndex(), 2);
     EXPECT_EQ(pVenues->currentData().toInt(), 21);
+    EXPECT_EQ(View()->m_gridProgram->MarkedRow(), 1);
+    // Another race shown by the user has no mark.
+    View()->SelectRace(4);
+    EXPECT_EQ(View()->m_gridProgram->MarkedRow(), -1);
 }
 
 TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressAndIdsOfNoRacerDoNothing)
@@ -435,6 +445,82 @@ TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressAndIdsOfNoRacerDoNo
     EXPECT_EQ(Doc()->GetVenue(), nVenue);
     EXPECT_EQ(Doc()->GetRace(), nRace);
     EXPECT_TRUE(g_opened.empty());
+
+    // No opener and no desktop at all: the user is told, with the address to open elsewhere.
+    const std::string strPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    std::filesystem::create_directories("empty");
+    setenv("PATH", (std::filesystem::current_path() / "empty").c_str(), 1);
+    testsupport::CMessageLog messages;
+    EXPECT_TRUE(Frame()->GetRouter()->Execute(ID_FAVORITE_SCHEDULE_FIRST + 1));
+    setenv("PATH", strPath.c_str(), 1);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"あっせん予定のページを開くブラウザが見つかりません。\n"
+                                                         "http://www.kelu.invalid/schedule?no=4321&lang=ja|操作ガイド|" +
+                                                         std::to_string(MB_OK | MB_ICONINFORMATION)});
+}
+
+TEST_F(FavoritesMenuTest, ARacersRowOffersToAddHimWithHisNumberFilledIn)
+{
+    Start("");
+    // 桐生 5R on 5 January, read from the published file's bytes: boat 3's number is bytes 2..5
+    // of his entry line, and the result's second finishing line names its racer at bytes 8..11.
+    if (testsupport::SharedDataDir().empty())
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
+    const std::string program = ReadBytes((testsupport::SharedDataDir() + "/B200105.TXT").c_str());
+    auto* pVenues = qobject_cast<QComboBox*>(View()->GetDlgItem(IDC_VENUE_LIST));
+    ASSERT_GE(pVenues->findData(1), 0);
+    View()->SelectVenue(1);
+    View()->SelectRace(5);
+    const CString strBoat3 = Doc()->GetProgramLine(3).Mid(2, 4);
+    const CString strSecond = Doc()->GetFinishLine(2).Mid(8, 4);
+    ASSERT_NE(program.find(Doc()->GetProgramLine(3).Str()), std::string::npos);
+
+    // The right mouse button on boat 3's row: one item, which opens the add dialog with his
+    // number; "追加" adds him.
+    CMSFlexGrid* pGrid = View()->m_gridProgram;
+    std::string strItem, strField;
+    QTimer::singleShot(50, [&strItem] {
+        auto* pMenu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!pMenu || pMenu->actions().size() != 1)
+            return;
+        strItem = pMenu->actions()[0]->text().toStdString();
+        QTest::mouseClick(pMenu, Qt::LeftButton, {}, pMenu->actionGeometry(pMenu->actions()[0]).center());
+    });
+    {
+        CModalDriver driver({[&strField](QWidget* pDialog) {
+            strField = pDialog->windowTitle().toStdString() + ":" + pDialog->findChild<QLineEdit*>()->text().toStdString();
+            auto* pAdd = pDialog->findChild<QPushButton*>(QString::number(IDOK));
+            QMetaObject::invokeMethod(pAdd, [pAdd] { pAdd->click(); }, Qt::QueuedConnection);
+        }});
+        const QPoint at = pGrid->visualRect(pGrid->model()->index(3, 2)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, pGrid->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(pGrid->viewport(), &event);
+        ASSERT_EQ(driver.Seen().size(), 1);
+    }
+    EXPECT_EQ(strItem, "注目選手に追加...");
+    EXPECT_EQ(strField, "注目選手の追加:" + strBoat3.Str());
+    EXPECT_EQ(ReadBytes(kList), strBoat3.Str() + "\t\r\n");
+
+    // On the results page, a finishing row: the double click goes straight to the dialog.
+    View()->m_gridLower->setFocus();
+    QTabBar* pTabs = static_cast<CTabCtrl*>(View()->GetDlgItem(IDC_TAB))->TabBar();
+    QTest::mouseClick(pTabs, Qt::LeftButton, {}, pTabs->tabRect(1).center());
+    CMSFlexGrid* pLower = View()->m_gridLower;
+    strField.clear();
+    {
+        CModalDriver driver({[&strField](QWidget* pDialog) {
+            strField = pDialog->findChild<QLineEdit*>()->text().toStdString();
+            qobject_cast<QDialog*>(pDialog)->reject();
+        }});
+        QTest::mouseDClick(pLower->viewport(), Qt::LeftButton, {}, pLower->visualRect(pLower->model()->index(2, 2)).center());
+        ASSERT_EQ(driver.Seen().size(), 1);
+    }
+    EXPECT_EQ(strField, strSecond.Str());
+    // A heading row, or the payouts' side of the page, offers nothing.
+    {
+        CModalDriver driver;
+        QTest::mouseDClick(pLower->viewport(), Qt::LeftButton, {}, pLower->visualRect(pLower->model()->index(0, 2)).center());
+        EXPECT_TRUE(driver.Seen().isEmpty());
+    }
 }
 
 TEST_F(FavoritesMenuTest, DialogsMarkTheMenuStaleWhateverTheyEndWith)
