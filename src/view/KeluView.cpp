@@ -784,8 +784,10 @@ void CKeluView::OnHelp()
 
 void CKeluView::ShowHelpWindow()
 {
-    if (!m_pHelpWindow)
+    if (!m_pHelpWindow) {
         m_pHelpWindow = new CHelpWindow(ToQString(DiskPath(kHelpPage)));
+        PlaceOnScreen(m_pHelpWindow, window());
+    }
     m_pHelpWindow->show();
     m_pHelpWindow->raise();
     m_pHelpWindow->activateWindow();

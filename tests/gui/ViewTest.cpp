@@ -9,6 +9,7 @@
 #include "res/Templates.h"
 
 #include <QCalendarWidget>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStandardPaths>
 #include <QDialogButtonBox>
@@ -639,11 +640,16 @@ TEST_F(ViewTest, HelpOpensInTheBrowserOrElseInAWindowOfItsOwn)
     EXPECT_EQ(shown[0]->windowTitle(), Utf8("kelu ﾍﾙﾌﾟ"));
     closeHelp();
 
-    // No xdg-open at all (and the offscreen platform has no desktop services): at once.
+    // No xdg-open at all (and the offscreen platform has no desktop services): at once. The
+    // window opens over the main window, whole on the screen however low that stands.
     useOpener(nullptr);
+    const QRect avail = host.Frame().screen()->availableGeometry();
+    host.Frame().move(avail.right() - 200, avail.bottom() - 150);
     ASSERT_TRUE(host.Router().Execute(IDHELP));
     shown = helpWindows();
     ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(avail.contains(shown[0]->frameGeometry())) << shown[0]->frameGeometry().bottom();
+    EXPECT_GT(shown[0]->frameGeometry().right(), avail.center().x());
     // Asked again, the same window comes forward.
     ASSERT_TRUE(host.Router().Execute(IDHELP));
     EXPECT_EQ(helpWindows(), shown);
