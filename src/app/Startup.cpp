@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 
+#include "platform/Sjis.h"
 #include "platform/TextFile.h"
 
 #include <sys/stat.h>
@@ -47,4 +48,29 @@ CString ExpandAssenUrl(const CString& strFormat, int nRegNo)
         out += in[i];
     }
     return CString(std::move(out));
+}
+
+bool CheckAssenUrl(const CString& strFormat, CString* pstrWhy)
+{
+    const std::string& s = strFormat.Str();
+    int nNumbers = 0;
+    bool bOther = false;
+    for (size_t i = 0; i + 1 < s.size(); ++i) {
+        if (s[i] != '%')
+            continue;
+        if (s[i + 1] == 'd')
+            ++nNumbers;
+        else if (s[i + 1] != '%')
+            bOther = true;
+        ++i;
+    }
+    const bool bWeb = s.rfind("http://", 0) == 0 || s.rfind("https://", 0) == 0;
+    const char* pszWhy = nullptr;
+    if (!bWeb)
+        pszWhy = "あっせん予定のページのアドレスは http:// か https:// で始めてください。";
+    else if (nNumbers != 1 || bOther)
+        pszWhy = "あっせん予定のページのアドレスには、登録番号の入る所に %d を一つだけ書いてください（% は %% と書きます）。";
+    if (pszWhy && pstrWhy)
+        *pstrWhy = Sjis(pszWhy);
+    return pszWhy == nullptr;
 }

@@ -26,3 +26,6 @@ void CreateDataDirectories();
 // The schedule page address of a racer: the first "%d" becomes the number, "%%" becomes "%",
 // every other "%" stays as it is. A stored value never reaches printf.
 CString ExpandAssenUrl(const CString& strFormat, int nRegNo);
+// Whether a schedule page address will do: an http or https address with exactly one "%d" for
+// the number and no other conversion. False with the reason (Shift-JIS).
+bool CheckAssenUrl(const CString& strFormat, CString* pstrWhy = nullptr);

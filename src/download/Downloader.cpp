@@ -326,13 +326,6 @@ private:
 
 } // namespace
 
-CString ArchivePath(char chKind, const CTime& day)
-{
-    const int y = day.GetYear();
-    const int m = day.GetMonth();
-    const char chLower = static_cast<char>(chKind - 'A' + 'a');
-    return CString::Formatted("/od2/%c/%04d%02d/%c%02d%02d%02d.lzh", chKind, y, m, chLower, y % 100, m, day.GetDay());
-}
 
 int FetchFile(CHttpConnection& connection, const std::atomic<bool>& bStop, const CString& strPath, const char* pszFile,
               CFetchDetail* pDetail)
@@ -425,6 +418,53 @@ CDownloadOutcome DownloadDays(CHttpConnection& connection, IDownloadProgress& pr
         }
     }
     return download.End(DownloadEnd::Completed);
+}
+
+namespace {
+
+size_t DiscardBody(char*, size_t, size_t nBytes, void*)
+{
+    return nBytes;
+}
+
+} // namespace
+
+int ProbeServer(const CString& strServer, const CString& strPath, const std::atomic<bool>& bStop,
+                CString& strReason)
+{
+    constexpr long kProbeSeconds = 10;
+    CHttpConnection connection(strServer, kUserAgent);
+    CURL* pCurl = connection.Handle();
+    if (!connection.IsOpen()) {
+        strReason = TransferError(CURLE_FAILED_INIT);
+        return kFetchInternet;
+    }
+    connection.SetTimeouts(kProbeSeconds, kProbeSeconds);
+    const CString strUrl = connection.UrlOf(strPath);
+    curl_easy_setopt(pCurl, CURLOPT_URL, strUrl.GetString());
+    curl_easy_setopt(pCurl, CURLOPT_TIMEOUT, kProbeSeconds);
+    curl_easy_setopt(pCurl, CURLOPT_WRITEFUNCTION, &DiscardBody);
+    curl_easy_setopt(pCurl, CURLOPT_NOBODY, 1L);
+    CURLcode rc = connection.Perform(&bStop);
+    long nStatus = 0;
+    curl_easy_getinfo(pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+    // A server that does not know HEAD is asked for the archive's first byte instead.
+    if (!bStop && rc == CURLE_OK && (nStatus == 405 || nStatus == 501)) {
+        curl_easy_setopt(pCurl, CURLOPT_HTTPGET, 1L);
+        curl_easy_setopt(pCurl, CURLOPT_RANGE, "0-0");
+        rc = connection.Perform(&bStop);
+        curl_easy_getinfo(pCurl, CURLINFO_RESPONSE_CODE, &nStatus);
+        if (nStatus == 206)
+            nStatus = 200;
+    }
+    if (bStop)
+        return kFetchStopped;
+    if (rc != CURLE_OK) {
+        const CFetch none{bStop, pCurl, ""};
+        strReason = FetchReason(rc, none);
+        return kFetchInternet;
+    }
+    return nStatus > 0 ? static_cast<int>(nStatus) : kFetchInternet;
 }
 
 CDownloadOutcome DownloadFromServer(const CString& strServer, IDownloadProgress& progress, const CTime& dateShown,

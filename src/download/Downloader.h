@@ -4,6 +4,7 @@
 // "data\prog" and "data\res". It runs on a worker thread; the caller shows the progress and the
 // one message at the end.
 
+#include "download/DataServer.h"
 #include "download/DownloadOutcome.h"
 #include "download/DownloadProgress.h"
 #include "platform/String.h"
@@ -29,9 +30,6 @@ struct CFetchDetail {
     CString strReason;         // Shift-JIS, such as "サーバーに接続できません"
 };
 
-// "/od2/B/%04d%02d/b%02d%02d%02d.lzh" (chKind 'B') or "/od2/K/..." ('K') of the day.
-CString ArchivePath(char chKind, const CTime& day);
-
 // Fetches the path into the file (created anew), at most CHttpConnection::kMaxBodyBytes of it.
 // Returns 0, 1, 2 or the HTTP status; pDetail, when given, says why a fetch failed.
 int FetchFile(CHttpConnection& connection, const std::atomic<bool>& bStop, const CString& strPath,
@@ -42,6 +40,12 @@ int FetchFile(CHttpConnection& connection, const std::atomic<bool>& bStop, const
 // cannot be reached at all.
 CDownloadOutcome DownloadDays(CHttpConnection& connection, IDownloadProgress& progress, const CTime& dateShown,
                               int nDays);
+
+// Asks the server whether it has the path, without fetching it (a HEAD request, or a GET of its
+// first byte where the server does not answer HEAD), within 10 seconds. Returns kFetchStopped,
+// kFetchInternet with the reason in strReason (Shift-JIS), or the HTTP status.
+int ProbeServer(const CString& strServer, const CString& strPath, const std::atomic<bool>& bStop,
+                CString& strReason);
 
 // The same through a session of its own to the server; a connection that cannot be made is an
 // internet error of the first program archive.

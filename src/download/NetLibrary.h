@@ -11,6 +11,8 @@ inline constexpr const char* kNetLibrary = "libkelu_net.so";
 struct CKeluNet {
     CDownloadOutcome (*pfnDownloadFromServer)(const CString& strServer, IDownloadProgress& progress,
                                               const CTime& dateShown, int nDays);
+    int (*pfnProbeServer)(const CString& strServer, const CString& strPath, const std::atomic<bool>& bStop,
+                          CString& strReason);
 };
 
 extern "C" {

@@ -20,6 +20,7 @@ const CMenuItemDef kFileItems[] = {
     {ID_FILE_PRINT_RACE, "印刷(&P)..."},
     {ID_FILE_PREVIEW_RACE, "印刷ﾌﾟﾚﾋﾞｭｰ(&V)"},
     {ID_FILE_PRINT_SETUP, "ﾌﾟﾘﾝﾀの設定(&R)..."},
+    {ID_FILE_SETTINGS, "設定(&S)..."},
     {0, nullptr},
     {ID_APP_EXIT, "ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"},
 };

@@ -75,6 +75,7 @@
 #define ID_VIEW_ZOOM_IN 32800          // the window and the form one step larger
 #define ID_VIEW_ZOOM_OUT 32801         // one step smaller
 #define ID_VIEW_ZOOM_RESET 32802       // back to the standard size
+#define ID_FILE_SETTINGS 32810         // the data server and the racer schedule page
 
 // The watched-racer menu: racer i (0..255) has these three items
 #define ID_FAVORITE_SCHEDULE_FIRST 33000 // "あっせん予定", 33000 + i

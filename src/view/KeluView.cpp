@@ -14,6 +14,8 @@
 #include "res/resource.h"
 #include "view/GridCells.h"
 #include "view/HelpWindow.h"
+#include "app/Startup.h"
+#include "download/DataServer.h"
 #include "favorites/FavoritesMenu.h"
 #include "view/DownloadRun.h"
 #include "view/TabCtrl.h"
@@ -133,6 +135,7 @@ CDialogUnits FormUnits(const QWidget& view)
 const CommandEntry<CKeluView> CKeluView::kCommands[] = {
     {ID_FILE_DOWNLOAD_TODAY, &CKeluView::OnDownloadToday},
     {ID_FILE_DOWNLOAD_WEEK, &CKeluView::OnDownloadWeek},
+    {ID_FILE_SETTINGS, &CKeluView::OnFileSettings},
     {ID_FILE_PRINT_ALL, &CKeluView::OnFilePrintAll, &CKeluView::OnUpdateNeedsVenue},
     {ID_FILE_PRINT_RACE, &CKeluView::OnFilePrintRace, &CKeluView::OnUpdateNeedsVenue},
     {ID_FILE_PREVIEW_ALL, &CKeluView::OnFilePreviewAll, &CKeluView::OnUpdateNeedsVenue},
@@ -641,8 +644,11 @@ void CKeluView::ShowDayStatus()
     CString strText = ReadStopText(pDoc->m_readStop);
     if (strText.IsEmpty() && m_listVenue->count() == 0) {
         std::error_code ec;
-        if (!std::filesystem::exists(CKeluDoc::ProgramFileName(m_dateShown).Str(), ec))
+        if (!std::filesystem::exists(CKeluDoc::ProgramFileName(m_dateShown).Str(), ec)) {
             strText = Sjis("この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。");
+            if (IsPlaceholderServer(ReadDataServer(OpenKeluProfile())))
+                strText += Sjis("（その前に ﾌｧｲﾙ → 設定 で、データのサーバーのアドレスを設定してください）");
+        }
     }
     m_pDayStatus->setText(ToQString(strText));
     m_pDayStatus->setAccessibleName(m_pDayStatus->text());

@@ -174,6 +174,10 @@ private:
 
     void OnDownloadToday();
     void OnDownloadWeek();
+    void OnFileSettings();
+    // The settings dialog; strWhy, when given, says at its top why it opened. True when the
+    // user saved the settings.
+    bool EditSettings(const CString& strWhy);
     // Starts fetching and unpacking the chosen day and the days before it, with the progress
     // dialog; the command ends in OnDownloadFinished.
     void DownloadDays(int nDays);

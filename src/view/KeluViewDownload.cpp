@@ -12,6 +12,7 @@
 #include "download/DownloadDlg.h"
 #include "download/Downloader.h"
 #include "download/NetLibrary.h"
+#include "download/SettingsDlg.h"
 #include "platform/Sjis.h"
 #include "platform/gui/CommandRouter.h"
 #include "platform/gui/MessageBox.h"
@@ -75,6 +76,11 @@ void CKeluView::DownloadDays(int nDays)
     if (IsDownloading())
         return;
     UpdateData(true);
+    // The placeholder reaches nothing: the user sets the server first, then the download goes.
+    if (IsPlaceholderServer(ReadDataServer(OpenKeluProfile())) &&
+        !EditSettings(Sjis("番組と結果をダウンロードするには、データのサーバーのアドレスを設定してください。"
+                           "今の設定は見本のアドレスのままで、どこにもつながりません。")))
+        return;
     CString strWhy;
     const CKeluNet* pNet = LoadKeluNet(&strWhy);
     if (!pNet) {
@@ -87,6 +93,23 @@ void CKeluView::DownloadDays(int nDays)
     const CString strServer = ReadDataServer(OpenKeluProfile());
     m_pDownloadRun = std::make_unique<CDownloadRun>(*this, *pNet, strServer, nDays);
     UpdateCommands();
+}
+
+void CKeluView::OnFileSettings()
+{
+    EditSettings(CString());
+}
+
+bool CKeluView::EditSettings(const CString& strWhy)
+{
+    UpdateData(true);
+    CSettingsDlg dlg(window(), strWhy, m_dateShown);
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    // The schedule page's address takes effect at once, as the data server's does.
+    m_strAssenUrl = dlg.AssenUrl();
+    ShowDayStatus();
+    return true;
 }
 
 void CKeluView::OnDownloadFinished(const CDownloadOutcome& outcome)

@@ -7,12 +7,17 @@
 #include "LzhWriter.h"
 #include "TestHttpServer.h"
 #include "ViewHost.h"
+#include "AppHarness.h"
 #include "download/DownloadDlg.h"
+#include "download/SettingsDlg.h"
 #include "download/Downloader.h"
 #include "platform/gui/MessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 
 #include <httplib.h>
@@ -264,4 +269,75 @@ TEST_F(DownloadViewTest, WhileItRunsOtherCommandsWaitAndClosingTheWindowStopsItF
     EXPECT_FALSE(m_server.StallReleased());
     EXPECT_TRUE(m_messages.calls.empty());
     EXPECT_TRUE(WaitUntil([&host] { return !host.Frame().isVisible(); }));
+}
+
+TEST_F(DownloadViewTest, APlaceholderServerOpensTheSettingsWhichCheckWriteAndThenDownload)
+{
+    std::filesystem::remove("data/kelu.ini");
+    ServeDay(kDay);
+    CViewHost host;
+    host.TypeDate(kDay);
+    std::string strWhy, strCheck;
+    std::vector<std::string> refusals;
+    auto* pMessages = &m_messages;
+    auto driver = std::make_unique<apptest::CModalDriver>(std::vector<apptest::CModalDriver::Step>{[&](QWidget* pWidget) {
+        auto* pDlg = dynamic_cast<CSettingsDlg*>(pWidget);
+        ASSERT_NE(pDlg, nullptr);
+        for (QLabel* pLabel : pDlg->findChildren<QLabel*>())
+            if (pLabel->text().contains(Utf8("見本のアドレス")))
+                strWhy = pLabel->text().toStdString();
+        EXPECT_EQ(pDlg->ServerEdit()->text().toStdString(), "http://www.kelu.invalid");
+        // Addresses the downloads and the schedule page could not use are refused.
+        const std::pair<std::string, std::string> bad[] = {
+            {"ftp://127.0.0.1", "http://x/%d"},
+            {"http://www.kelu.invalid", "http://x/%d"},
+            {m_server.Url(), "http://x/%s?no=%d"},
+        };
+        for (const auto& [server, assen] : bad) {
+            pDlg->ServerEdit()->setText(QString::fromStdString(server));
+            pDlg->AssenEdit()->setText(QString::fromStdString(assen));
+            QTest::mouseClick(pDlg->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+            EXPECT_TRUE(pDlg->isVisible());
+        }
+        for (const auto& call : pMessages->calls)
+            refusals.push_back(call.text);
+        pMessages->calls.clear();
+        pDlg->AssenEdit()->setText(QStringLiteral("http://schedule.example.invalid/?no=%d"));
+        // The check asks for the shown day's program archive and says what came back.
+        QTest::mouseClick(pDlg->CheckButton(), Qt::LeftButton);
+        for (int i = 0; i < 500 && !pDlg->CheckButton()->isEnabled(); ++i)
+            QTest::qWait(10);
+        strCheck = pDlg->CheckResult()->text().toStdString();
+        QTest::mouseClick(pDlg->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    }});
+    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
+    ASSERT_EQ(driver->Seen().size(), 1);
+    driver.reset();
+    EXPECT_EQ(strWhy, "番組と結果をダウンロードするには、データのサーバーのアドレスを設定してください。"
+                      "今の設定は見本のアドレスのままで、どこにもつながりません。");
+    EXPECT_EQ(refusals, (std::vector<std::string>{
+                            "アドレスは http:// か https:// で始めてください。",
+                            "http://www.kelu.invalid は見本のアドレスで、どこにもつながりません。本当のデータのサーバーのアドレスを入力してください。",
+                            "あっせん予定のページのアドレスには、登録番号の入る所に %d を一つだけ書いてください（% は %% と書きます）。"}));
+    EXPECT_EQ(strCheck, "接続できました。2020/02/02 の番組表の書庫がサーバーにあります。");
+    // The check asked without fetching; the download, once the settings were written, fetched.
+    EXPECT_TRUE(host.WaitForDownload());
+    EXPECT_EQ(m_server.Paths().front(), ArchivePath('B', Noon(kDay)).GetString());
+    EXPECT_EQ(m_server.Paths().size(), 3u);
+    EXPECT_EQ(ReadBytes("data/kelu.ini"),
+              "[URL]\r\nDATA=" + m_server.Url() + "\r\nASSEN=http://schedule.example.invalid/?no=%d\r\n");
+    EXPECT_EQ(host.VenueItems().size(), 2u);
+    EXPECT_TRUE(m_messages.calls.empty());
+
+    // Cancelled, the settings stay and nothing is asked of any server.
+    std::ofstream("data/kelu.ini") << "[URL]\r\nDATA=http://www.kelu.invalid\r\n";
+    const size_t nRequests = m_server.Paths().size();
+    {
+        apptest::CModalDriver cancel;
+        EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_WEEK));
+        EXPECT_EQ(cancel.Seen().size(), 1);
+    }
+    EXPECT_FALSE(host.View().IsDownloading());
+    EXPECT_EQ(m_server.Paths().size(), nRequests);
+    EXPECT_EQ(ReadBytes("data/kelu.ini"), "[URL]\r\nDATA=http://www.kelu.invalid\r\n");
 }

@@ -695,6 +695,12 @@ TEST_F(ViewTest, TheStatusBarKeepsTellingOfADamagedDayAndOfADayWithoutFiles)
     // 31 January is whole; 2 February has no files at all.
     EXPECT_EQ(dayStatus(), "");
     host.TypeDate(QDate(2020, 2, 2));
+    EXPECT_EQ(dayStatus(), "この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。"
+                           "（その前に ﾌｧｲﾙ → 設定 で、データのサーバーのアドレスを設定してください）");
+    // With a server set, the way to the files is the download alone.
+    std::ofstream("data/kelu.ini") << "[URL]\r\nDATA=http://127.0.0.1:8080\r\n";
+    host.TypeDate(kJan31);
+    host.TypeDate(QDate(2020, 2, 2));
     EXPECT_EQ(dayStatus(), "この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。");
 
     // 1 February with a line over the limit in 江戸川's block, after 住之江's: the line number
