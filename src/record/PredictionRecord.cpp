@@ -31,6 +31,23 @@ long long PaidOnPicks(const CKeluDoc& doc, EBet bet, const std::vector<CString>&
     return nPaid;
 }
 
+// What the crowd's picks of a bet made of the race: the bet's winning lines whose popularity is
+// within the first nPicks, as hits and as what a flat bet on those picks paid back.
+void CrowdOnBet(const CKeluDoc& doc, EBet bet, int nPicks, int& nHits, long long& nReturn)
+{
+    const std::vector<CString> winners = doc.GetWinningCombos(bet);
+    bool bHit = false;
+    for (int nSlot : doc.FindBetLines(bet)) {
+        const int nPopularity = AtoI(doc.GetComboPopularity(nSlot));
+        if (nPopularity < 1 || nPopularity > nPicks ||
+            std::find(winners.begin(), winners.end(), doc.GetComboText(nSlot)) == winners.end())
+            continue;
+        bHit = true;
+        nReturn += AtoI(doc.GetComboPay(nSlot));
+    }
+    nHits = bHit ? 1 : 0;
+}
+
 bool AnyPicked(const std::vector<CString>& winners, const std::vector<CString>& picks)
 {
     for (const CString& w : winners)
@@ -74,6 +91,10 @@ void SRecordCount::Add(const SRecordCount& other)
     nTrifectaHits += other.nTrifectaHits;
     nExactaReturn += other.nExactaReturn;
     nTrifectaReturn += other.nTrifectaReturn;
+    nCrowdExactaHits += other.nCrowdExactaHits;
+    nCrowdTrifectaHits += other.nCrowdTrifectaHits;
+    nCrowdExactaReturn += other.nCrowdExactaReturn;
+    nCrowdTrifectaReturn += other.nCrowdTrifectaReturn;
 }
 
 double SRecordCount::ExactaHitRate() const { return Percent(nExactaHits, nRaces); }
@@ -85,6 +106,16 @@ double SRecordCount::ExactaReturnRate() const
 double SRecordCount::TrifectaReturnRate() const
 {
     return Percent(nTrifectaReturn, static_cast<long long>(nRaces) * kTrifectaPicks * kStake);
+}
+double SRecordCount::CrowdExactaHitRate() const { return Percent(nCrowdExactaHits, nRaces); }
+double SRecordCount::CrowdTrifectaHitRate() const { return Percent(nCrowdTrifectaHits, nRaces); }
+double SRecordCount::CrowdExactaReturnRate() const
+{
+    return Percent(nCrowdExactaReturn, static_cast<long long>(nRaces) * kExactaPicks * kStake);
+}
+double SRecordCount::CrowdTrifectaReturnRate() const
+{
+    return Percent(nCrowdTrifectaReturn, static_cast<long long>(nRaces) * kTrifectaPicks * kStake);
 }
 
 SRecordCount CPredictionRecord::RaceRecord(CKeluDoc& doc)
@@ -104,6 +135,8 @@ SRecordCount CPredictionRecord::RaceRecord(CKeluDoc& doc)
     c.nTrifectaHits = AnyPicked(doc.GetWinningCombos(EBet::Trifecta), trifecta) ? 1 : 0;
     c.nExactaReturn = PaidOnPicks(doc, EBet::Exacta, exacta);
     c.nTrifectaReturn = PaidOnPicks(doc, EBet::Trifecta, trifecta);
+    CrowdOnBet(doc, EBet::Exacta, SRecordCount::kExactaPicks, c.nCrowdExactaHits, c.nCrowdExactaReturn);
+    CrowdOnBet(doc, EBet::Trifecta, SRecordCount::kTrifectaPicks, c.nCrowdTrifectaHits, c.nCrowdTrifectaReturn);
     return c;
 }
 
