@@ -152,7 +152,10 @@ private:
         stmt.Bind(n + 4, s.files.nResultSize).Bind(n + 5, s.files.nResultTime);
         stmt.Bind(n + 6, static_cast<int>(s.state)).Bind(n + 7, static_cast<int>(s.damage));
         const bool bDamaged = s.damage != EDamage::None;
-        stmt.Bind(n + 8, bDamaged ? s.strDamageFile : CString());
+        if (bDamaged)
+            stmt.Bind(n + 8, s.strDamageFile);
+        else
+            stmt.BindNull(n + 8);
         stmt.Bind(n + 9, IfThere(bDamaged, s.nDamageLine)).Bind(n + 10, IfThere(bDamaged, s.nDamageVenue));
     }
 

@@ -24,6 +24,8 @@ public:
     // UTF-8. SQLite reads the bytes where they are, when the statement runs: the string must
     // stay as it is until then.
     CSqliteStatement& Bind(int nIndex, const CString& s);
+    // A temporary would be gone by then.
+    CSqliteStatement& Bind(int nIndex, CString&& s) = delete;
     // NULL for nothing.
     CSqliteStatement& Bind(int nIndex, std::optional<long long> n);
     CSqliteStatement& BindNull(int nIndex);

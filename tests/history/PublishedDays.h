@@ -1,0 +1,39 @@
+#pragma once
+// The published day files read the simplest way their layout allows, for tests that count what
+// the store and the record should hold without the program's readers: a venue block runs from
+// "NN?BGN" to "NN?END"; a program race starts at a line with "Ｒ" at bytes 4..5 and its boats
+// are the lines "1 4720..."; a result race starts at a line with "R" at byte 4, its six
+// finishing lines follow the rule line, and its payout lines carry their bet at bytes 8..13.
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace published {
+
+// A payout line of a bet: "２連単   3-5       5750  人気    16".
+struct CPayout {
+    std::string combo;
+    int nPay = 0;
+    int nPopularity = 0;
+};
+
+struct CRace {
+    std::vector<std::pair<int, int>> boats; // (boat, registration number) of the program
+    std::vector<std::string> finishes;      // the six finishing lines, bytes as published
+    std::vector<CPayout> exacta;            // the 2連単 lines; "不成立" is none
+    std::vector<CPayout> trifecta;
+    bool bExactaVoid = false;
+};
+
+// (date YYYYMMDD, venue, race) -> the race.
+using CRaces = std::map<std::tuple<int, int, int>, CRace>;
+
+// Reads BYYMMDD.TXT and KYYMMDD.TXT of the day from the folder.
+void ReadDay(const std::string& strFolder, const std::string& strTag, int nDate, CRaces& races);
+
+// Bytes nPos.. of a line, at most nLength, without blanks at either end.
+std::string Field(const std::string& line, size_t nPos, size_t nLength);
+
+} // namespace published

@@ -1,0 +1,152 @@
+// The predictions' record read from the store equals the direct count of the same days, by
+// venue, by month and in total, over every period and venue asked for; and the crowd's figures
+// beside it are what the result files' popularities give.
+
+#include "DayFixture.h"
+#include "PublishedDays.h"
+#include "SpecialRaces.h"
+#include "TestDir.h"
+#include "history/HistoryIndexer.h"
+#include "history/HistoryStore.h"
+#include "model/KeluDoc.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <tuple>
+
+namespace {
+
+CTime Noon(int y, int m, int d)
+{
+    return CTime(y, m, d, 12, 0, 0);
+}
+
+const std::pair<const char*, int> kDays[] = {
+    {"200101", 20200101}, {"200105", 20200105}, {"200106", 20200106}, {"200108", 20200108}};
+
+bool CopyPublishedDays()
+{
+    for (const auto& [tag, nDate] : kDays)
+        if (!testsupport::CopySharedDayFile(std::string("B") + tag + ".TXT", std::string("data/prog/B") + tag + ".TXT") ||
+            !testsupport::CopySharedDayFile(std::string("K") + tag + ".TXT", std::string("data/res/K") + tag + ".TXT"))
+            return false;
+    return true;
+}
+
+CPredictionRecord FromStore(CHistoryStore& store, const CRecordQuery& query)
+{
+    CPredictionRecord record;
+    EXPECT_TRUE(store.QueryRecord(query, record)) << store.LastError();
+    return record;
+}
+
+CPredictionRecord Direct(const std::vector<CTime>& days)
+{
+    const std::atomic<bool> bStop{false};
+    return RecordDays(days, 2, bStop);
+}
+
+void ExpectSame(const CPredictionRecord& store, const CPredictionRecord& direct, const std::string& what)
+{
+    EXPECT_EQ(store.m_byVenue, direct.m_byVenue) << what;
+    EXPECT_EQ(store.m_byMonth, direct.m_byMonth) << what;
+    EXPECT_EQ(store.m_total, direct.m_total) << what;
+    EXPECT_EQ(store.m_nDays, direct.m_nDays) << what;
+    EXPECT_EQ(store.m_nSkippedDays, direct.m_nSkippedDays) << what;
+}
+
+} // namespace
+
+TEST(StoreRecordTest, TheStoreGivesTheDirectCountByVenueMonthAndTotal)
+{
+    // Dead heats, a void race, void bets and cancelled races in February; plain days in March
+    // and April, one of them damaged.
+    fixture::WriteSpecialDay(Noon(2020, 2, 20), 21);
+    fixture::WriteStandardDay(Noon(2020, 3, 1), {1, 2, 24}, 12);
+    fixture::WriteStandardDay(Noon(2020, 4, 1), {2}, 3);
+    fixture::WriteStandardDay(Noon(2020, 4, 2), {2}, 3);
+    fixture::WriteResultFile(Noon(2020, 4, 2), "STARTK\r\n02KBGN\r\n");
+    const bool bPublished = CopyPublishedDays();
+
+    CHistoryStore store;
+    ASSERT_TRUE(store.Open());
+    ASSERT_TRUE(CHistoryIndexer(store).Update(2, false).bOk);
+    const std::vector<CTime> days = FindRecordedDays();
+    ASSERT_EQ(days.size(), bPublished ? 8u : 4u);
+
+    const CPredictionRecord all = FromStore(store, {});
+    ExpectSame(all, Direct(days), "all days");
+    EXPECT_EQ(all.m_nSkippedDays, 1);
+    EXPECT_GT(all.m_total.nCrowdExactaHits, 0);
+    EXPECT_GE(all.m_byMonth.size(), 3u);
+
+    // A period takes the days within it, both ends included.
+    const std::vector<CTime> some(days.end() - 3, days.end() - 1);
+    ExpectSame(FromStore(store, {DateOf(some.front()), DateOf(some.back())}), Direct(some), "a period");
+    ExpectSame(FromStore(store, {20300101, 20301231}), CPredictionRecord(), "a period without days");
+
+    // A venue's record is its row of the whole record.
+    for (int nVenue : {2, 21, 24}) {
+        const CPredictionRecord one = FromStore(store, {0, 99991231, nVenue});
+        ASSERT_EQ(one.m_byVenue.size(), 1u) << nVenue;
+        EXPECT_EQ(one.m_byVenue.at(nVenue), all.m_byVenue.at(nVenue)) << nVenue;
+        EXPECT_EQ(one.m_total, all.m_byVenue.at(nVenue)) << nVenue;
+    }
+}
+
+TEST(StoreRecordTest, TheCrowdsFiguresAreThoseOfThePopularitiesInTheResultFiles)
+{
+    // The shared second's exacta lines are popular 7th and 6th; the shared third's trifecta
+    // lines 5th and 11th: the crowd hits with the one line, and with both.
+    fixture::WriteSpecialDay(Noon(2020, 2, 20), 21);
+    auto doc = std::make_unique<CKeluDoc>();
+    ASSERT_TRUE(doc->LoadDay(Noon(2020, 2, 20)));
+    doc->SetSelection(21, fixture::kRaceSharedSecond);
+    SRecordCount c = CPredictionRecord::RaceRecord(*doc);
+    EXPECT_EQ(c.nCrowdExactaHits, 1);
+    EXPECT_EQ(c.nCrowdExactaReturn, 770);
+    doc->SetSelection(21, fixture::kRaceSharedThird);
+    c = CPredictionRecord::RaceRecord(*doc);
+    EXPECT_EQ(c.nCrowdTrifectaHits, 1);
+    EXPECT_EQ(c.nCrowdTrifectaReturn, 1020 + 1880);
+
+    if (!CopyPublishedDays())
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
+    std::filesystem::remove(CKeluDoc::ProgramFileName(Noon(2020, 2, 20)).Str());
+    published::CRaces races;
+    for (const auto& [tag, nDate] : kDays)
+        published::ReadDay(testsupport::SharedDataDir(), tag, nDate, races);
+    SRecordCount want;
+    for (const auto& [key, race] : races) {
+        if (race.exacta.empty())
+            continue;
+        ++want.nRaces;
+        for (const auto& [lines, nPicks, pnHits, pnReturn] :
+             {std::tuple(&race.exacta, 6, &want.nCrowdExactaHits, &want.nCrowdExactaReturn),
+              std::tuple(&race.trifecta, 12, &want.nCrowdTrifectaHits, &want.nCrowdTrifectaReturn)}) {
+            bool bHit = false;
+            for (const published::CPayout& p : *lines) {
+                if (p.nPopularity >= 1 && p.nPopularity <= nPicks) {
+                    bHit = true;
+                    *pnReturn += p.nPay;
+                }
+            }
+            *pnHits += bHit;
+        }
+    }
+    EXPECT_EQ(want.nRaces, 686);
+    CHistoryStore store;
+    ASSERT_TRUE(store.Open());
+    ASSERT_TRUE(CHistoryIndexer(store).Update(2, false).bOk);
+    const CPredictionRecord record = FromStore(store, {});
+    EXPECT_EQ(record.m_total.nRaces, want.nRaces);
+    EXPECT_EQ(record.m_total.nCrowdExactaHits, want.nCrowdExactaHits);
+    EXPECT_EQ(record.m_total.nCrowdTrifectaHits, want.nCrowdTrifectaHits);
+    EXPECT_EQ(record.m_total.nCrowdExactaReturn, want.nCrowdExactaReturn);
+    EXPECT_EQ(record.m_total.nCrowdTrifectaReturn, want.nCrowdTrifectaReturn);
+    EXPECT_DOUBLE_EQ(record.m_total.CrowdExactaHitRate(), 100.0 * want.nCrowdExactaHits / want.nRaces);
+    EXPECT_DOUBLE_EQ(record.m_total.CrowdTrifectaReturnRate(),
+                     100.0 * static_cast<double>(want.nCrowdTrifectaReturn) / (want.nRaces * 12 * 100));
+}
