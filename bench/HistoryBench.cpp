@@ -119,13 +119,18 @@ private:
     int m_nRegNo = 0;
 };
 
+void Open(CHistoryStore& store, const CYears& years)
+{
+    Year();
+    if (!store.Open(years.Path()))
+        throw std::runtime_error(store.LastError());
+}
+
 void BM_RacerTenYears(benchmark::State& state)
 {
     static const CYears years("data/ten-years.sqlite", 10);
-    Year();
     CHistoryStore store;
-    if (!store.Open(years.Path()))
-        throw std::runtime_error(store.LastError());
+    Open(store, years);
     size_t nRaces = 0;
     for (auto _ : state) {
         CRacerRecord record;
@@ -140,10 +145,8 @@ BENCHMARK(BM_RacerTenYears)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_RecordTwentyYears(benchmark::State& state)
 {
     static const CYears years("data/twenty-years.sqlite", 20);
-    Year();
     CHistoryStore store;
-    if (!store.Open(years.Path()))
-        throw std::runtime_error(store.LastError());
+    Open(store, years);
     int nRaces = 0;
     for (auto _ : state) {
         CPredictionRecord record;

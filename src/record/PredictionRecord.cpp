@@ -18,6 +18,12 @@ double Percent(long long nPart, long long nWhole)
     return nWhole > 0 ? 100.0 * static_cast<double>(nPart) / static_cast<double>(nWhole) : 0.0;
 }
 
+// What a flat stake on each of nPicks picks a race paid back, in percent of the stakes.
+double ReturnPercent(long long nReturn, int nRaces, int nPicks)
+{
+    return Percent(nReturn, static_cast<long long>(nRaces) * nPicks * SRecordCount::kStake);
+}
+
 // The payout of each of a bet's winning lines whose combination is among the picks: in a dead
 // heat two picks can both win.
 long long PaidOnPicks(const CKeluDoc& doc, EBet bet, const std::vector<CString>& picks)
@@ -99,23 +105,14 @@ void SRecordCount::Add(const SRecordCount& other)
 
 double SRecordCount::ExactaHitRate() const { return Percent(nExactaHits, nRaces); }
 double SRecordCount::TrifectaHitRate() const { return Percent(nTrifectaHits, nRaces); }
-double SRecordCount::ExactaReturnRate() const
-{
-    return Percent(nExactaReturn, static_cast<long long>(nRaces) * kExactaPicks * kStake);
-}
-double SRecordCount::TrifectaReturnRate() const
-{
-    return Percent(nTrifectaReturn, static_cast<long long>(nRaces) * kTrifectaPicks * kStake);
-}
+double SRecordCount::ExactaReturnRate() const { return ReturnPercent(nExactaReturn, nRaces, kExactaPicks); }
+double SRecordCount::TrifectaReturnRate() const { return ReturnPercent(nTrifectaReturn, nRaces, kTrifectaPicks); }
 double SRecordCount::CrowdExactaHitRate() const { return Percent(nCrowdExactaHits, nRaces); }
 double SRecordCount::CrowdTrifectaHitRate() const { return Percent(nCrowdTrifectaHits, nRaces); }
-double SRecordCount::CrowdExactaReturnRate() const
-{
-    return Percent(nCrowdExactaReturn, static_cast<long long>(nRaces) * kExactaPicks * kStake);
-}
+double SRecordCount::CrowdExactaReturnRate() const { return ReturnPercent(nCrowdExactaReturn, nRaces, kExactaPicks); }
 double SRecordCount::CrowdTrifectaReturnRate() const
 {
-    return Percent(nCrowdTrifectaReturn, static_cast<long long>(nRaces) * kTrifectaPicks * kStake);
+    return ReturnPercent(nCrowdTrifectaReturn, nRaces, kTrifectaPicks);
 }
 
 SRecordCount CPredictionRecord::RaceRecord(CKeluDoc& doc)

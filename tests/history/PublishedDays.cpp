@@ -1,5 +1,6 @@
 #include "PublishedDays.h"
 
+#include "TestDir.h"
 #include "platform/Sjis.h"
 
 #include <fstream>
@@ -108,6 +109,23 @@ std::string Field(const std::string& line, size_t nPos, size_t nLength)
     s.erase(0, s.find_first_not_of(' '));
     s.erase(s.find_last_not_of(' ') + 1);
     return s;
+}
+
+bool CopyDays()
+{
+    for (const auto& [tag, nDate] : kDays)
+        if (!testsupport::CopySharedDayFile(std::string("B") + tag + ".TXT", std::string("data/prog/B") + tag + ".TXT") ||
+            !testsupport::CopySharedDayFile(std::string("K") + tag + ".TXT", std::string("data/res/K") + tag + ".TXT"))
+            return false;
+    return true;
+}
+
+CRaces ReadDays()
+{
+    CRaces races;
+    for (const auto& [tag, nDate] : kDays)
+        ReadDay(testsupport::SharedDataDir(), tag, nDate, races);
+    return races;
 }
 
 void ReadDay(const std::string& strFolder, const std::string& strTag, int nDate, CRaces& races)

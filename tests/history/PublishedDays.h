@@ -6,6 +6,7 @@
 // finishing lines follow the rule line, and its payout lines carry their bet at bytes 8..13.
 
 #include <map>
+#include <tuple>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,15 @@ struct CRace {
 
 // (date YYYYMMDD, venue, race) -> the race.
 using CRaces = std::map<std::tuple<int, int, int>, CRace>;
+
+// The published days: file tag and date.
+inline const std::pair<const char*, int> kDays[] = {
+    {"200101", 20200101}, {"200105", 20200105}, {"200106", 20200106}, {"200108", 20200108}};
+
+// Copies the published days into data/prog and data/res; false when they are not there.
+bool CopyDays();
+// All of them, read from the folder of published days.
+CRaces ReadDays();
 
 // Reads BYYMMDD.TXT and KYYMMDD.TXT of the day from the folder.
 void ReadDay(const std::string& strFolder, const std::string& strTag, int nDate, CRaces& races);

@@ -17,18 +17,6 @@ namespace {
 
 using published::Field;
 
-const std::pair<const char*, int> kDays[] = {
-    {"200101", 20200101}, {"200105", 20200105}, {"200106", 20200106}, {"200108", 20200108}};
-
-bool CopyPublishedDays()
-{
-    for (const auto& [tag, nDate] : kDays)
-        if (!testsupport::CopySharedDayFile(std::string("B") + tag + ".TXT", std::string("data/prog/B") + tag + ".TXT") ||
-            !testsupport::CopySharedDayFile(std::string("K") + tag + ".TXT", std::string("data/res/K") + tag + ".TXT"))
-            return false;
-    return true;
-}
-
 struct CFigures {
     int nStarts = 0, nWins = 0, nTopTwo = 0, nTopThree = 0, nTimed = 0, nTimingSum = 0;
 };
@@ -103,15 +91,13 @@ void ExpectFigures(const CRacerFigures& got, const CFigures& want, const std::st
 
 TEST(RacerRecordTest, EveryRacerOfThePublishedDaysAsTheFilesGiveThem)
 {
-    if (!CopyPublishedDays())
+    if (!published::CopyDays())
         GTEST_SKIP() << testsupport::NoSharedDataReason();
     CHistoryStore store;
     ASSERT_TRUE(store.Open());
     ASSERT_TRUE(CHistoryIndexer(store).Update(2, false).bOk);
 
-    published::CRaces races;
-    for (const auto& [tag, nDate] : kDays)
-        published::ReadDay(testsupport::SharedDataDir(), tag, nDate, races);
+    const published::CRaces races = published::ReadDays();
     std::set<std::string> places;
     const std::map<int, CExpected> racers = ExpectedRacers(races, places);
     // The days have wins and the codes that are no place: flying, late, absent, disqualified.

@@ -23,18 +23,6 @@ CTime Noon(int y, int m, int d)
     return CTime(y, m, d, 12, 0, 0);
 }
 
-const std::pair<const char*, int> kDays[] = {
-    {"200101", 20200101}, {"200105", 20200105}, {"200106", 20200106}, {"200108", 20200108}};
-
-bool CopyPublishedDays()
-{
-    for (const auto& [tag, nDate] : kDays)
-        if (!testsupport::CopySharedDayFile(std::string("B") + tag + ".TXT", std::string("data/prog/B") + tag + ".TXT") ||
-            !testsupport::CopySharedDayFile(std::string("K") + tag + ".TXT", std::string("data/res/K") + tag + ".TXT"))
-            return false;
-    return true;
-}
-
 CPredictionRecord FromStore(CHistoryStore& store, const CRecordQuery& query)
 {
     CPredictionRecord record;
@@ -68,7 +56,7 @@ TEST(StoreRecordTest, TheStoreGivesTheDirectCountByVenueMonthAndTotal)
     fixture::WriteStandardDay(Noon(2020, 4, 1), {2}, 3);
     fixture::WriteStandardDay(Noon(2020, 4, 2), {2}, 3);
     fixture::WriteResultFile(Noon(2020, 4, 2), "STARTK\r\n02KBGN\r\n");
-    const bool bPublished = CopyPublishedDays();
+    const bool bPublished = published::CopyDays();
 
     CHistoryStore store;
     ASSERT_TRUE(store.Open());
@@ -112,12 +100,10 @@ TEST(StoreRecordTest, TheCrowdsFiguresAreThoseOfThePopularitiesInTheResultFiles)
     EXPECT_EQ(c.nCrowdTrifectaHits, 1);
     EXPECT_EQ(c.nCrowdTrifectaReturn, 1020 + 1880);
 
-    if (!CopyPublishedDays())
+    if (!published::CopyDays())
         GTEST_SKIP() << testsupport::NoSharedDataReason();
     std::filesystem::remove(CKeluDoc::ProgramFileName(Noon(2020, 2, 20)).Str());
-    published::CRaces races;
-    for (const auto& [tag, nDate] : kDays)
-        published::ReadDay(testsupport::SharedDataDir(), tag, nDate, races);
+    const published::CRaces races = published::ReadDays();
     SRecordCount want;
     for (const auto& [key, race] : races) {
         if (race.exacta.empty())
