@@ -4,6 +4,8 @@
 #include "model/KeluDoc.h"
 #include "record/PredictionRecord.h"
 
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <string>
 
@@ -40,6 +42,14 @@ CYearOfDays::CYearOfDays() : CBenchFolder("kelu-bench-year")
         fs::copy_file(fs::path(KELU_SHARED_DATA_DIR) / ("K" + tag + ".TXT"), CKeluDoc::ResultFileName(day).Str());
     }
     m_days = FindRecordedDays();
+}
+
+double ProcessCpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 const CYearOfDays& Year()

@@ -22,4 +22,8 @@ private:
 
 const CYearOfDays& Year();
 
+// The CPU time of the whole process so far, all threads, in milliseconds: on a shared machine
+// the wall time of work on several threads depends on what else runs, its CPU time much less.
+double ProcessCpuMs();
+
 } // namespace benchyear

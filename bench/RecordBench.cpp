@@ -20,12 +20,14 @@ void BM_RecordYear(benchmark::State& state)
     const CYearOfDays& year = Year();
     std::atomic<bool> bStop{false};
     int nRaces = 0;
+    const double dCpu = benchyear::ProcessCpuMs();
     for (auto _ : state) {
         const CPredictionRecord record = RecordDays(year.Days(), 2, bStop);
         nRaces = record.m_total.nRaces;
         benchmark::DoNotOptimize(nRaces);
     }
     state.counters["races"] = nRaces;
+    state.counters["cpu_ms"] = (benchyear::ProcessCpuMs() - dCpu) / static_cast<double>(state.iterations());
     state.counters["days"] = static_cast<double>(year.Days().size());
 }
 BENCHMARK(BM_RecordYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();

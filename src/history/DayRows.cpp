@@ -262,25 +262,17 @@ void CDayRows::ReadRace(CKeluDoc& doc, int nVenue, int nRace)
     }
     row.strTechnique = WithoutBlanks(CKeluDoc::CutField(doc.m_szResult[nVenue][nRace][1], EField::WinningMove));
 
-    // The record's judgement computes the picks of a decided race; any other race gets them
-    // here, so that each race's tables are worked out once, and the indexes come with them.
+    // The record's judgement works out the picks of a decided race, as the details page does,
+    // and the indexes come with them. A race it cannot judge keeps its indexes only: its picks
+    // would count for nothing until its result comes, and with it the day is read again.
     row.record = CPredictionRecord::RaceRecord(doc);
-    // Boat 1 has an index when it has a class; without one there are no picks.
-    if (doc.GetClass(1).IsEmpty()) {
-        for (int b = 2; b < CKeluDoc::kBoats; ++b)
-            row.racerIndex[b - 1] = Hundredths(doc.GetRacerIndex(b));
-    } else {
-        if (row.record.nRaces == 0) {
-            doc.GetExactaPick(1);
-            doc.GetTrifectaPick(1);
-        }
-        for (int b = 1; b < CKeluDoc::kBoats; ++b)
-            row.racerIndex[b - 1] = IndexHundredths(doc.m_dPickIndex[b]);
-        for (int k = 1; k <= SRecordCount::kExactaPicks; ++k)
-            row.strExactaPicks += PickDigits(doc.m_strExactaPick[k]);
-        for (int k = 1; k <= SRecordCount::kTrifectaPicks; ++k)
-            row.strTrifectaPicks += PickDigits(doc.m_strTrifectaPick[k]);
-    }
+    const bool bPicked = row.record.nRaces > 0 && !doc.GetClass(1).IsEmpty();
+    for (int b = 1; b < CKeluDoc::kBoats; ++b)
+        row.racerIndex[b - 1] = bPicked ? IndexHundredths(doc.m_dPickIndex[b]) : Hundredths(doc.GetRacerIndex(b));
+    for (int k = 1; bPicked && k <= SRecordCount::kExactaPicks; ++k)
+        row.strExactaPicks += PickDigits(doc.m_strExactaPick[k]);
+    for (int k = 1; bPicked && k <= SRecordCount::kTrifectaPicks; ++k)
+        row.strTrifectaPicks += PickDigits(doc.m_strTrifectaPick[k]);
     row.outcome = Outcome(doc, row.record);
     if (row.record.nRaces > 0)
         m_byVenue[nVenue].Add(row.record);

@@ -34,7 +34,8 @@ struct CRaceRow {
     CString strTechnique;
     EOutcome outcome = EOutcome::NoResult;
     // The details page's figures: each boat's racer index in hundredths, and the picks as their
-    // boats, two digits an exacta and three a trifecta, best first ("1213...", "123132...").
+    // boats, two digits an exacta and three a trifecta, best first ("1213...", "123132..."); a
+    // race the record cannot judge (no result, void, cancelled) has no picks.
     std::array<std::optional<long long>, 6> racerIndex;
     CString strExactaPicks;
     CString strTrifectaPicks;
