@@ -25,6 +25,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -145,17 +146,20 @@ private:
     fs::path m_link;
 };
 
+// Why a day counts for nothing, told as the window tells of a damaged day file.
 std::string DamageText(const CDayState& s)
 {
-    static const char* const kReasons[] = {"", "長すぎる行があります", "途中で切れています", "レースがありません",
-                                           "開けません"};
-    std::string text = std::string("壊れています（") + kReasons[static_cast<int>(s.damage)] + " " +
-                       SjisToUtf8(s.strDamageFile.Str());
-    if (s.nDamageLine > 0)
-        text += " " + std::to_string(s.nDamageLine) + " 行目";
-    if (s.nDamageVenue > 0)
-        text += " " + SjisToUtf8(CKeluDoc::GetVenueName(s.nDamageVenue).Str());
-    return text + "）。集計に入れません";
+    static const std::map<EDamage, CReadStop::EKind> kReadStops = {
+        {EDamage::LineTooLong, CReadStop::EKind::LineTooLong}, {EDamage::Truncated, CReadStop::EKind::Truncated}};
+    const std::string strFile = SjisToUtf8(s.strDamageFile.Str());
+    std::string text;
+    if (const auto it = kReadStops.find(s.damage); it != kReadStops.end())
+        text = SjisToUtf8(ReadStopText({it->second, s.strDamageFile, s.nDamageLine, s.nDamageVenue}).Str());
+    else if (s.damage == EDamage::NoRaces)
+        text = strFile + " にはレース場がひとつもありません。";
+    else
+        text = strFile + " を開けません。";
+    return "壊れています: " + text + "集計に入れません";
 }
 
 std::string IndexedText(const CIndexedDay& d)

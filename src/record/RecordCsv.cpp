@@ -3,6 +3,7 @@
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -18,11 +19,12 @@ std::string Count(long long n)
     return std::to_string(n);
 }
 
+// One decimal with a point: the window that writes this lives under the desktop's locale.
 std::string Rate(double d)
 {
     char sz[32];
-    std::snprintf(sz, sizeof sz, "%.1f", d);
-    return sz;
+    const std::to_chars_result r = std::to_chars(sz, sz + sizeof sz, d, std::chars_format::fixed, 1);
+    return std::string(sz, r.ptr);
 }
 
 const CColumn kColumns[] = {
