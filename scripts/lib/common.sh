@@ -7,7 +7,7 @@ KELU_PACKAGES=(
   qt6-base-dev qt6-qpa-plugins libqt6printsupport6 qt6-translations-l10n qt6-charts-dev libqt6opengl6-dev
   xdg-utils
   fonts-ipafont fontconfig
-  libcurl4-openssl-dev libarchive-dev
+  libcurl4-openssl-dev libarchive-dev libsqlite3-dev
   libcpp-httplib-dev tzdata
   locales
   poppler-utils

@@ -8,6 +8,9 @@
 #include "platform/Number.h"
 #include "platform/Sjis.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 enum class ETrim { None, Left, Right };
@@ -89,15 +92,29 @@ constexpr int kBetTextPos = 17;
 // The text of a race in the preamble's payout summary.
 constexpr SField kSummaryText{15, 6};
 
-CString Cut(const CString& line, const SField& f)
+// The bytes from the field's start on, at most its length; nothing when the line ends before.
+CString Cut(std::string_view line, const SField& f)
 {
-    CString s = line.Mid(f.nStart, f.nLength);
+    const auto nStart = static_cast<size_t>(f.nStart);
+    CString s = line.size() > nStart ? CString(line.substr(nStart, static_cast<size_t>(f.nLength))) : CString();
     if (f.eTrim == ETrim::Left)
         s.TrimLeft();
     else if (f.eTrim == ETrim::Right)
         s.TrimRight();
     return s;
 }
+
+CString Cut(const CString& line, const SField& f)
+{
+    return Cut(std::string_view(line.Str()), f);
+}
+
+// The fields of CKeluDoc::EField, in its order.
+constexpr SField kFields[] = {kRegNo,        kRacerName,    kClass,       kWinRate,    kTwoRate,      kLocalWinRate,
+                              kLocalTwoRate, kMotorNo,      kMotorRate,   kHullNo,     kBoatRate,     kFinishPlace,
+                              kFinishRegNo,  kFinishCourse, kFinishStart, kFinishTime, kWeather,      kWindDirection,
+                              kWindSpeed,    kWaveHeight,   kWinningMove};
+static_assert(std::size(kFields) == static_cast<size_t>(CKeluDoc::EField::WinningMove) + 1);
 
 // Boat 0 is the race header line, which is no boat's line.
 CString BoatLine(const CKeluDoc& doc, int b)
@@ -146,21 +163,29 @@ bool IsVoidBet(const CString& line)
 }
 
 // A line that goes on with the bet above it: nothing before the combination, something in it.
-bool IsContinuationLine(const CString& line)
+bool IsContinuationLine(std::string_view line)
 {
-    if (line.GetLength() <= kBetTextPos || line.GetAt(kBetTextPos) == ' ')
+    if (line.size() <= kBetTextPos || line[kBetTextPos] == ' ')
         return false;
-    for (int i = 0; i < kBetTextPos; ++i)
-        if (line.GetAt(i) != ' ')
-            return false;
-    return true;
+    return line.find_first_not_of(' ') == kBetTextPos;
 }
+
+constexpr CKeluDoc::EBet kBets[] = {CKeluDoc::EBet::Win,  CKeluDoc::EBet::Place,    CKeluDoc::EBet::Exacta,
+                                    CKeluDoc::EBet::Quinella, CKeluDoc::EBet::Wide, CKeluDoc::EBet::Trifecta,
+                                    CKeluDoc::EBet::Trio};
 
 const CString& BetLabel(CKeluDoc::EBet bet)
 {
     static const CString kLabels[] = {Sjis("単勝"), Sjis("複勝"), Sjis("２連単"), Sjis("２連複"),
                                       Sjis("拡連複"), Sjis("３連単"), Sjis("３連複")};
     return kLabels[static_cast<int>(bet)];
+}
+
+// What a bet's line says after its label.
+CString BetText(std::string_view line)
+{
+    CString text(line.size() > kBetTextPos ? line.substr(kBetTextPos) : std::string_view());
+    return text.Trim();
 }
 
 CString WithoutFullWidthBlanks(CString s)
@@ -281,7 +306,7 @@ std::vector<int> CKeluDoc::FindBetLines(EBet bet) const
     if (n < 0)
         return slots;
     slots.push_back(n);
-    while (++n < kResultLines && IsContinuationLine(GetResultLine(n)))
+    while (++n < kResultLines && IsContinuationLine(GetResultLine(n).Str()))
         slots.push_back(n);
     return slots;
 }
@@ -289,12 +314,40 @@ std::vector<int> CKeluDoc::FindBetLines(EBet bet) const
 std::vector<CString> CKeluDoc::GetBetLines(EBet bet) const
 {
     std::vector<CString> lines;
-    for (int n : FindBetLines(bet)) {
-        CString text = GetResultLine(n).Mid(kBetTextPos);
-        text.Trim();
-        lines.push_back(text);
+    for (int n : FindBetLines(bet))
+        lines.push_back(BetText(GetResultLine(n).Str()));
+    return lines;
+}
+
+std::vector<std::pair<CKeluDoc::EBet, CString>> CKeluDoc::GetAllBetLines() const
+{
+    // As FindBetLines: a bet is its first labelled line and the unlabelled ones below it.
+    std::vector<std::pair<EBet, CString>> lines;
+    if (!IsSelectedRaceValid())
+        return lines;
+    bool bSeen[std::size(kBets)] = {};
+    const EBet* pCurrent = nullptr; // the bet whose lines go on, if any
+    for (int n = kFirstFollowingLine; n < kResultLines; ++n) {
+        // Read where it lies: a reader of many days asks this of every race.
+        const std::string_view line = m_szResult[m_nVenue][m_nRace][n];
+        const CString label = Cut(line, kBetLabel);
+        const EBet* pBet = std::find_if(std::begin(kBets), std::end(kBets),
+                                        [&](EBet bet) { return label == BetLabel(bet); });
+        if (pBet != std::end(kBets) && !bSeen[static_cast<int>(*pBet)]) {
+            pCurrent = pBet;
+            bSeen[static_cast<int>(*pBet)] = true;
+        } else if (!pCurrent || !IsContinuationLine(line)) {
+            pCurrent = nullptr;
+            continue;
+        }
+        lines.emplace_back(*pCurrent, BetText(line));
     }
     return lines;
+}
+
+CString CKeluDoc::CutField(std::string_view line, EField field)
+{
+    return Cut(line, kFields[static_cast<int>(field)]);
 }
 
 std::vector<CString> CKeluDoc::GetWinningCombos(EBet bet) const

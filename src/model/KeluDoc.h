@@ -11,6 +11,8 @@
 #include "platform/Time.h"
 
 #include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 // A day file that the reader could not read to its end as published.
@@ -173,6 +175,20 @@ public:
     CString GetTrioResult() const { return GetComboText(FindBetLine(EBet::Trio)); }
     CString GetTrioPay() const { return GetComboPay(FindBetLine(EBet::Trio)); }
     CString GetTrioPopularity() const { return GetComboPopularity(FindBetLine(EBet::Trio)); }
+    // Every line of every bet in one pass, in the file's order: the bet, and what the line says
+    // after its label, trimmed, as GetBetLines gives them bet by bet.
+    std::vector<std::pair<EBet, CString>> GetAllBetLines() const;
+
+    // --- Values of a line as it stands in its slot -------------------------------------------
+    // The same cuts as the program, finishing and race families, from the line itself: a reader
+    // of many days takes each value without copying the line for it. The race values are cut
+    // from the race line (result slot 0), the winning move from the heading line (slot 1).
+    enum class EField {
+        RegNo, RacerName, Class, WinRate, TwoRate, LocalWinRate, LocalTwoRate, MotorNo, MotorRate, HullNo,
+        BoatRate, FinishPlace, FinishRegNo, FinishCourse, FinishStart, FinishTime,
+        Weather, WindDirection, WindSpeed, WaveHeight, WinningMove,
+    };
+    static CString CutField(std::string_view line, EField field);
 
     // A race declared void after it was run ("レース不成立" below its finishing lines), and a
     // race the result file's summary lists as cancelled ("中　止") and gives no result.
@@ -229,6 +245,9 @@ public:
     double m_dExactaPercent[kExactaEntries];
     CString m_strTrifectaPick[kTrifectaEntries];
     double m_dTrifectaPercent[kTrifectaEntries];
+    // The racer index of each boat [1..6] as the last computation of a pick table read it; 0 for
+    // a boat without one (an index is at least the class base of 1).
+    double m_dPickIndex[kBoats] = {};
     int m_nVenue = 0;
     int m_nRace = 0;
     // Where the last load found a day file damaged; kind None when both were whole. The program

@@ -226,6 +226,7 @@ void CKeluDoc::ComputeExactaPicks()
 {
     ClearTable(m_strExactaPick, m_dExactaPercent, kExactaEntries);
     const Indexes x = ReadIndexes(*this);
+    std::copy(x.begin(), x.end(), m_dPickIndex);
     const double t = Sum(x);
     int n = 0;
     for (int j = kFirstBoat; j <= kLastBoat; ++j) {
@@ -246,6 +247,7 @@ void CKeluDoc::ComputeTrifectaPicks()
 {
     ClearTable(m_strTrifectaPick, m_dTrifectaPercent, kTrifectaEntries);
     const Indexes x = ReadIndexes(*this);
+    std::copy(x.begin(), x.end(), m_dPickIndex);
     const double t = Sum(x);
     int n = 0;
     for (int a = kFirstBoat; a <= kLastBoat; ++a) {

@@ -18,6 +18,12 @@ double Percent(long long nPart, long long nWhole)
     return nWhole > 0 ? 100.0 * static_cast<double>(nPart) / static_cast<double>(nWhole) : 0.0;
 }
 
+// What a flat stake on each of nPicks picks a race paid back, in percent of the stakes.
+double ReturnPercent(long long nReturn, int nRaces, int nPicks)
+{
+    return Percent(nReturn, static_cast<long long>(nRaces) * nPicks * SRecordCount::kStake);
+}
+
 // The payout of each of a bet's winning lines whose combination is among the picks: in a dead
 // heat two picks can both win.
 long long PaidOnPicks(const CKeluDoc& doc, EBet bet, const std::vector<CString>& picks)
@@ -29,6 +35,23 @@ long long PaidOnPicks(const CKeluDoc& doc, EBet bet, const std::vector<CString>&
             nPaid += AtoI(doc.GetComboPay(nSlot));
     }
     return nPaid;
+}
+
+// What the crowd's picks of a bet made of the race: the bet's winning lines whose popularity is
+// within the first nPicks, as hits and as what a flat bet on those picks paid back.
+void CrowdOnBet(const CKeluDoc& doc, EBet bet, int nPicks, int& nHits, long long& nReturn)
+{
+    const std::vector<CString> winners = doc.GetWinningCombos(bet);
+    bool bHit = false;
+    for (int nSlot : doc.FindBetLines(bet)) {
+        const int nPopularity = AtoI(doc.GetComboPopularity(nSlot));
+        if (nPopularity < 1 || nPopularity > nPicks ||
+            std::find(winners.begin(), winners.end(), doc.GetComboText(nSlot)) == winners.end())
+            continue;
+        bHit = true;
+        nReturn += AtoI(doc.GetComboPay(nSlot));
+    }
+    nHits = bHit ? 1 : 0;
 }
 
 bool AnyPicked(const std::vector<CString>& winners, const std::vector<CString>& picks)
@@ -74,17 +97,22 @@ void SRecordCount::Add(const SRecordCount& other)
     nTrifectaHits += other.nTrifectaHits;
     nExactaReturn += other.nExactaReturn;
     nTrifectaReturn += other.nTrifectaReturn;
+    nCrowdExactaHits += other.nCrowdExactaHits;
+    nCrowdTrifectaHits += other.nCrowdTrifectaHits;
+    nCrowdExactaReturn += other.nCrowdExactaReturn;
+    nCrowdTrifectaReturn += other.nCrowdTrifectaReturn;
 }
 
 double SRecordCount::ExactaHitRate() const { return Percent(nExactaHits, nRaces); }
 double SRecordCount::TrifectaHitRate() const { return Percent(nTrifectaHits, nRaces); }
-double SRecordCount::ExactaReturnRate() const
+double SRecordCount::ExactaReturnRate() const { return ReturnPercent(nExactaReturn, nRaces, kExactaPicks); }
+double SRecordCount::TrifectaReturnRate() const { return ReturnPercent(nTrifectaReturn, nRaces, kTrifectaPicks); }
+double SRecordCount::CrowdExactaHitRate() const { return Percent(nCrowdExactaHits, nRaces); }
+double SRecordCount::CrowdTrifectaHitRate() const { return Percent(nCrowdTrifectaHits, nRaces); }
+double SRecordCount::CrowdExactaReturnRate() const { return ReturnPercent(nCrowdExactaReturn, nRaces, kExactaPicks); }
+double SRecordCount::CrowdTrifectaReturnRate() const
 {
-    return Percent(nExactaReturn, static_cast<long long>(nRaces) * kExactaPicks * kStake);
-}
-double SRecordCount::TrifectaReturnRate() const
-{
-    return Percent(nTrifectaReturn, static_cast<long long>(nRaces) * kTrifectaPicks * kStake);
+    return ReturnPercent(nCrowdTrifectaReturn, nRaces, kTrifectaPicks);
 }
 
 SRecordCount CPredictionRecord::RaceRecord(CKeluDoc& doc)
@@ -104,6 +132,8 @@ SRecordCount CPredictionRecord::RaceRecord(CKeluDoc& doc)
     c.nTrifectaHits = AnyPicked(doc.GetWinningCombos(EBet::Trifecta), trifecta) ? 1 : 0;
     c.nExactaReturn = PaidOnPicks(doc, EBet::Exacta, exacta);
     c.nTrifectaReturn = PaidOnPicks(doc, EBet::Trifecta, trifecta);
+    CrowdOnBet(doc, EBet::Exacta, SRecordCount::kExactaPicks, c.nCrowdExactaHits, c.nCrowdExactaReturn);
+    CrowdOnBet(doc, EBet::Trifecta, SRecordCount::kTrifectaPicks, c.nCrowdTrifectaHits, c.nCrowdTrifectaReturn);
     return c;
 }
 

@@ -23,6 +23,12 @@ struct SRecordCount {
     int nTrifectaHits = 0;
     long long nExactaReturn = 0;   // yen paid back on the exacta picks
     long long nTrifectaReturn = 0; // and on the trifecta picks
+    // The crowd's picks over the same races: the six most popular exactas and the twelve most
+    // popular trifectas, by the popularity (人気) the result file gives each winning line.
+    int nCrowdExactaHits = 0;
+    int nCrowdTrifectaHits = 0;
+    long long nCrowdExactaReturn = 0;
+    long long nCrowdTrifectaReturn = 0;
 
     void Add(const SRecordCount& other);
     // Percentages; 0 without races.
@@ -30,6 +36,11 @@ struct SRecordCount {
     double TrifectaHitRate() const;
     double ExactaReturnRate() const;
     double TrifectaReturnRate() const;
+    double CrowdExactaHitRate() const;
+    double CrowdTrifectaHitRate() const;
+    double CrowdExactaReturnRate() const;
+    double CrowdTrifectaReturnRate() const;
+    friend bool operator==(const SRecordCount&, const SRecordCount&) = default;
 };
 
 class CPredictionRecord {

@@ -1,0 +1,169 @@
+// The history store over the year of days of BenchYear.h:
+// - indexing the whole year into a new store on two threads, against the record count of the
+//   same days on two threads (RecordBench.cpp), which loads them and works out the same picks;
+// - a racer's record over ten years, and the predictions' record over twenty, each held to a
+//   time of its own. The years are the indexed year copied with its days moved on 365 days at a
+//   time: indexing ten and twenty years for every run would take minutes, and a query only sees
+//   rows, not where they came from.
+
+#include "BenchRatio.h"
+#include "BenchYear.h"
+#include "history/HistoryIndexer.h"
+#include "history/HistoryStore.h"
+#include "history/RowKeys.h"
+#include "history/SqliteDb.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using benchyear::Year;
+
+constexpr const char* kStore = "data/history.sqlite";
+
+void RemoveStore(const std::string& strPath)
+{
+    for (const char* pszSuffix : {"", "-wal", "-shm"})
+        fs::remove(strPath + pszSuffix);
+}
+
+// Indexes the year into a new store at the default place; the number of races it read.
+int IndexYear()
+{
+    RemoveStore(kStore);
+    CHistoryStore store;
+    if (!store.Open())
+        throw std::runtime_error(store.LastError());
+    const std::atomic<bool> bStop{false};
+    const CIndexSummary summary = CHistoryIndexer(store).Update(2, bStop);
+    if (!summary.bOk)
+        throw std::runtime_error(summary.strError);
+    int nRaces = 0;
+    for (const CIndexedDay& d : summary.indexed)
+        nRaces += d.nRaces;
+    return nRaces;
+}
+
+void BM_IndexYear(benchmark::State& state)
+{
+    Year();
+    int nRaces = 0;
+    const double dCpu = benchyear::ProcessCpuMs();
+    for (auto _ : state)
+        nRaces = IndexYear();
+    state.counters["races"] = nRaces;
+    state.counters["cpu_ms"] = (benchyear::ProcessCpuMs() - dCpu) / static_cast<double>(state.iterations());
+    state.counters["MB"] = static_cast<double>(fs::file_size(kStore)) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_IndexYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+
+// The indexed year copied into a store of nYears years, at strPath: every table the queries
+// read, each copy with its days moved on by 365 days more.
+class CYears {
+public:
+    CYears(const char* pszPath, int nYears) : m_strPath(pszPath)
+    {
+        Year();
+        if (!fs::exists(kStore))
+            IndexYear();
+        RemoveStore(m_strPath);
+        fs::copy_file(kStore, m_strPath);
+        CSqliteDb db;
+        db.Open(m_strPath);
+        std::vector<int> dates;
+        for (CSqliteStatement days = db.Prepare("SELECT day FROM days"); days.Step();)
+            dates.push_back(static_cast<int>(days.Int(0)));
+        db.Exec("BEGIN");
+        for (int k = 1; k < nYears; ++k)
+            CopyYear(db, dates, 365LL * k);
+        db.Exec("COMMIT");
+        static_assert(rowkey::kRacesPerDay * 8 == 3200 && rowkey::kRacers == 10000, "an entry's racer is in its key");
+        m_nRegNo = static_cast<int>(
+            db.QueryInt("SELECT id / 3200 % 10000 AS regno FROM entries GROUP BY regno ORDER BY count(*) DESC LIMIT 1"));
+    }
+
+    const std::string& Path() const { return m_strPath; }
+    // The racer with the most races.
+    int BusiestRacer() const { return m_nRegNo; }
+
+private:
+    static void CopyYear(CSqliteDb& db, const std::vector<int>& dates, long long nDays)
+    {
+        CSqliteStatement day = db.Prepare(
+            "INSERT INTO days SELECT ?2, program_size, program_time, result_size, result_time, state, damage, "
+            "damage_file, damage_line, damage_venue FROM days WHERE day = ?1");
+        CSqliteStatement venueDays = db.Prepare(
+            "INSERT INTO venue_days SELECT ?2, venue, races, exacta_hits, trifecta_hits, exacta_return, "
+            "trifecta_return, crowd_exacta_hits, crowd_trifecta_hits, crowd_exacta_return, crowd_trifecta_return "
+            "FROM venue_days WHERE day = ?1");
+        for (int nDate : dates) {
+            const int nMoved = rowkey::DateOfDayNumber(rowkey::DayNumber(nDate) + nDays);
+            day.Bind(1, nDate).Bind(2, nMoved).Run();
+            venueDays.Bind(1, nDate).Bind(2, nMoved).Run();
+        }
+        const long long nEnd = rowkey::EndRace(*std::max_element(dates.begin(), dates.end()));
+        CSqliteStatement races = db.Prepare(
+            "INSERT INTO races SELECT id + ?1, distance, title, weather, wind_direction, wind_speed, wave, technique, "
+            "outcome FROM races WHERE id < ?2");
+        races.Bind(1, nDays * rowkey::kRacesPerDay).Bind(2, nEnd).Run();
+        CSqliteStatement entries = db.Prepare(
+            "INSERT INTO entries SELECT id + ?1, name, class, win_rate, two_rate, local_win_rate, local_two_rate, "
+            "motor, motor_rate, hull, hull_rate, course, start, place, start_timing, time FROM entries WHERE id < ?2");
+        entries.Bind(1, rowkey::FirstEntry(nDays, 0)).Bind(2, rowkey::FirstEntry(nEnd / rowkey::kRacesPerDay, 0)).Run();
+    }
+
+    std::string m_strPath;
+    int m_nRegNo = 0;
+};
+
+void Open(CHistoryStore& store, const CYears& years)
+{
+    Year();
+    if (!store.Open(years.Path()))
+        throw std::runtime_error(store.LastError());
+}
+
+void BM_RacerTenYears(benchmark::State& state)
+{
+    static const CYears years("data/ten-years.sqlite", 10);
+    CHistoryStore store;
+    Open(store, years);
+    size_t nRaces = 0;
+    for (auto _ : state) {
+        CRacerRecord record;
+        store.QueryRacer(years.BusiestRacer(), record);
+        nRaces = record.m_races.size();
+        benchmark::DoNotOptimize(record.m_total.nStarts);
+    }
+    state.counters["races"] = static_cast<double>(nRaces);
+}
+BENCHMARK(BM_RacerTenYears)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_RecordTwentyYears(benchmark::State& state)
+{
+    static const CYears years("data/twenty-years.sqlite", 20);
+    CHistoryStore store;
+    Open(store, years);
+    int nRaces = 0;
+    for (auto _ : state) {
+        CPredictionRecord record;
+        store.QueryRecord(CRecordQuery(), record);
+        nRaces = record.m_total.nRaces;
+        benchmark::DoNotOptimize(nRaces);
+    }
+    state.counters["races"] = nRaces;
+}
+BENCHMARK(BM_RecordTwentyYears)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+KELU_RATIO("Indexing a year into the store (2 threads) vs its record count", "BM_IndexYear", "BM_RecordYear", 1.5);
+KELU_LIMIT("A racer's record over ten years from the store", "BM_RacerTenYears", 100.0);
+KELU_LIMIT("The predictions' record over twenty years from the store", "BM_RecordTwentyYears", 1000.0);
+
+} // namespace

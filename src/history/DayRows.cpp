@@ -1,0 +1,356 @@
+#include "history/DayRows.h"
+
+#include "history/RowKeys.h"
+
+#include "model/KeluDoc.h"
+#include "platform/Number.h"
+#include "platform/Sjis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <iterator>
+#include <string_view>
+#include <tuple>
+
+namespace {
+
+using EBet = CKeluDoc::EBet;
+
+// Where the race header of a program carries the race's title and its distance ("Ｈ１８００ｍ").
+constexpr int kTitlePos = 8;
+constexpr int kTitleLength = 12;
+constexpr int kDistancePos = 30;
+constexpr int kDistanceLength = 12;
+// The whole start timing of a finishing line: a blank, or F, L or K, then "0.18".
+constexpr int kStartFieldPos = 50;
+constexpr int kStartFieldLength = 5;
+
+bool IsDigit(char ch)
+{
+    return ch >= '0' && ch <= '9';
+}
+
+// The text without blanks around it, half-width or full-width: "予　選　　　" gives "予　選".
+CString WithoutBlanks(const CString& s)
+{
+    static const CString kFullWidthBlank = Sjis("　");
+    const std::string& bytes = s.Str();
+    size_t nFirst = std::string::npos, nEnd = 0;
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t nChar = CString::IsLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+        const bool bBlank = bytes.compare(i, nChar, kFullWidthBlank.Str()) == 0 || bytes[i] == ' ' || bytes[i] == '\t';
+        if (!bBlank) {
+            if (nFirst == std::string::npos)
+                nFirst = i;
+            nEnd = i + nChar;
+        }
+        i += nChar;
+    }
+    return nFirst == std::string::npos ? CString() : CString(bytes.substr(nFirst, nEnd - nFirst));
+}
+
+// A number the text starts with, or none when it starts with something else or is blank.
+std::optional<long long> Number(CString s)
+{
+    s.Trim();
+    if (s.IsEmpty() || !(IsDigit(s[0]) || ((s[0] == '-' || s[0] == '.') && IsDigit(s[1]))))
+        return std::nullopt;
+    return AtoI(s);
+}
+
+// "6.50" gives 650, " 45.2" 4520; none for a blank or a text that is no rate. Read digit by
+// digit: a year holds millions of rates.
+std::optional<long long> Hundredths(const CString& s)
+{
+    const std::string& t = s.Str();
+    size_t i = t.find_first_not_of(' ');
+    long long n = 0;
+    bool bDigits = false;
+    for (; i < t.size() && IsDigit(t[i]); ++i, bDigits = true)
+        n = n * 10 + (t[i] - '0');
+    int nDecimals = 0;
+    if (i < t.size() && t[i] == '.')
+        for (++i; i < t.size() && IsDigit(t[i]) && nDecimals < 3; ++i, ++nDecimals, bDigits = true)
+            n = n * 10 + (t[i] - '0');
+    if (!bDigits)
+        return std::nullopt;
+    for (; nDecimals < 2; ++nDecimals)
+        n *= 10;
+    // A third decimal rounds, as printing with two would.
+    return nDecimals == 3 ? (n + 5) / 10 : n;
+}
+
+// "Ｈ１８００ｍ": the full-width digits (0x82 0x4F..0x58) and any half-width ones, read as one
+// number.
+std::optional<long long> Distance(const CString& s)
+{
+    long long n = 0;
+    bool bAny = false;
+    for (int i = 0; i < s.GetLength(); ++i) {
+        const auto ch = static_cast<unsigned char>(s[i]);
+        if (CString::IsLeadByte(ch)) {
+            const auto trail = static_cast<unsigned char>(s[i + 1]);
+            if (ch == 0x82 && trail >= 0x4F && trail <= 0x58) {
+                n = n * 10 + (trail - 0x4F);
+                bAny = true;
+            }
+            ++i;
+        } else if (IsDigit(static_cast<char>(ch))) {
+            n = n * 10 + (ch - '0');
+            bAny = true;
+        }
+    }
+    return bAny ? std::optional<long long>(n) : std::nullopt;
+}
+
+// " 0.18" gives 18; "F0.03", "L1.04" and "K .  " give none: they are no start to time.
+std::optional<long long> StartTiming(const CString& field)
+{
+    const std::string& s = field.Str();
+    if (s.size() < 5 || s[0] != ' ' || !IsDigit(s[1]) || s[2] != '.' || !IsDigit(s[3]) || !IsDigit(s[4]))
+        return std::nullopt;
+    return (s[1] - '0') * 100 + (s[3] - '0') * 10 + (s[4] - '0');
+}
+
+// "1.50.1" gives 1101 tenths; " .  . " none.
+std::optional<long long> RaceTime(const CString& field)
+{
+    const std::string& s = field.Str();
+    if (s.size() < 6 || !IsDigit(s[0]) || s[1] != '.' || !IsDigit(s[2]) || !IsDigit(s[3]) || s[4] != '.' ||
+        !IsDigit(s[5]))
+        return std::nullopt;
+    return (s[0] - '0') * 600 + ((s[2] - '0') * 10 + (s[3] - '0')) * 10 + (s[5] - '0');
+}
+
+CString Trimmed(CString s)
+{
+    return s.Trim();
+}
+
+// "1-2-3" gives "123".
+CString PickDigits(const CString& label)
+{
+    std::string digits;
+    for (char ch : label.Str())
+        if (IsDigit(ch))
+            digits += ch;
+    return CString(digits);
+}
+
+// At most nLength bytes from nPos on; nothing when the text ends before.
+CString Slice(std::string_view s, size_t nPos, size_t nLength)
+{
+    return nPos < s.size() ? CString(s.substr(nPos, nLength)) : CString();
+}
+
+// The words of a text, split at blanks (never a byte of a double-byte character).
+std::vector<CString> Words(const CString& text)
+{
+    std::vector<CString> words;
+    words.reserve(8);
+    const std::string& s = text.Str();
+    for (size_t i = s.find_first_not_of(' '); i != std::string::npos; i = s.find_first_not_of(' ', i)) {
+        const size_t nEnd = std::min(s.find(' ', i), s.size());
+        words.emplace_back(s.substr(i, nEnd - i));
+        i = nEnd;
+    }
+    return words;
+}
+
+// The racer index as the picks were worked out from it; none for a boat without one.
+std::optional<long long> IndexHundredths(double dIndex)
+{
+    return dIndex > 0 ? std::optional<long long>(std::llround(dIndex * 100)) : std::nullopt;
+}
+
+EOutcome Outcome(const CKeluDoc& doc, const SRecordCount& record)
+{
+    // A race the record could judge was neither void nor cancelled: most races need no look at
+    // every line of their result.
+    if (record.nRaces > 0)
+        return EOutcome::Decided;
+    if (doc.IsRaceCancelled())
+        return EOutcome::Cancelled;
+    return doc.IsRaceVoid() ? EOutcome::Void : EOutcome::NoResult;
+}
+
+bool HasAnyVenue(const CKeluDoc& doc)
+{
+    for (int v = 1; v < CKeluDoc::kVenues; ++v)
+        if (doc.HasRace(v, 1))
+            return true;
+    return false;
+}
+
+EDamage DamageOf(CReadStop::EKind kind)
+{
+    return kind == CReadStop::EKind::LineTooLong ? EDamage::LineTooLong : EDamage::Truncated;
+}
+
+// Why a day counts for nothing, if it does not.
+void JudgeDay(const CKeluDoc& doc, const CTime& day, bool bLoaded, CDayState& state)
+{
+    state.state = EDayState::Damaged;
+    if (!bLoaded) {
+        state.damage = EDamage::Unreadable;
+        const CString program = CKeluDoc::ProgramFileName(day);
+        state.strDamageFile = std::filesystem::exists(program.Str()) ? CKeluDoc::ResultFileName(day) : program;
+    } else if (doc.IsDamaged()) {
+        state.damage = DamageOf(doc.m_readStop.kind);
+        state.strDamageFile = doc.m_readStop.strFile;
+        state.nDamageLine = doc.m_readStop.nLine;
+        state.nDamageVenue = doc.m_readStop.nVenue;
+    } else if (!HasAnyVenue(doc)) {
+        state.damage = EDamage::NoRaces;
+        state.strDamageFile = CKeluDoc::ProgramFileName(day);
+    } else {
+        state.state = doc.m_bDemoDay ? EDayState::Demo : EDayState::Read;
+    }
+}
+
+} // namespace
+
+int DateOf(const CTime& day)
+{
+    return day.GetYear() * 10000 + day.GetMonth() * 100 + day.GetDay();
+}
+
+CDayRows CDayRows::Read(CKeluDoc& doc, const CTime& day, const CDayFiles& files)
+{
+    CDayRows rows;
+    rows.m_state.nDate = DateOf(day);
+    rows.m_state.files = files;
+    JudgeDay(doc, day, doc.LoadDay(day), rows.m_state);
+    if (rows.m_state.state != EDayState::Read)
+        return rows;
+    // A day of 24 venues at most: room for all of it at once.
+    rows.m_races.reserve(static_cast<size_t>(CKeluDoc::kVenues - 1) * (CKeluDoc::kRaces - 1));
+    rows.m_entries.reserve(rows.m_races.capacity() * (CKeluDoc::kBoats - 1));
+    rows.m_payouts.reserve(rows.m_races.capacity() * 12);
+    for (int v = 1; v < CKeluDoc::kVenues; ++v)
+        for (int r = 1; r < CKeluDoc::kRaces && doc.HasRace(v, r); ++r)
+            rows.ReadRace(doc, v, r);
+    doc.ClearSelection();
+    // In the order the store keeps them, so that they are written one after the other. Entries
+    // are large: their order is sorted, not they.
+    rows.m_entryOrder.resize(rows.m_entries.size());
+    for (size_t i = 0; i < rows.m_entries.size(); ++i) {
+        const CEntryRow& e = rows.m_entries[i];
+        rows.m_entryOrder[i] = {rowkey::Entry(0, e.nRegNo, rowkey::RaceOfDay(e.nVenue, e.nRace), e.nBoat), i};
+    }
+    std::sort(rows.m_entryOrder.begin(), rows.m_entryOrder.end());
+    return rows;
+}
+
+void CDayRows::ReadRace(CKeluDoc& doc, int nVenue, int nRace)
+{
+    using EField = CKeluDoc::EField;
+    doc.SetSelection(nVenue, nRace);
+    CRaceRow& row = m_races.emplace_back();
+    row.nVenue = nVenue;
+    row.nRace = nRace;
+    const std::string_view header = doc.m_szProgram[nVenue][nRace][0];
+    row.nDistance = Distance(Slice(header, kDistancePos, kDistanceLength));
+    row.strTitle = WithoutBlanks(Slice(header, kTitlePos, kTitleLength));
+    const std::string_view raceLine = doc.m_szResult[nVenue][nRace][0];
+    if (!raceLine.empty()) {
+        row.strWeather = WithoutBlanks(CKeluDoc::CutField(raceLine, EField::Weather));
+        row.strWindDirection = WithoutBlanks(CKeluDoc::CutField(raceLine, EField::WindDirection));
+        row.nWindSpeed = Number(CKeluDoc::CutField(raceLine, EField::WindSpeed));
+        row.nWave = Number(CKeluDoc::CutField(raceLine, EField::WaveHeight));
+    }
+    row.strTechnique = WithoutBlanks(CKeluDoc::CutField(doc.m_szResult[nVenue][nRace][1], EField::WinningMove));
+
+    // The record's judgement works out the picks of a decided race, as the details page does,
+    // and the indexes come with them. A race it cannot judge keeps its indexes only: its picks
+    // would count for nothing until its result comes, and with it the day is read again.
+    row.record = CPredictionRecord::RaceRecord(doc);
+    const bool bPicked = row.record.nRaces > 0 && !doc.GetClass(1).IsEmpty();
+    for (int b = 1; b < CKeluDoc::kBoats; ++b)
+        row.racerIndex[b - 1] = bPicked ? IndexHundredths(doc.m_dPickIndex[b]) : Hundredths(doc.GetRacerIndex(b));
+    for (int k = 1; bPicked && k <= SRecordCount::kExactaPicks; ++k)
+        row.strExactaPicks += PickDigits(doc.m_strExactaPick[k]);
+    for (int k = 1; bPicked && k <= SRecordCount::kTrifectaPicks; ++k)
+        row.strTrifectaPicks += PickDigits(doc.m_strTrifectaPick[k]);
+    row.outcome = Outcome(doc, row.record);
+    if (row.record.nRaces > 0)
+        m_byVenue[nVenue].Add(row.record);
+    ReadEntries(doc, nVenue, nRace);
+    ReadPayouts(doc, nVenue, nRace);
+}
+
+void CDayRows::ReadEntries(const CKeluDoc& doc, int nVenue, int nRace)
+{
+    using EField = CKeluDoc::EField;
+    auto cut = [](std::string_view line, EField field) { return CKeluDoc::CutField(line, field); };
+    // Each line is read where it lies, value by value: a day has a thousand entries.
+    std::string_view finishes[CKeluDoc::kBoats - 1];
+    int finishRegNo[CKeluDoc::kBoats - 1];
+    for (int p = 0; p < CKeluDoc::kBoats - 1; ++p) {
+        finishes[p] = doc.m_szFinish[nVenue][nRace][p];
+        finishRegNo[p] = AtoI(cut(finishes[p], EField::FinishRegNo));
+    }
+    for (int b = 1; b < CKeluDoc::kBoats; ++b) {
+        const std::string_view line = doc.m_szProgram[nVenue][nRace][b];
+        if (line.empty())
+            continue;
+        CEntryRow& e = m_entries.emplace_back();
+        e.nVenue = nVenue;
+        e.nRace = nRace;
+        e.nBoat = b;
+        // Four digits; anything else is no number the store can key a racer by.
+        e.nRegNo = AtoI(cut(line, EField::RegNo));
+        e.nRegNo = e.nRegNo >= 0 && e.nRegNo < rowkey::kRacers ? e.nRegNo : 0;
+        e.strName = WithoutBlanks(cut(line, EField::RacerName));
+        e.strClass = Trimmed(cut(line, EField::Class));
+        e.nWinRate = Hundredths(cut(line, EField::WinRate));
+        e.nTwoRate = Hundredths(cut(line, EField::TwoRate));
+        e.nLocalWinRate = Hundredths(cut(line, EField::LocalWinRate));
+        e.nLocalTwoRate = Hundredths(cut(line, EField::LocalTwoRate));
+        e.nMotor = Number(cut(line, EField::MotorNo));
+        e.nMotorRate = Hundredths(cut(line, EField::MotorRate));
+        e.nHull = Number(cut(line, EField::HullNo));
+        e.nHullRate = Hundredths(cut(line, EField::BoatRate));
+        // The racer's finishing line is the one with the racer's number.
+        const auto* pFinish = std::find(std::begin(finishRegNo), std::end(finishRegNo), e.nRegNo);
+        if (e.nRegNo > 0 && pFinish != std::end(finishRegNo)) {
+            const std::string_view finish = finishes[pFinish - std::begin(finishRegNo)];
+            e.strCourse = Trimmed(cut(finish, EField::FinishCourse));
+            e.strStart = Trimmed(cut(finish, EField::FinishStart));
+            e.strPlace = Trimmed(cut(finish, EField::FinishPlace));
+            e.nStartTiming = StartTiming(CString(finish.substr(std::min<size_t>(kStartFieldPos, finish.size()),
+                                                               kStartFieldLength)));
+            e.nTime = RaceTime(cut(finish, EField::FinishTime));
+        }
+    }
+}
+
+void CDayRows::ReadPayouts(const CKeluDoc& doc, int nVenue, int nRace)
+{
+    static const CString kPopularity = Sjis("人気");
+    int nLine = 0;
+    std::optional<EBet> last;
+    for (const auto& [bet, text] : doc.GetAllBetLines()) {
+        nLine = bet == last ? nLine : 0;
+        last = bet;
+        const std::vector<CString> words = Words(text);
+        auto add = [&](size_t nCombo, size_t nPay, std::optional<size_t> nPopularity) {
+            // Even a dead heat of three gives a bet far fewer lines than its keys have room for.
+            if (nLine >= rowkey::kPayoutLinesPerBet || nCombo >= words.size())
+                return;
+            m_payouts.push_back({nVenue, nRace, static_cast<int>(bet), nLine++, words[nCombo],
+                                 nPay < words.size() ? Number(words[nPay]) : std::nullopt,
+                                 nPopularity && *nPopularity < words.size() ? Number(words[*nPopularity])
+                                                                            : std::nullopt});
+        };
+        if (bet == EBet::Win || bet == EBet::Place) {
+            // "3          250  5          390": a boat and its payout, as often as the bet won.
+            for (size_t w = 0; w < words.size(); w += 2)
+                add(w, w + 1, std::nullopt);
+        } else {
+            // "2-3       1020  人気     7", or "不成立" alone.
+            add(0, 1, words.size() > 3 && words[2] == kPopularity ? std::optional<size_t>(3) : std::nullopt);
+        }
+    }
+}

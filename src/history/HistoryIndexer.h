@@ -1,0 +1,46 @@
+#pragma once
+// Brings the history store up to date with the day files: every day of data/prog and data/res
+// that is new, or whose files changed size or modification time since it was read, is read
+// again; days whose files are gone leave the store.
+//
+// Days are loaded and worked out on worker threads, each with a document of its own, and
+// written by the calling thread, one transaction a day, through the store's connection. Call it
+// off the window thread; it returns when done, stopped or failed.
+
+#include "history/DayState.h"
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CHistoryStore;
+
+struct CIndexedDay {
+    CDayState state;
+    int nRaces = 0;
+};
+
+struct CIndexSummary {
+    bool bOk = true;
+    std::string strError;
+    bool bStopped = false;
+    int nToIndex = 0;                 // days found new or changed
+    std::vector<CIndexedDay> indexed; // as they were written, which is not date order
+    std::vector<int> removed;         // dates
+    int nUnchanged = 0;
+};
+
+class CHistoryIndexer {
+public:
+    explicit CHistoryIndexer(CHistoryStore& store) : m_store(store) {}
+
+    // Loads on up to nThreads threads. progress(done, total) is called on the calling thread
+    // after each day written; bStop ends the work after the day being written, and the days
+    // not written yet are left for the next update.
+    CIndexSummary Update(int nThreads, const std::atomic<bool>& bStop,
+                         const std::function<void(int nDone, int nTotal)>& progress = {});
+
+private:
+    CHistoryStore& m_store;
+};

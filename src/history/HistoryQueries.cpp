@@ -1,0 +1,102 @@
+// What the windows and kelu-history read from the store.
+
+#include "history/HistoryStore.h"
+
+#include "history/RowKeys.h"
+
+#include <vector>
+
+static_assert(rowkey::kRacesPerDay == 400, "the racer query finds an entry's race by it");
+
+bool CHistoryStore::QueryRacer(int nRegNo, CRacerRecord& record)
+{
+    try {
+        record = CRacerRecord();
+        record.m_nRegNo = nRegNo;
+        std::vector<int> dates;
+        CSqliteStatement days = m_db.Prepare("SELECT day FROM days WHERE state = ?1 ORDER BY day DESC");
+        days.Bind(1, static_cast<int>(EDayState::Read));
+        while (days.Step())
+            dates.push_back(static_cast<int>(days.Int(0)));
+        // One range of entry keys for every day, newest first: they are kept by day and racer,
+        // then by race, so each day's races come without a sort.
+        CSqliteStatement stmt = m_db.Prepare(
+            "SELECT e.id, e.name, e.course, e.start, e.place, e.start_timing, r.technique, r.outcome "
+            "FROM entries e JOIN races r ON r.id = ?3 + e.id / 8 % 400 WHERE e.id >= ?1 AND e.id < ?2 "
+            "ORDER BY e.id DESC");
+        for (int nDate : dates) {
+            const long long nDay = rowkey::DayNumber(nDate);
+            stmt.Bind(1, rowkey::FirstEntry(nDay, nRegNo)).Bind(2, rowkey::FirstEntry(nDay, nRegNo + 1));
+            stmt.Bind(3, nDay * rowkey::kRacesPerDay);
+            ReadRacerRaces(stmt, nDate, record);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        return Fail(e);
+    }
+}
+
+void CHistoryStore::ReadRacerRaces(CSqliteStatement& stmt, int nDate, CRacerRecord& record)
+{
+    while (stmt.Step()) {
+        const long long nEntry = stmt.Int(0);
+        if (record.m_strName.IsEmpty())
+            record.m_strName = stmt.Text(1);
+        CRacerRace race;
+        race.nDate = nDate;
+        race.nVenue = rowkey::VenueOfRace(rowkey::RaceOfDayOfEntry(nEntry));
+        race.nRace = rowkey::NumberOfRace(rowkey::RaceOfDayOfEntry(nEntry));
+        race.nBoat = rowkey::BoatOfEntry(nEntry);
+        race.strCourse = stmt.Text(2);
+        race.strStart = stmt.Text(3);
+        race.strPlace = stmt.Text(4);
+        if (!stmt.IsNull(5))
+            race.nStartTiming = stmt.Int(5);
+        race.strTechnique = stmt.Text(6);
+        race.outcome = static_cast<EOutcome>(stmt.Int(7));
+        record.Add(std::move(race));
+    }
+    stmt.Reset();
+}
+
+bool CHistoryStore::QueryRecord(const CRecordQuery& query, CPredictionRecord& record)
+{
+    try {
+        record = CPredictionRecord();
+        // A row a venue and day, of the decided races only: twenty years are some 100,000 rows.
+        CSqliteStatement sums = m_db.Prepare(
+            "SELECT venue, day / 100, sum(races), sum(exacta_hits), sum(trifecta_hits), sum(exacta_return), "
+            "sum(trifecta_return), sum(crowd_exacta_hits), sum(crowd_trifecta_hits), sum(crowd_exacta_return), "
+            "sum(crowd_trifecta_return) FROM venue_days WHERE day BETWEEN ?1 AND ?2 AND (?3 = 0 OR venue = ?3) "
+            "GROUP BY venue, day / 100");
+        sums.Bind(1, query.nFrom).Bind(2, query.nTo).Bind(3, query.nVenue);
+        while (sums.Step()) {
+            SRecordCount c;
+            c.nRaces = static_cast<int>(sums.Int(2));
+            c.nExactaHits = static_cast<int>(sums.Int(3));
+            c.nTrifectaHits = static_cast<int>(sums.Int(4));
+            c.nExactaReturn = sums.Int(5);
+            c.nTrifectaReturn = sums.Int(6);
+            c.nCrowdExactaHits = static_cast<int>(sums.Int(7));
+            c.nCrowdTrifectaHits = static_cast<int>(sums.Int(8));
+            c.nCrowdExactaReturn = sums.Int(9);
+            c.nCrowdTrifectaReturn = sums.Int(10);
+            record.m_byVenue[static_cast<int>(sums.Int(0))].Add(c);
+            record.m_byMonth[static_cast<int>(sums.Int(1))].Add(c);
+            record.m_total.Add(c);
+        }
+        CSqliteStatement days =
+            m_db.Prepare("SELECT state, count(*) FROM days WHERE day BETWEEN ?1 AND ?2 GROUP BY state");
+        days.Bind(1, query.nFrom).Bind(2, query.nTo);
+        while (days.Step()) {
+            const auto state = static_cast<EDayState>(days.Int(0));
+            if (state == EDayState::Read)
+                record.m_nDays += static_cast<int>(days.Int(1));
+            else if (state == EDayState::Damaged)
+                record.m_nSkippedDays += static_cast<int>(days.Int(1));
+        }
+        return true;
+    } catch (const std::exception& e) {
+        return Fail(e);
+    }
+}

@@ -1,0 +1,396 @@
+// Opening the store and writing days into it.
+
+#include "history/HistoryStore.h"
+
+#include "history/BatchInsert.h"
+#include "history/DayRows.h"
+#include "history/HistoryError.h"
+#include "history/RowKeys.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace {
+
+// Races, entries, payouts and picks are keyed as history/RowKeys.h says. Rates are in
+// hundredths, start timings in hundredths, race times in tenths of a second, text in Shift-JIS.
+// A racer's races are found day by day through the entries' keys, without an index of racers.
+constexpr const char* kSchema = R"(
+CREATE TABLE days(
+    day INTEGER PRIMARY KEY,
+    program_size INTEGER NOT NULL, program_time INTEGER NOT NULL,
+    result_size INTEGER NOT NULL, result_time INTEGER NOT NULL,
+    state INTEGER NOT NULL, damage INTEGER NOT NULL,
+    damage_file BLOB, damage_line INTEGER, damage_venue INTEGER);
+CREATE TABLE races(
+    id INTEGER PRIMARY KEY,
+    distance INTEGER, title BLOB, weather BLOB, wind_direction BLOB, wind_speed INTEGER, wave INTEGER,
+    technique BLOB, outcome INTEGER NOT NULL);
+CREATE TABLE entries(
+    id INTEGER PRIMARY KEY,
+    name BLOB, class BLOB,
+    win_rate INTEGER, two_rate INTEGER, local_win_rate INTEGER, local_two_rate INTEGER,
+    motor INTEGER, motor_rate INTEGER, hull INTEGER, hull_rate INTEGER,
+    course BLOB, start BLOB, place BLOB, start_timing INTEGER, time INTEGER);
+CREATE TABLE payouts(
+    id INTEGER PRIMARY KEY,
+    combo BLOB, pay INTEGER, popularity INTEGER);
+CREATE TABLE picks(
+    race INTEGER PRIMARY KEY,
+    index1 INTEGER, index2 INTEGER, index3 INTEGER, index4 INTEGER, index5 INTEGER, index6 INTEGER,
+    exacta BLOB, trifecta BLOB,
+    exacta_hit INTEGER, trifecta_hit INTEGER, exacta_return INTEGER, trifecta_return INTEGER,
+    crowd_exacta_hit INTEGER, crowd_trifecta_hit INTEGER, crowd_exacta_return INTEGER, crowd_trifecta_return INTEGER);
+CREATE TABLE venue_days(
+    day INTEGER NOT NULL, venue INTEGER NOT NULL, races INTEGER NOT NULL,
+    exacta_hits INTEGER NOT NULL, trifecta_hits INTEGER NOT NULL,
+    exacta_return INTEGER NOT NULL, trifecta_return INTEGER NOT NULL,
+    crowd_exacta_hits INTEGER NOT NULL, crowd_trifecta_hits INTEGER NOT NULL,
+    crowd_exacta_return INTEGER NOT NULL, crowd_trifecta_return INTEGER NOT NULL,
+    PRIMARY KEY(day, venue)) WITHOUT ROWID;
+)";
+
+// The rows of a day in each table keyed by race: the keys from ?1 up to ?2, race keys times the
+// factor.
+struct CDayRange {
+    const char* pszSql;
+    long long nFactor;
+};
+constexpr CDayRange kDeleteDay[] = {
+    {"DELETE FROM races WHERE id >= ?1 AND id < ?2", 1},
+    {"DELETE FROM picks WHERE race >= ?1 AND race < ?2", 1},
+    {"DELETE FROM payouts WHERE id >= ?1 AND id < ?2", rowkey::kPayoutsPerRace},
+};
+
+void RemoveStoreFiles(const std::string& strPath)
+{
+    std::error_code ec;
+    for (const char* pszSuffix : {"", "-wal", "-shm", "-journal"})
+        std::filesystem::remove(strPath + pszSuffix, ec);
+}
+
+} // namespace
+
+// The statements of a day's transaction, prepared once for every day the connection writes.
+class CHistoryStore::CWriter {
+public:
+    explicit CWriter(CSqliteDb& db)
+        : m_begin(db.Prepare("BEGIN IMMEDIATE")),
+          m_commit(db.Prepare("COMMIT")),
+          m_rollback(db.Prepare("ROLLBACK")),
+          m_deleteDay(db.Prepare("DELETE FROM days WHERE day = ?1")),
+          m_deleteVenueDays(db.Prepare("DELETE FROM venue_days WHERE day = ?1")),
+          m_deleteEntries(db.Prepare("DELETE FROM entries WHERE id >= ?1 AND id < ?2")),
+          m_days(db, "days", 10),
+          m_races(db, "races", 9),
+          m_picks(db, "picks", 17),
+          m_entries(db, "entries", 16),
+          m_payouts(db, "payouts", 4),
+          m_venueDays(db, "venue_days", 11)
+    {
+        for (const CDayRange& range : kDeleteDay)
+            m_deleteRaces.push_back(db.Prepare(range.pszSql));
+    }
+
+    // Within a transaction: everything of the day goes.
+    void Delete(int nDate)
+    {
+        m_deleteDay.Bind(1, nDate).Run();
+        m_deleteVenueDays.Bind(1, nDate).Run();
+        const long long nDay = rowkey::DayNumber(nDate);
+        m_deleteEntries.Bind(1, rowkey::FirstEntry(nDay, 0)).Bind(2, rowkey::FirstEntry(nDay + 1, 0)).Run();
+        for (size_t i = 0; i < m_deleteRaces.size(); ++i) {
+            const long long nFactor = kDeleteDay[i].nFactor;
+            m_deleteRaces[i].Bind(1, rowkey::FirstRace(nDate) * nFactor).Bind(2, rowkey::EndRace(nDate) * nFactor).Run();
+        }
+    }
+
+    void Write(const CDayRows& day, const std::function<void(int)>& rowHook)
+    {
+        m_nRows = 0;
+        m_pRowHook = &rowHook;
+        m_nDate = day.m_state.nDate;
+        m_nDay = rowkey::DayNumber(m_nDate);
+        Insert(m_days, std::vector<CDayState>{day.m_state}, &CWriter::BindDay);
+        Insert(m_races, day.m_races, &CWriter::BindRace);
+        Insert(m_picks, day.m_races, &CWriter::BindPicks);
+        std::vector<const CEntryRow*> entries;
+        entries.reserve(day.m_entries.size());
+        for (const auto& [nKey, i] : day.m_entryOrder)
+            entries.push_back(&day.m_entries[i]);
+        Insert(m_entries, entries, &CWriter::BindEntry);
+        Insert(m_payouts, day.m_payouts, &CWriter::BindPayout);
+        Insert(m_venueDays, std::vector<std::pair<int, SRecordCount>>(day.m_byVenue.begin(), day.m_byVenue.end()),
+               &CWriter::BindVenueDay);
+    }
+
+    CSqliteStatement m_begin, m_commit, m_rollback;
+
+private:
+    template <class TRow>
+    void Insert(CBatchInsert& table, const std::vector<TRow>& rows,
+                void (CWriter::*pfnBind)(CSqliteStatement&, int, const TRow&))
+    {
+        for (size_t i = 0; i < rows.size(); i += CBatchInsert::kRowsPerStatement) {
+            const int n = static_cast<int>(std::min<size_t>(CBatchInsert::kRowsPerStatement, rows.size() - i));
+            CSqliteStatement& stmt = table.Statement(n);
+            for (int j = 0; j < n; ++j)
+                (this->*pfnBind)(stmt, j * table.Columns(), rows[i + static_cast<size_t>(j)]);
+            stmt.Run();
+            m_nRows += n;
+            if (*m_pRowHook)
+                (*m_pRowHook)(m_nRows);
+        }
+    }
+
+    // Each binds every column of its row, from parameter n + 1 on.
+    void BindDay(CSqliteStatement& stmt, int n, const CDayState& s)
+    {
+        stmt.Bind(n + 1, s.nDate).Bind(n + 2, s.files.nProgramSize).Bind(n + 3, s.files.nProgramTime);
+        stmt.Bind(n + 4, s.files.nResultSize).Bind(n + 5, s.files.nResultTime);
+        stmt.Bind(n + 6, static_cast<int>(s.state)).Bind(n + 7, static_cast<int>(s.damage));
+        const bool bDamaged = s.damage != EDamage::None;
+        if (bDamaged)
+            stmt.Bind(n + 8, s.strDamageFile);
+        else
+            stmt.BindNull(n + 8);
+        stmt.Bind(n + 9, IfThere(bDamaged, s.nDamageLine)).Bind(n + 10, IfThere(bDamaged, s.nDamageVenue));
+    }
+
+    void BindRace(CSqliteStatement& stmt, int n, const CRaceRow& r)
+    {
+        stmt.Bind(n + 1, RaceKey(r.nVenue, r.nRace)).Bind(n + 2, r.nDistance).Bind(n + 3, r.strTitle);
+        stmt.Bind(n + 4, r.strWeather).Bind(n + 5, r.strWindDirection).Bind(n + 6, r.nWindSpeed).Bind(n + 7, r.nWave);
+        stmt.Bind(n + 8, r.strTechnique).Bind(n + 9, static_cast<int>(r.outcome));
+    }
+
+    void BindPicks(CSqliteStatement& stmt, int n, const CRaceRow& r)
+    {
+        stmt.Bind(n + 1, RaceKey(r.nVenue, r.nRace));
+        for (int b = 0; b < 6; ++b)
+            stmt.Bind(n + 2 + b, r.racerIndex[b]);
+        stmt.Bind(n + 8, r.strExactaPicks).Bind(n + 9, r.strTrifectaPicks);
+        // An undecided race has no hits to judge: they stay NULL.
+        BindRecord(stmt, n + 10, r.record, false, r.record.nRaces > 0);
+    }
+
+    void BindEntry(CSqliteStatement& stmt, int n, const CEntryRow* const& pEntry)
+    {
+        const CEntryRow& e = *pEntry;
+        stmt.Bind(n + 1, rowkey::Entry(m_nDay, e.nRegNo, rowkey::RaceOfDay(e.nVenue, e.nRace), e.nBoat));
+        stmt.Bind(n + 2, e.strName).Bind(n + 3, e.strClass);
+        stmt.Bind(n + 4, e.nWinRate).Bind(n + 5, e.nTwoRate).Bind(n + 6, e.nLocalWinRate).Bind(n + 7, e.nLocalTwoRate);
+        stmt.Bind(n + 8, e.nMotor).Bind(n + 9, e.nMotorRate).Bind(n + 10, e.nHull).Bind(n + 11, e.nHullRate);
+        // Without a finishing line the result's columns stay NULL.
+        const bool bFinished = !e.strPlace.IsEmpty();
+        for (int c = 12; c <= 14; ++c)
+            stmt.BindNull(n + c);
+        if (bFinished)
+            stmt.Bind(n + 12, e.strCourse).Bind(n + 13, e.strStart).Bind(n + 14, e.strPlace);
+        stmt.Bind(n + 15, e.nStartTiming).Bind(n + 16, e.nTime);
+    }
+
+    void BindPayout(CSqliteStatement& stmt, int n, const CPayoutRow& p)
+    {
+        stmt.Bind(n + 1, rowkey::Payout(RaceKey(p.nVenue, p.nRace), p.nBet, p.nLine));
+        stmt.Bind(n + 2, p.strCombo).Bind(n + 3, p.nPay).Bind(n + 4, p.nPopularity);
+    }
+
+    void BindVenueDay(CSqliteStatement& stmt, int n, const std::pair<int, SRecordCount>& venue)
+    {
+        stmt.Bind(n + 1, m_nDate).Bind(n + 2, venue.first);
+        BindRecord(stmt, n + 3, venue.second, true, true);
+    }
+
+    long long RaceKey(int nVenue, int nRace) const
+    {
+        return m_nDay * rowkey::kRacesPerDay + rowkey::RaceOfDay(nVenue, nRace);
+    }
+
+    static std::optional<long long> IfThere(bool bThere, long long n)
+    {
+        return bThere ? std::optional<long long>(n) : std::nullopt;
+    }
+
+    // The record's eight figures (nine with the race count) from parameter nFirst on; NULL
+    // unless bThere.
+    static void BindRecord(CSqliteStatement& stmt, int nFirst, const SRecordCount& c, bool bRaces, bool bThere)
+    {
+        int i = nFirst;
+        if (bRaces)
+            stmt.Bind(i++, IfThere(bThere, c.nRaces));
+        for (long long n : {static_cast<long long>(c.nExactaHits), static_cast<long long>(c.nTrifectaHits),
+                            c.nExactaReturn, c.nTrifectaReturn, static_cast<long long>(c.nCrowdExactaHits),
+                            static_cast<long long>(c.nCrowdTrifectaHits), c.nCrowdExactaReturn,
+                            c.nCrowdTrifectaReturn})
+            stmt.Bind(i++, IfThere(bThere, n));
+    }
+
+    CSqliteStatement m_deleteDay, m_deleteVenueDays, m_deleteEntries;
+    std::vector<CSqliteStatement> m_deleteRaces;
+    CBatchInsert m_days, m_races, m_picks, m_entries, m_payouts, m_venueDays;
+    int m_nDate = 0;
+    long long m_nDay = 0; // the day number of m_nDate
+    int m_nRows = 0;
+    const std::function<void(int)>* m_pRowHook = nullptr;
+};
+
+CHistoryStore::CHistoryStore() = default;
+
+CHistoryStore::~CHistoryStore()
+{
+    Close();
+}
+
+bool CHistoryStore::Open(const std::string& strPath)
+{
+    Close();
+    try {
+        if (!OpenFile(strPath)) {
+            // One this version cannot read, or no store at all: it is only a cache.
+            m_db.Close();
+            RemoveStoreFiles(strPath);
+            if (!OpenFile(strPath))
+                throw CHistoryError(strPath + ": cannot be made a store");
+        }
+        return true;
+    } catch (const std::exception& e) {
+        Close();
+        return Fail(e);
+    }
+}
+
+bool CHistoryStore::OpenFile(const std::string& strPath)
+{
+    m_db.Open(strPath);
+    try {
+        return PrepareFile();
+    } catch (const CHistoryError& e) {
+        if (e.Code() == SQLITE_NOTADB || e.Code() == SQLITE_CORRUPT)
+            return false;
+        throw;
+    }
+}
+
+bool CHistoryStore::PrepareFile()
+{
+    // Pages of 8 KiB: a day's transaction writes fewer of them than of 4 KiB, for the same rows.
+    m_db.Exec("PRAGMA page_size = 8192");
+    m_db.Exec("PRAGMA journal_mode = WAL");
+    // In WAL mode a commit that is not synced can be lost in a power cut, never half-written:
+    // the store stays whole, and the day is read again at the next update.
+    m_db.Exec("PRAGMA synchronous = NORMAL");
+    m_db.Exec("PRAGMA journal_size_limit = 4194304");
+    // Up to 64 MiB of pages in memory: the pages of a year stay there while it is written.
+    m_db.Exec("PRAGMA cache_size = -65536");
+    // A statement of many rows keeps a journal of its own in the transaction: in memory, not in a
+    // temporary file for every statement.
+    m_db.Exec("PRAGMA temp_store = MEMORY");
+    const long long nVersion = m_db.QueryInt("PRAGMA user_version");
+    if (nVersion == kSchemaVersion)
+        return true;
+    if (nVersion != 0 || m_db.QueryInt("SELECT count(*) FROM sqlite_schema") != 0)
+        return false;
+    CreateSchema();
+    return true;
+}
+
+void CHistoryStore::CreateSchema()
+{
+    m_db.Exec("BEGIN IMMEDIATE");
+    try {
+        // Another connection may have made it while this one waited for the lock.
+        if (m_db.QueryInt("PRAGMA user_version") == 0) {
+            m_db.Exec(kSchema);
+            m_db.Exec(("PRAGMA user_version = " + std::to_string(kSchemaVersion)).c_str());
+        }
+        m_db.Exec("COMMIT");
+    } catch (...) {
+        m_db.Exec("ROLLBACK");
+        throw;
+    }
+}
+
+void CHistoryStore::Close()
+{
+    m_pWriter.reset();
+    m_db.Close();
+}
+
+bool CHistoryStore::Fail(const std::exception& e)
+{
+    m_strError = e.what();
+    return false;
+}
+
+bool CHistoryStore::StoredDays(std::map<int, CDayState>& days)
+{
+    try {
+        CSqliteStatement stmt = m_db.Prepare("SELECT day, program_size, program_time, result_size, result_time, state, "
+                                             "damage, damage_file, damage_line, damage_venue FROM days");
+        days.clear();
+        while (stmt.Step()) {
+            CDayState s;
+            s.nDate = static_cast<int>(stmt.Int(0));
+            s.files = {stmt.Int(1), stmt.Int(2), stmt.Int(3), stmt.Int(4)};
+            s.state = static_cast<EDayState>(stmt.Int(5));
+            s.damage = static_cast<EDamage>(stmt.Int(6));
+            s.strDamageFile = stmt.Text(7);
+            s.nDamageLine = static_cast<int>(stmt.Int(8));
+            s.nDamageVenue = static_cast<int>(stmt.Int(9));
+            days[s.nDate] = s;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        return Fail(e);
+    }
+}
+
+bool CHistoryStore::InTransaction(const std::function<void(CWriter&)>& work)
+{
+    try {
+        if (!m_pWriter)
+            m_pWriter = std::make_unique<CWriter>(m_db);
+        m_pWriter->m_begin.Run();
+        try {
+            work(*m_pWriter);
+            m_pWriter->m_commit.Run();
+        } catch (...) {
+            // SQLite may have rolled back already (a full disk does): the first error is the one
+            // to tell.
+            try {
+                m_pWriter->m_rollback.Run();
+            } catch (const CHistoryError&) {
+            }
+            throw;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        return Fail(e);
+    }
+}
+
+bool CHistoryStore::WriteDay(const CDayRows& day)
+{
+    return InTransaction([&](CWriter& w) {
+        w.Delete(day.m_state.nDate);
+        w.Write(day, m_rowHook);
+    });
+}
+
+bool CHistoryStore::RemoveDay(int nDate)
+{
+    return InTransaction([&](CWriter& w) { w.Delete(nDate); });
+}
+
+bool CHistoryStore::Checkpoint()
+{
+    try {
+        m_db.Exec("PRAGMA wal_checkpoint(PASSIVE)");
+        return true;
+    } catch (const std::exception& e) {
+        return Fail(e);
+    }
+}

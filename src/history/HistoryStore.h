@@ -1,0 +1,85 @@
+#pragma once
+// The history store: a cache of every day in data/prog and data/res in one SQLite file,
+// data/history.sqlite, so that a racer's record over years and the predictions' record over a
+// period need not read every day file again. The day files stay the truth: the store can be
+// deleted at any time and is built again from them; a store of another schema version is
+// rebuilt when opened.
+//
+// One connection a thread: the indexer writes through its own, each window reads through its
+// own. The file is in WAL mode, so readers go on while a day is written, and every day is
+// written in one transaction: a crash leaves the store as it was before that day.
+//
+// Text is kept as the day files have it, Shift-JIS bytes, and comes back as CString.
+//
+// Operations return false on failure and leave the reason in LastError(); nothing throws out.
+
+#include "history/DayState.h"
+#include "history/RacerRecord.h"
+#include "history/SqliteDb.h"
+#include "record/PredictionRecord.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class CDayRows;
+
+// The period and venue of a record from the store; the dates are YYYYMMDD and both included.
+struct CRecordQuery {
+    int nFrom = 0;
+    int nTo = 99991231;
+    int nVenue = 0; // 0: every venue
+};
+
+class CHistoryStore {
+public:
+    static constexpr const char* kDefaultPath = "data/history.sqlite";
+    static constexpr int kSchemaVersion = 1;
+
+    CHistoryStore();
+    ~CHistoryStore();
+    CHistoryStore(const CHistoryStore&) = delete;
+    CHistoryStore& operator=(const CHistoryStore&) = delete;
+
+    // Opens the store, creating it when missing and building it anew when it is of another
+    // schema version or no SQLite file at all.
+    bool Open(const std::string& strPath = kDefaultPath);
+    void Close();
+    const std::string& LastError() const { return m_strError; }
+
+    // --- Writing (the indexer) --------------------------------------------------------------
+    // The days the store holds, by date, with the file stamps they were read from.
+    bool StoredDays(std::map<int, CDayState>& days);
+    // Replaces whatever the store held of the day, in one transaction.
+    bool WriteDay(const CDayRows& day);
+    bool RemoveDay(int nDate);
+    // Folds the write-ahead log back into the file as far as readers allow.
+    bool Checkpoint();
+    // Called after every row a day's transaction writes, with the count of rows so far; tests
+    // use it to stop the process in the middle of a day.
+    void SetRowHook(std::function<void(int nRow)> hook) { m_rowHook = std::move(hook); }
+
+    // --- Reading (the windows, kelu-history) --------------------------------------------------
+    // Every race the racer has a program line in over the stored days, with the figures.
+    bool QueryRacer(int nRegNo, CRacerRecord& record);
+    // The predictions' record of the decided races in the period, as the direct count gives
+    // it: by venue, by month and in total, with the days read and those skipped as damaged.
+    bool QueryRecord(const CRecordQuery& query, CPredictionRecord& record);
+
+private:
+    class CWriter;
+    // False when the file is no store this version can use.
+    bool OpenFile(const std::string& strPath);
+    bool PrepareFile();
+    void CreateSchema();
+    // Runs the work in one transaction, rolled back when it throws.
+    bool InTransaction(const std::function<void(CWriter&)>& work);
+    bool Fail(const std::exception& e);
+    void ReadRacerRaces(CSqliteStatement& stmt, int nDate, CRacerRecord& record);
+
+    CSqliteDb m_db;
+    std::unique_ptr<CWriter> m_pWriter;
+    std::function<void(int)> m_rowHook;
+    std::string m_strError;
+};

@@ -1,0 +1,187 @@
+// kelu-history run as scripts run it, a child process in the working directory: what update
+// tells, the racer's and the record's CSV, and the exit status of bad arguments and of a data
+// folder that cannot be read.
+
+#include "DayFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+CTime Noon(int y, int m, int d)
+{
+    return CTime(y, m, d, 12, 0, 0);
+}
+
+struct CRun {
+    int nStatus = -1;
+    std::vector<std::string> out; // lines, without their line ends
+    std::vector<std::string> err;
+};
+
+std::vector<std::string> FileLines(const char* pszPath)
+{
+    std::ifstream in(pszPath, std::ios::binary);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Runs the program with the arguments, in a German locale whose decimal mark is a comma.
+CRun RunTool(std::vector<std::string> args)
+{
+    args.insert(args.begin(), KELU_HISTORY_TOOL);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(out, 1);
+        dup2(err, 2);
+        setenv("LC_ALL", "de_DE.UTF-8", 1);
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    CRun run;
+    int nStatus = 0;
+    if (pid > 0 && waitpid(pid, &nStatus, 0) == pid && WIFEXITED(nStatus))
+        run.nStatus = WEXITSTATUS(nStatus);
+    run.out = FileLines("out.txt");
+    run.err = FileLines("err.txt");
+    return run;
+}
+
+// Venue 3 and 12 with two races each on 1 May; on 2 May venue 3's second race has no result
+// yet; on 3 May the result file stops inside its first block.
+void WriteDays()
+{
+    fixture::WriteStandardDay(Noon(2021, 5, 1), {3, 12}, 2);
+    fixture::WriteProgramFile(Noon(2021, 5, 2), fixture::ProgramFile({{.venue = 3, .races = {{.race = 1}, {.race = 2}}}}));
+    fixture::WriteResultFile(Noon(2021, 5, 2), fixture::ResultFile({{.venue = 3, .races = {{.race = 1}}}}));
+    fixture::WriteStandardDay(Noon(2021, 5, 3), {3}, 2);
+    fixture::WriteResultFile(Noon(2021, 5, 3), "STARTK\r\n03KBGN\r\n");
+}
+
+size_t Columns(const std::string& line)
+{
+    return static_cast<size_t>(std::count(line.begin(), line.end(), ',')) + 1;
+}
+
+} // namespace
+
+TEST(HistoryToolTest, UpdateTellsWhatItReadAndTheCsvFollowsTheDays)
+{
+    WriteDays();
+    CRun run = RunTool({"update"});
+    ASSERT_EQ(run.nStatus, 0) << (run.err.empty() ? "" : run.err[0]);
+    ASSERT_EQ(run.out.size(), 4u);
+    EXPECT_EQ(run.out[0], "2021-05-01: 4 レースを読みました");
+    EXPECT_EQ(run.out[1], "2021-05-02: 2 レースを読みました");
+    EXPECT_EQ(run.out[2], "2021-05-03: 壊れています: data/res/K210503.TXT は 2 行目で途切れています。江戸川 と、"
+                          "ファイルでその後に続くレース場の結果が欠けています。集計に入れません");
+    EXPECT_EQ(run.out[3], "読んだ日: 3、除いた日: 0、変わりのない日: 0");
+    EXPECT_TRUE(run.err.empty());
+    EXPECT_TRUE(fs::exists("data/history.sqlite"));
+    run = RunTool({"update"});
+    EXPECT_EQ(run.out, std::vector<std::string>{"読んだ日: 0、除いた日: 0、変わりのない日: 3"});
+
+    // Boat 1 of the first races: the standard racer 4001, first from course 1 in 0.15.
+    run = RunTool({"racer", "4001"});
+    EXPECT_EQ(run.nStatus, 0);
+    EXPECT_EQ(run.out, (std::vector<std::string>{"date,venue,race,boat,course,start,place", "2021-05-01,03,1,1,1,15,01",
+                                                 "2021-05-01,12,1,1,1,15,01", "2021-05-02,03,1,1,1,15,01"}));
+    run = RunTool({"--data", "data", "racer", "4011"});
+    EXPECT_EQ(run.out, (std::vector<std::string>{"date,venue,race,boat,course,start,place", "2021-05-01,03,2,1,1,15,01",
+                                                 "2021-05-01,12,2,1,1,15,01", "2021-05-02,03,2,1,,,"}));
+    run = RunTool({"racer", "9999"});
+    EXPECT_EQ(run.out, std::vector<std::string>{"date,venue,race,boat,course,start,place"});
+
+    // Five decided races over the days read; the third day counts for nothing.
+    run = RunTool({"record"});
+    ASSERT_EQ(run.nStatus, 0);
+    ASSERT_EQ(run.out.size(), 5u);
+    EXPECT_EQ(run.out[0], "区分,名前,レース数,2連単的中,2連単的中率(%),2連単回収率(%),3連単的中,3連単的中率(%),"
+                          "3連単回収率(%),人気上位2連単的中,人気上位2連単的中率(%),人気上位2連単回収率(%),"
+                          "人気上位3連単的中,人気上位3連単的中率(%),人気上位3連単回収率(%)");
+    EXPECT_EQ(run.out[1].rfind("レース場,江戸川,3,", 0), 0u) << run.out[1];
+    EXPECT_EQ(run.out[2].rfind("レース場,住之江,2,", 0), 0u) << run.out[2];
+    EXPECT_EQ(run.out[3].rfind("月,2021/05,5,", 0), 0u) << run.out[3];
+    EXPECT_EQ(run.out[4].rfind("合計,,5,", 0), 0u) << run.out[4];
+    // The standard boats rate alike and the standard result is 1-2 at 500 yen, popular first:
+    // every race a hit for both, and the percentages written with a point.
+    EXPECT_EQ(run.out[4], "合計,,5,5,100.0,83.3,5,100.0,100.0,5,100.0,83.3,5,100.0,100.0");
+    for (const std::string& line : run.out)
+        EXPECT_EQ(Columns(line), 15u) << line;
+
+    run = RunTool({"record", "--from", "2021-05-02", "--to", "2021-05-31"});
+    EXPECT_EQ(run.out.back().rfind("合計,,1,", 0), 0u) << run.out.back();
+    run = RunTool({"record", "--to", "2021-04-30"});
+    EXPECT_EQ(run.out.back().rfind("合計,,0,0,0.0,", 0), 0u) << run.out.back();
+}
+
+TEST(HistoryToolTest, BadArgumentsAndAnUnreadableDataFolderEndWithTheirStatus)
+{
+    WriteDays();
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"index"},
+        {"racer"},
+        {"racer", "abc"},
+        {"racer", "12345"},
+        {"racer", "0"},
+        {"racer", "4001", "4002"},
+        {"record", "--from", "2021-02-30"},
+        {"record", "--from", "2021-5-1"},
+        {"record", "--from", "2021-05-03", "--to", "2021-05-01"},
+        {"update", "--from", "2021-05-01"},
+        {"update", "--data"},
+        {"update", "--verbose"},
+    };
+    for (const std::vector<std::string>& args : bad) {
+        std::string what;
+        for (const std::string& a : args)
+            what += a + " ";
+        const CRun run = RunTool(args);
+        EXPECT_EQ(run.nStatus, 2) << what;
+        EXPECT_TRUE(run.out.empty()) << what;
+        ASSERT_EQ(run.err.size(), 1u) << what;
+        EXPECT_EQ(run.err[0].rfind("kelu-history: ", 0), 0u) << what;
+    }
+    EXPECT_FALSE(fs::exists("data/history.sqlite")) << "nothing is read on a bad argument";
+
+    fixture::WriteFile("plain.txt", "not a folder");
+    for (const char* pszFolder : {"no/such/folder", "plain.txt"}) {
+        const CRun run = RunTool({"--data", pszFolder, "update"});
+        EXPECT_EQ(run.nStatus, 1) << pszFolder;
+        ASSERT_EQ(run.err.size(), 1u) << pszFolder;
+        EXPECT_NE(run.err[0].find(pszFolder), std::string::npos) << run.err[0];
+    }
+
+    // A data folder of another name: the store goes into it, and nothing into the working folder.
+    fs::rename("data", "days");
+    const CRun run = RunTool({"--data", "days", "racer", "4001"});
+    EXPECT_EQ(run.nStatus, 0) << (run.err.empty() ? "" : run.err[0]);
+    EXPECT_EQ(run.out.size(), 4u);
+    EXPECT_TRUE(fs::exists("days/history.sqlite"));
+    EXPECT_FALSE(fs::exists("data"));
+}
