@@ -1,10 +1,62 @@
 #include "record/MonthChart.h"
 
-#include <QBarCategoryAxis>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QLegendMarker>
 #include <QLineSeries>
+#include <QScatterSeries>
 #include <QValueAxis>
+
+#include <algorithm>
+
+namespace {
+
+// A month's point stands in its middle; the axis is time, so a missing month keeps its room.
+qreal MonthX(int nMonth)
+{
+    const QDateTime middle(QDate(nMonth / 100, nMonth % 100, 15), QTime(12, 0), Qt::UTC);
+    return static_cast<qreal>(middle.toMSecsSinceEpoch());
+}
+
+qreal DayX(int nDate)
+{
+    const QDateTime noon(QDate(nDate / 10000, nDate / 100 % 100, nDate % 100), QTime(12, 0), Qt::UTC);
+    return static_cast<qreal>(noon.toMSecsSinceEpoch());
+}
+
+int NextMonth(int nMonth)
+{
+    return nMonth % 100 == 12 ? (nMonth / 100 + 1) * 100 + 1 : nMonth + 1;
+}
+
+// A time axis labelled by year and month, with no more labels than fit: readable over years.
+QDateTimeAxis* TimeAxis(qreal xFirst, qreal xLast, int nPoints, const QString& strFormat)
+{
+    auto* pAxis = new QDateTimeAxis;
+    pAxis->setFormat(strFormat);
+    pAxis->setTickCount(std::clamp(nPoints, 2, 8));
+    constexpr qreal kHalfMonth = 15.0 * 24 * 3600 * 1000;
+    pAxis->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xFirst - kHalfMonth), Qt::UTC),
+                    QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xLast + kHalfMonth), Qt::UTC));
+    return pAxis;
+}
+
+void ReplaceChart(QWidget* pWidget, QChart* pChart)
+{
+    auto* pView = qobject_cast<QChartView*>(pWidget);
+    if (!pView) {
+        delete pChart;
+        return;
+    }
+    QChart* pOld = pView->chart();
+    pView->setChart(pChart);
+    delete pOld;
+}
+
+} // namespace
 
 extern "C" {
 
@@ -17,36 +69,77 @@ QWidget* KeluNewMonthChart(QWidget* pParent)
 
 void KeluShowMonthChart(QWidget* pWidget, const CMonthChart& chart)
 {
-    auto* pView = qobject_cast<QChartView*>(pWidget);
-    if (!pView)
-        return;
     auto* pChart = new QChart;
     pChart->setTitle(chart.strTitle);
-    QList<QLineSeries*> series;
-    for (const CMonthChart::CLine& line : chart.lines) {
-        auto* pSeries = new QLineSeries;
-        pSeries->setName(line.strName);
-        for (qsizetype i = 0; i < line.rates.size(); ++i)
-            pSeries->append(static_cast<double>(i), line.rates[i]);
-        pChart->addSeries(pSeries);
-        series << pSeries;
-    }
-    auto* pMonths = new QBarCategoryAxis;
-    pMonths->append(chart.months);
     auto* pRate = new QValueAxis;
     pRate->setRange(0, 100);
     pRate->setLabelFormat(QStringLiteral("%d%%"));
     pRate->setTitleText(chart.strAxisTitle);
-    pChart->addAxis(pMonths, Qt::AlignBottom);
     pChart->addAxis(pRate, Qt::AlignLeft);
-    for (QLineSeries* pSeries : series) {
-        pSeries->setPointsVisible(true);
-        pSeries->attachAxis(pMonths);
-        pSeries->attachAxis(pRate);
+    if (chart.months.isEmpty()) {
+        ReplaceChart(pWidget, pChart);
+        return;
     }
-    QChart* pOld = pView->chart();
-    pView->setChart(pChart);
-    delete pOld;
+    QDateTimeAxis* pMonths = TimeAxis(MonthX(chart.months.front()), MonthX(chart.months.back()),
+                                      static_cast<int>(chart.months.size()), QStringLiteral("yyyy/MM"));
+    pChart->addAxis(pMonths, Qt::AlignBottom);
+    for (const CMonthChart::CLine& line : chart.lines) {
+        // A run of months that follow each other is one series; a missing month starts
+        // another, in the same pen, and only the first is named in the legend.
+        QList<QLineSeries*> runs;
+        for (qsizetype i = 0; i < chart.months.size() && i < line.rates.size(); ++i) {
+            if (runs.isEmpty() || NextMonth(chart.months[i - 1]) != chart.months[i]) {
+                auto* pRun = new QLineSeries;
+                pRun->setName(line.strName);
+                pRun->setPointsVisible(true);
+                pChart->addSeries(pRun);
+                pRun->attachAxis(pMonths);
+                pRun->attachAxis(pRate);
+                if (!runs.isEmpty()) {
+                    QPen pen = runs.front()->pen();
+                    pRun->setPen(pen);
+                    for (QLegendMarker* pMarker : pChart->legend()->markers(pRun))
+                        pMarker->setVisible(false);
+                } else if (line.bDashed) {
+                    QPen pen = pRun->pen();
+                    pen.setStyle(Qt::DashLine);
+                    pRun->setPen(pen);
+                }
+                runs << pRun;
+            }
+            runs.back()->append(MonthX(chart.months[i]), line.rates[i]);
+        }
+    }
+    ReplaceChart(pWidget, pChart);
+}
+
+void KeluShowPlaceChart(QWidget* pWidget, const CPlaceChart& chart)
+{
+    auto* pChart = new QChart;
+    pChart->setTitle(chart.strTitle);
+    pChart->legend()->hide();
+    // First place at the top; a start without a place below the sixth.
+    auto* pPlaces = new QCategoryAxis;
+    pPlaces->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    for (int p = 1; p <= 6; ++p)
+        pPlaces->append(QStringLiteral("%1着").arg(p), p);
+    pPlaces->append(QStringLiteral("F/L/S"), 7);
+    pPlaces->setRange(0.5, 7.5);
+    pPlaces->setReverse(true);
+    pChart->addAxis(pPlaces, Qt::AlignLeft);
+    if (!chart.dates.isEmpty()) {
+        QDateTimeAxis* pTime = TimeAxis(DayX(chart.dates.front()), DayX(chart.dates.back()),
+                                        static_cast<int>(chart.dates.size()), QStringLiteral("yyyy/MM"));
+        pChart->addAxis(pTime, Qt::AlignBottom);
+        auto* pPoints = new QScatterSeries;
+        pPoints->setMarkerSize(7);
+        for (qsizetype i = 0; i < chart.dates.size() && i < chart.places.size(); ++i)
+            pPoints->append(DayX(chart.dates[i]), chart.places[i] >= 1 ? chart.places[i] : 7);
+        pChart->addSeries(pPoints);
+        pPoints->attachAxis(pTime);
+        pPoints->attachAxis(pPlaces);
+    }
+    ReplaceChart(pWidget, pChart);
 }
 
 } // extern "C"

@@ -1,6 +1,6 @@
 #include "record/RecordWindow.h"
 
-#include "record/MonthChart.h"
+#include "record/ChartLibrary.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
@@ -24,7 +24,6 @@
 
 #include <cstdio>
 
-#include <dlfcn.h>
 
 namespace {
 
@@ -60,43 +59,6 @@ QStringList Figures(const SRecordCount& c)
 QString MonthName(int nMonth)
 {
     return QStringLiteral("%1/%2").arg(nMonth / 100).arg(nMonth % 100, 2, 10, QLatin1Char('0'));
-}
-
-// The chart's library, next to the program or where the loader finds it; its entry points are
-// null when it is not there, and the window goes without its chart.
-struct CChartLibrary {
-    decltype(&KeluNewMonthChart) pfnNew = nullptr;
-    decltype(&KeluShowMonthChart) pfnShow = nullptr;
-};
-
-const CChartLibrary& ChartLibrary()
-{
-    static const CChartLibrary library = [] {
-        CChartLibrary entries;
-        const QByteArray beside =
-            QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/libkelu_chart.so"));
-        void* pHandle = dlopen(beside.constData(), RTLD_NOW | RTLD_LOCAL);
-        if (!pHandle)
-            pHandle = dlopen("libkelu_chart.so", RTLD_NOW | RTLD_LOCAL);
-        if (pHandle) {
-            entries.pfnNew = reinterpret_cast<decltype(&KeluNewMonthChart)>(dlsym(pHandle, "KeluNewMonthChart"));
-            entries.pfnShow = reinterpret_cast<decltype(&KeluShowMonthChart)>(dlsym(pHandle, "KeluShowMonthChart"));
-        }
-        if (!entries.pfnNew || !entries.pfnShow)
-            entries = CChartLibrary();
-        return entries;
-    }();
-    return library;
-}
-
-QWidget* NewChart()
-{
-    if (ChartLibrary().pfnNew)
-        return ChartLibrary().pfnNew(nullptr);
-    auto* pMissing = new QLabel(Utf8("グラフを描く部品 libkelu_chart.so が見つかりません。"));
-    pMissing->setTextFormat(Qt::PlainText);
-    pMissing->setAlignment(Qt::AlignCenter);
-    return pMissing;
 }
 
 QTableWidget* NewTable(const char* pszFirst)
@@ -147,7 +109,7 @@ CRecordWindow::CRecordWindow(QWidget* pParent)
     m_pVenues->setAccessibleName(Utf8("レース場別"));
     m_pMonths = NewTable("月");
     m_pMonths->setAccessibleName(Utf8("月別"));
-    m_pChart = NewChart();
+    m_pChart = NewChartView();
     m_pChart->setAccessibleName(Utf8("月別の的中率"));
     m_pTabs = new QTabWidget;
     m_pTabs->addTab(m_pVenues, Utf8("レース場別"));
@@ -263,7 +225,7 @@ void CRecordWindow::ShowTables()
 
 void CRecordWindow::ShowChart()
 {
-    if (!ChartLibrary().pfnShow)
+    if (!ChartLibrary().pfnShowMonths)
         return;
     CMonthChart chart;
     chart.strTitle = Utf8("月別の的中率");
@@ -273,10 +235,10 @@ void CRecordWindow::ShowChart()
     for (const auto& [m, c] : m_record.m_byMonth) {
         exacta.rates << c.ExactaHitRate();
         trifecta.rates << c.TrifectaHitRate();
-        chart.months << MonthName(m);
+        chart.months << m;
     }
     chart.lines = {exacta, trifecta};
-    ChartLibrary().pfnShow(m_pChart, chart);
+    ChartLibrary().pfnShowMonths(m_pChart, chart);
 }
 
 bool CRecordWindow::SaveCsv(const QString& strPath) const

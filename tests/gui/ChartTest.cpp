@@ -1,0 +1,85 @@
+// The record windows' charts, drawn by libkelu_chart.so: months by year and month with a gap
+// where a month is missing, and a racer's places over time.
+
+#include "record/ChartLibrary.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QScatterSeries>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QDate DateOfX(qreal x)
+{
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(x), Qt::UTC).date();
+}
+
+} // namespace
+
+TEST(ChartTest, MonthsOverYearsAreLabelledByYearAndMonthAndAMissingMonthIsAGap)
+{
+    ASSERT_NE(ChartLibrary().pfnNew, nullptr);
+    std::unique_ptr<QWidget> pView(NewChartView());
+    // Two years and a half of months, without March and April of 2020.
+    CMonthChart chart;
+    CMonthChart::CLine mine{QStringLiteral("mine"), {}};
+    for (int y = 2019; y <= 2021; ++y)
+        for (int m = 1; m <= 12; ++m) {
+            if ((y == 2020 && (m == 3 || m == 4)) || (y == 2021 && m > 6))
+                continue;
+            chart.months << y * 100 + m;
+            mine.rates << m * 5.0;
+        }
+    chart.lines = {mine};
+    ChartLibrary().pfnShowMonths(pView.get(), chart);
+    QChart* pChart = qobject_cast<QChartView*>(pView.get())->chart();
+
+    const auto axes = pChart->axes(Qt::Horizontal);
+    ASSERT_EQ(axes.size(), 1);
+    auto* pAxis = qobject_cast<QDateTimeAxis*>(axes[0]);
+    ASSERT_NE(pAxis, nullptr);
+    EXPECT_EQ(pAxis->format(), QStringLiteral("yyyy/MM"));
+    // 28 months on the axis: few enough labels to read.
+    EXPECT_LE(pAxis->tickCount(), 8);
+    EXPECT_LE(pAxis->min().date(), QDate(2019, 1, 1));
+    EXPECT_GE(pAxis->max().date(), QDate(2021, 6, 28));
+
+    // The line breaks at the gap: two runs, one name in the legend, the points on their months.
+    const auto series = pChart->series();
+    ASSERT_EQ(series.size(), 2);
+    auto* pFirst = qobject_cast<QLineSeries*>(series[0]);
+    auto* pSecond = qobject_cast<QLineSeries*>(series[1]);
+    ASSERT_TRUE(pFirst && pSecond);
+    EXPECT_EQ(pFirst->count(), 14);  // January 2019 to February 2020
+    EXPECT_EQ(pSecond->count(), 14); // May 2020 to June 2021
+    EXPECT_EQ(DateOfX(pFirst->points().back().x()), QDate(2020, 2, 15));
+    EXPECT_EQ(DateOfX(pSecond->points().front().x()), QDate(2020, 5, 15));
+    EXPECT_EQ(pSecond->points().front().y(), 25.0);
+    int nVisibleMarkers = 0;
+    for (QLegendMarker* pMarker : pChart->legend()->markers())
+        nVisibleMarkers += pMarker->isVisible() ? 1 : 0;
+    EXPECT_EQ(nVisibleMarkers, 1);
+    EXPECT_EQ(pSecond->pen().color(), pFirst->pen().color());
+
+    // A racer's places: a point a start, a start without a place below the sixth.
+    CPlaceChart places;
+    places.dates = {20200101, 20200105, 20210301};
+    places.places = {1, 0, 6};
+    ChartLibrary().pfnShowPlaces(pView.get(), places);
+    pChart = qobject_cast<QChartView*>(pView.get())->chart();
+    ASSERT_EQ(pChart->series().size(), 1);
+    auto* pPoints = qobject_cast<QScatterSeries*>(pChart->series()[0]);
+    ASSERT_NE(pPoints, nullptr);
+    ASSERT_EQ(pPoints->count(), 3);
+    EXPECT_EQ(pPoints->points()[0].y(), 1.0);
+    EXPECT_EQ(pPoints->points()[1].y(), 7.0);
+    EXPECT_EQ(DateOfX(pPoints->points()[2].x()), QDate(2021, 3, 1));
+}
