@@ -3,6 +3,7 @@
 #include "app/Startup.h"
 #include "frame/AboutDlg.h"
 #include "frame/MainFrame.h"
+#include "history/HistoryService.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
@@ -171,6 +172,9 @@ bool CKeluApp::CreateDocumentWindow()
         return false;
     auto* pView = new CKeluView(m_pDocument.get(), pFrame->GetRouter(), pFrame.get());
     pView->SetAssenUrl(m_strAssenUrl);
+    if (!m_pHistory)
+        m_pHistory = std::make_unique<CHistoryService>();
+    pView->SetHistoryService(m_pHistory.get());
     pFrame->SetView(pView, pView, this);
     // One printer for set-up, printing and the preview, so that the set-up's choice is used.
     pView->SetPrinterSource([this] { return GetPrinter(); }, m_nNumPreviewPages);

@@ -16,6 +16,7 @@ class CKeluView;
 class CMainFrame;
 class QPrinter;
 class CRecordWindow;
+class CHistoryService;
 
 class CKeluApp : public CCmdTarget {
 public:
@@ -72,6 +73,8 @@ private:
     CKeluView* m_pView = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
     QPointer<CRecordWindow> m_pRecordWindow;
+    // Brings the history store up to date; it outlives the frame, whose windows read the store.
+    std::unique_ptr<CHistoryService> m_pHistory;
     bool m_bSocketsReady = false;
 };
 

@@ -43,8 +43,12 @@ CFavoritesMenu::CTarget CFavoritesMenu::Target(UINT nID) const
     CTarget target;
     int nRacer = -1;
     const CString* pstrRace = nullptr;
+    bool bRecord = false;
     if (n >= ID_FAVORITE_SCHEDULE_FIRST && n < ID_FAVORITE_RACE1_FIRST - 1) {
         nRacer = n - ID_FAVORITE_SCHEDULE_FIRST;
+    } else if (n >= ID_FAVORITE_RECORD_FIRST && n <= ID_FAVORITE_RECORD_LAST) {
+        nRacer = n - ID_FAVORITE_RECORD_FIRST;
+        bRecord = true;
     } else if (n >= ID_FAVORITE_RACE1_FIRST && n < ID_FAVORITE_RACE2_FIRST - 1) {
         nRacer = n - ID_FAVORITE_RACE1_FIRST;
         if (nRacer < static_cast<int>(m_racers.size()))
@@ -59,7 +63,7 @@ CFavoritesMenu::CTarget CFavoritesMenu::Target(UINT nID) const
     const CFavoriteRacer& racer = m_racers[static_cast<size_t>(nRacer)];
     target.nRegNo = racer.m_nRegNo;
     if (!pstrRace) {
-        target.eKind = CTarget::EKind::Schedule;
+        target.eKind = bRecord ? CTarget::EKind::RacerRecord : CTarget::EKind::Schedule;
         return target;
     }
     target.nRace = CFavoriteRacer::RaceNumber(*pstrRace);
@@ -104,7 +108,9 @@ void CFavoritesMenu::ShowRacerMenus(QMenu* pPopup)
             // A submenu is a window of its own and does not inherit the bar's font.
             pMenu->setFont(pPopup->font());
             static const CString strSchedule = Sjis("あっせん予定");
+            static const CString strRecord = Sjis("選手の成績...");
             UpdateRacerItem(pMenu, ID_FAVORITE_SCHEDULE_FIRST + n, CString(), strSchedule, nullptr);
+            UpdateRacerItem(pMenu, ID_FAVORITE_RECORD_FIRST + n, CString(), strRecord, nullptr);
             pPopup->addMenu(pMenu);
             m_racerMenus.push_back({pMenu, CString(), CString(), CString()});
         }

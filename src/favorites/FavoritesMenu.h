@@ -25,10 +25,10 @@ public:
     // Reads the list file on the document's day and brings the popup's submenus up to date.
     void Rebuild(CKeluDoc& doc, QMenu* pPopup);
 
-    // What an item stands for: 33000 + i the schedule page of racer i, 33257 + i his first race
-    // and 33514 + i his later races. Ids of no racer stand for nothing.
+    // What an item stands for: 33000 + i the schedule page of racer i, 33257 + i his first race,
+    // 33514 + i his later races and 34000 + i his record. Ids of no racer stand for nothing.
     struct CTarget {
-        enum class EKind { None, Schedule, Race };
+        enum class EKind { None, Schedule, Race, RacerRecord };
         EKind eKind = EKind::None;
         int nRegNo = 0;
         int nVenue = 0;

@@ -13,6 +13,7 @@ const CMenuItemDef kFileItems[] = {
     {ID_FILE_DOWNLOAD_TODAY, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) ..."},
     {ID_FILE_DOWNLOAD_WEEK, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (一週間分) ..."},
     {ID_FILE_PREDICTION_RECORD, "予想の成績(&R)..."},
+    {ID_FILE_UPDATE_HISTORY, "履歴の更新(&U)"},
     {0, nullptr},
     {ID_FILE_PRINT_ALL, "全ﾚｰｽ印刷(&A)..."},
     {ID_FILE_PREVIEW_ALL, "全ﾚｰｽ印刷ﾌﾟﾚﾋﾞｭｰ(&G)"},
@@ -29,6 +30,7 @@ const CMenuItemDef kFileItems[] = {
 const CMenuItemDef kFavoriteItems[] = {
     {ID_FAVORITE_ADD, "注目選手の追加(&A)..."},
     {ID_FAVORITE_ORGANIZE, "注目選手の整理(&O)..."},
+    {ID_FAVORITE_RACER_RECORD, "選手の成績(&H)..."},
     {0, nullptr},
 };
 

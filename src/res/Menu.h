@@ -22,7 +22,7 @@ std::span<const CPopupDef> MainMenu();
 // Index of the "注目選手(&A)" popup in MainMenu(), and the number of its fixed entries (add,
 // organize, separator); the watched racers' submenus are appended after them.
 inline constexpr int kFavoritesPopup = 1;
-inline constexpr int kFavoritesFixedItems = 3;
+inline constexpr int kFavoritesFixedItems = 4;
 // Index of the "表示(&V)" popup (the zoom) and of the "ﾍﾙﾌﾟ(&H)" popup.
 inline constexpr int kViewPopup = 2;
 inline constexpr int kHelpPopup = 3;

@@ -76,6 +76,8 @@
 #define ID_VIEW_ZOOM_OUT 32801         // one step smaller
 #define ID_VIEW_ZOOM_RESET 32802       // back to the standard size
 #define ID_FILE_SETTINGS 32810         // the data server and the racer schedule page
+#define ID_FAVORITE_RACER_RECORD 32812 // a racer's record over the stored days, by number
+#define ID_FILE_UPDATE_HISTORY 32813   // the history store brought up to date with the day files
 
 // The watched-racer menu: racer i (0..255) has these three items
 #define ID_FAVORITE_SCHEDULE_FIRST 33000 // "あっせん予定", 33000 + i
@@ -83,6 +85,9 @@
 #define ID_FAVORITE_RACE2_FIRST 33514    // second and later races, 33514 + i
 #define ID_FAVORITE_FIRST 33000          // the whole range the view claims
 #define ID_FAVORITE_LAST 33770
+// Each watched racer's "選手の成績", 34000 + i, beside the range above.
+#define ID_FAVORITE_RECORD_FIRST 34000
+#define ID_FAVORITE_RECORD_LAST 34255
 
 // Status bar indicators
 #define ID_INDICATOR_CAPS 59137

@@ -136,6 +136,8 @@ const CommandEntry<CKeluView> CKeluView::kCommands[] = {
     {ID_FILE_DOWNLOAD_TODAY, &CKeluView::OnDownloadToday},
     {ID_FILE_DOWNLOAD_WEEK, &CKeluView::OnDownloadWeek},
     {ID_FILE_SETTINGS, &CKeluView::OnFileSettings},
+    {ID_FAVORITE_RACER_RECORD, &CKeluView::OnRacerRecord},
+    {ID_FILE_UPDATE_HISTORY, &CKeluView::OnUpdateHistory},
     {ID_FILE_PRINT_ALL, &CKeluView::OnFilePrintAll, &CKeluView::OnUpdateNeedsVenue},
     {ID_FILE_PRINT_RACE, &CKeluView::OnFilePrintRace, &CKeluView::OnUpdateNeedsVenue},
     {ID_FILE_PREVIEW_ALL, &CKeluView::OnFilePreviewAll, &CKeluView::OnUpdateNeedsVenue},
@@ -726,7 +728,8 @@ void CKeluView::ShowLowerPage()
 bool CKeluView::OnCmdMsg(UINT nID)
 {
     // The watched-racer menu's items, whatever racer their id stands for.
-    if (nID >= ID_FAVORITE_FIRST && nID <= ID_FAVORITE_LAST) {
+    if ((nID >= ID_FAVORITE_FIRST && nID <= ID_FAVORITE_LAST) ||
+        (nID >= ID_FAVORITE_RECORD_FIRST && nID <= ID_FAVORITE_RECORD_LAST)) {
         OnFavoriteCommand(nID);
         return true;
     }
@@ -737,7 +740,8 @@ bool CKeluView::OnUpdateCmdUI(CCmdUI& ui)
 {
     if (OnUpdateWhileDownloading(ui))
         return true;
-    if (ui.m_nID >= ID_FAVORITE_FIRST && ui.m_nID <= ID_FAVORITE_LAST)
+    if ((ui.m_nID >= ID_FAVORITE_FIRST && ui.m_nID <= ID_FAVORITE_LAST) ||
+        (ui.m_nID >= ID_FAVORITE_RECORD_FIRST && ui.m_nID <= ID_FAVORITE_RECORD_LAST))
         return true;
     return DispatchUpdate(this, kCommands, ui);
 }

@@ -32,6 +32,7 @@ class CDownloadDlg;
 struct CDownloadOutcome;
 class CTabCtrl;
 class CFavoritesMenu;
+class CHistoryService;
 class CHelpWindow;
 class QAction;
 class QComboBox;
@@ -113,6 +114,12 @@ public:
     void OnFavoriteCommand(UINT nID);
     // The add dialog with the number already in its field (empty: the user types it).
     void AddFavorite(const CString& strRegNo);
+    // The racer's record over the stored days in a window of its own (view/KeluViewHistory.cpp).
+    void ShowRacerRecord(int nRegNo);
+    // The history store that the downloads bring up to date and the racers' windows read; the
+    // view keeps one of its own when none is given.
+    void SetHistoryService(CHistoryService* pHistory);
+    CHistoryService& History();
     // The racer schedule page's address, with "%d" where the number goes.
     void SetAssenUrl(const CString& strUrl) { m_strAssenUrl = strUrl; }
 
@@ -175,6 +182,10 @@ private:
     void OnDownloadToday();
     void OnDownloadWeek();
     void OnFileSettings();
+    void OnRacerRecord();
+    void OnUpdateHistory();
+    // The history's progress in the status bar while the store is brought up to date.
+    void WatchHistory();
     // The settings dialog; strWhy, when given, says at its top why it opened. True when the
     // user saved the settings.
     bool EditSettings(const CString& strWhy);
@@ -250,6 +261,8 @@ private:
     QComboBox* m_listVenue = nullptr;
     CString m_strAssenUrl;
     std::unique_ptr<CFavoritesMenu> m_pFavoritesMenu;
+    CHistoryService* m_pHistory = nullptr;
+    QWidget* m_pHistoryStatus = nullptr;
     std::function<QPrinter*()> m_fnPrinter;
     std::shared_ptr<QPrinter> m_pOwnPrinter;
     int m_nPreviewPages = 0;

@@ -13,6 +13,7 @@
 #include "download/Downloader.h"
 #include "download/NetLibrary.h"
 #include "download/SettingsDlg.h"
+#include "history/HistoryService.h"
 #include "platform/Sjis.h"
 #include "platform/gui/CommandRouter.h"
 #include "platform/gui/MessageBox.h"
@@ -123,6 +124,9 @@ void CKeluView::OnDownloadFinished(const CDownloadOutcome& outcome)
     m_pDownloadRun.reset();
     UpdateCommands();
     LoadShownDay();
+    // The history store follows the day files, off the window thread.
+    if (!m_bCloseAfterDownload)
+        History().Update();
     CloseAfterDownload();
 }
 

@@ -75,6 +75,8 @@ void CKeluView::OnFavoriteCommand(UINT nID)
     const CFavoritesMenu::CTarget target = m_pFavoritesMenu->Target(nID);
     if (target.eKind == EKind::Schedule)
         OpenSchedule(target.nRegNo);
+    else if (target.eKind == EKind::RacerRecord)
+        ShowRacerRecord(target.nRegNo);
     else if (target.eKind == EKind::Race)
         JumpToRace(target.nVenue, target.nRace, target.nRegNo);
 }
@@ -134,11 +136,15 @@ void CKeluView::OnRowMenu(CMSFlexGrid& grid, int nRow, const QPoint& globalPos)
         return;
     QMenu menu(this);
     QAction* pAdd = menu.addAction(Utf8("注目選手に追加..."));
+    QAction* pRecord = menu.addAction(Utf8("選手の成績..."));
     // The watched-racer commands wait for a download, here as in the menu.
     CCmdUI ui(ID_FAVORITE_ADD);
     pAdd->setEnabled(!OnUpdateWhileDownloading(ui));
-    if (menu.exec(globalPos) == pAdd)
+    QAction* pChosen = menu.exec(globalPos);
+    if (pChosen == pAdd)
         AddFavorite(strRegNo);
+    else if (pChosen == pRecord)
+        ShowRacerRecord(AtoI(strRegNo));
 }
 
 void CKeluView::OnRowDoubleClick(CMSFlexGrid& grid, int nRow)

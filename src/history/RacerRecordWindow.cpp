@@ -1,0 +1,252 @@
+#include "history/RacerRecordWindow.h"
+
+#include "history/HistoryService.h"
+#include "history/HistoryStore.h"
+#include "model/KeluDoc.h"
+#include "platform/Sjis.h"
+#include "platform/gui/MessageBox.h"
+#include "platform/gui/QtText.h"
+#include "platform/gui/WindowFit.h"
+#include "record/ChartLibrary.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr QSize kWindowSize(720, 560);
+
+const char* const kRaceColumns[] = {"日付", "場", "R", "艇", "コース", "ST", "着", "決まり手"};
+const char* const kCourseColumns[] = {"コース", "出走", "1着", "勝率", "2連対率"};
+
+// Figures in the C locale, whatever the desktop's: "46.4%".
+QString Percent(double d)
+{
+    return QString::number(d, 'f', 1) + QLatin1Char('%');
+}
+
+QString DateText(int nDate, QChar separator)
+{
+    return QStringLiteral("%1%4%2%4%3")
+        .arg(nDate / 10000, 4, 10, QLatin1Char('0'))
+        .arg(nDate / 100 % 100, 2, 10, QLatin1Char('0'))
+        .arg(nDate % 100, 2, 10, QLatin1Char('0'))
+        .arg(separator);
+}
+
+QString Plain(const CString& s)
+{
+    QString text = ToQString(s);
+    return text.trimmed();
+}
+
+QTableWidget* NewTable(const char* const* ppszColumns, int nColumns)
+{
+    auto* pTable = new QTableWidget(0, nColumns);
+    QStringList headings;
+    for (int i = 0; i < nColumns; ++i)
+        headings << Utf8(ppszColumns[i]);
+    pTable->setHorizontalHeaderLabels(headings);
+    pTable->verticalHeader()->hide();
+    pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    pTable->horizontalHeader()->setStretchLastSection(true);
+    pTable->verticalHeader()->setDefaultSectionSize(pTable->fontMetrics().height() + 6);
+    return pTable;
+}
+
+void SetRow(QTableWidget* pTable, int nRow, const QStringList& cells, int nLeftAligned)
+{
+    for (int i = 0; i < cells.size(); ++i) {
+        auto* pItem = new QTableWidgetItem(cells[i]);
+        pItem->setTextAlignment((i == nLeftAligned ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+        pTable->setItem(nRow, i, pItem);
+    }
+}
+
+QStringList RaceCells(const CRacerRace& race)
+{
+    return {DateText(race.nDate, QLatin1Char('/')),
+            ToQString(CKeluDoc::GetVenueName(race.nVenue)),
+            QString::number(race.nRace),
+            QString::number(race.nBoat),
+            Plain(race.strCourse),
+            Plain(race.strStart),
+            Plain(race.strPlace),
+            Plain(race.strTechnique)};
+}
+
+QString FiguresText(const CRacerRecord& record)
+{
+    const CRacerFigures& f = record.m_total;
+    QString text = Utf8("出走 %1　1着 %2　勝率 %3　2連対率 %4　3連対率 %5")
+                       .arg(f.nStarts)
+                       .arg(f.nWins)
+                       .arg(Percent(f.WinRate()), Percent(f.TopTwoRate()), Percent(f.TopThreeRate()));
+    if (const auto average = f.AverageStart())
+        text += Utf8("　平均 ST %1").arg(QString::number(*average, 'f', 2));
+    return text;
+}
+
+} // namespace
+
+CRacerRecordWindow::CRacerRecordWindow(int nRegNo, CHistoryService& history, QWidget* pParent)
+    : QWidget(pParent, Qt::Window)
+    , m_nRegNo(nRegNo)
+    , m_history(history)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(Utf8("選手の成績 %1").arg(nRegNo));
+    setAccessibleName(windowTitle());
+    resize(kWindowSize);
+
+    m_pStatus = new QLabel;
+    m_pStatus->setTextFormat(Qt::PlainText);
+    m_pProgress = new QProgressBar;
+    m_pProgress->setAccessibleName(Utf8("履歴の更新"));
+    m_pProgress->hide();
+    m_pFigures = new QLabel;
+    m_pFigures->setTextFormat(Qt::PlainText);
+    m_pRaces = NewTable(kRaceColumns, static_cast<int>(std::size(kRaceColumns)));
+    m_pRaces->setAccessibleName(Utf8("レース"));
+    m_pCourses = NewTable(kCourseColumns, static_cast<int>(std::size(kCourseColumns)));
+    m_pCourses->setAccessibleName(Utf8("コース別"));
+    m_pChart = NewChartView();
+    m_pChart->setAccessibleName(Utf8("着順の推移"));
+    m_pTabs = new QTabWidget;
+    m_pTabs->addTab(m_pRaces, Utf8("レース"));
+    m_pTabs->addTab(m_pCourses, Utf8("コース別"));
+    m_pTabs->addTab(m_pChart, Utf8("着順の推移"));
+    m_pSave = new QPushButton(Utf8("CSV で保存..."));
+    m_pSave->setEnabled(false);
+    auto* pClose = new QPushButton(Utf8("閉じる"));
+
+    auto* pButtons = new QHBoxLayout;
+    pButtons->addStretch(1);
+    pButtons->addWidget(m_pSave);
+    pButtons->addWidget(pClose);
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(m_pStatus);
+    pLayout->addWidget(m_pProgress);
+    pLayout->addWidget(m_pFigures);
+    pLayout->addWidget(m_pTabs, 1);
+    pLayout->addLayout(pButtons);
+
+    connect(m_pSave, &QPushButton::clicked, this, [this] { OnSave(); });
+    connect(pClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(&m_history, &CHistoryService::progress, this, [this](int nDone, int nTotal) {
+        m_pProgress->setRange(0, std::max(nTotal, 1));
+        m_pProgress->setValue(nDone);
+    });
+    connect(&m_history, &CHistoryService::finished, this, [this] { Read(); });
+    PlaceOnScreen(this, pParent);
+}
+
+void CRacerRecordWindow::Refresh()
+{
+    // The store follows the day files first; the racer is read once it has.
+    m_pStatus->setText(Utf8("履歴を更新しています..."));
+    m_pProgress->setRange(0, 0);
+    m_pProgress->show();
+    m_history.Update();
+}
+
+void CRacerRecordWindow::Read()
+{
+    if (m_history.IsUpdating())
+        return;
+    m_pProgress->hide();
+    CHistoryStore store;
+    m_record = CRacerRecord();
+    if (!store.Open() || !store.QueryRacer(m_nRegNo, m_record)) {
+        m_pStatus->setText(Utf8("履歴を読めませんでした: %1").arg(QString::fromStdString(store.LastError())));
+        return;
+    }
+    if (!m_record.m_strName.IsEmpty())
+        setWindowTitle(Utf8("選手の成績 %1 %2").arg(m_nRegNo).arg(Plain(m_record.m_strName)));
+    setAccessibleName(windowTitle());
+    m_pStatus->setText(m_record.m_races.empty() ? Utf8("手元の日に、登録番号 %1 の選手のレースはありません。").arg(m_nRegNo)
+                                                : Utf8("手元の日の %1 レース").arg(m_record.m_races.size()));
+    m_pFigures->setText(FiguresText(m_record));
+    m_pFigures->setAccessibleName(m_pFigures->text());
+    ShowRecord();
+    ShowCourses();
+    ShowChart();
+    m_pSave->setEnabled(true);
+}
+
+void CRacerRecordWindow::ShowRecord()
+{
+    m_pRaces->setRowCount(static_cast<int>(m_record.m_races.size()));
+    int nRow = 0;
+    for (const CRacerRace& race : m_record.m_races)
+        SetRow(m_pRaces, nRow++, RaceCells(race), 1);
+}
+
+void CRacerRecordWindow::ShowCourses()
+{
+    m_pCourses->setRowCount(6);
+    for (int c = 1; c <= 6; ++c) {
+        const CRacerFigures& f = m_record.m_byCourse[static_cast<size_t>(c)];
+        SetRow(m_pCourses, c - 1,
+               {QString::number(c), QString::number(f.nStarts), QString::number(f.nWins), Percent(f.WinRate()),
+                Percent(f.TopTwoRate())},
+               -1);
+    }
+}
+
+void CRacerRecordWindow::ShowChart()
+{
+    if (!ChartLibrary().pfnShowPlaces)
+        return;
+    CPlaceChart chart;
+    chart.strTitle = Utf8("着順の推移");
+    for (const CPlacePoint& point : m_record.PlacesOverTime()) {
+        chart.dates << point.nDate;
+        chart.places << point.nPlace;
+    }
+    ChartLibrary().pfnShowPlaces(m_pChart, chart);
+}
+
+QString CRacerRecordWindow::CsvText(const CRacerRecord& record)
+{
+    QStringList lines{Utf8("日付,場,レース,艇,コース,ST,着,決まり手")};
+    for (const CRacerRace& race : record.m_races) {
+        QStringList cells = RaceCells(race);
+        cells[0] = DateText(race.nDate, QLatin1Char('-'));
+        // A comma of the file's text would split the field.
+        for (QString& cell : cells)
+            cell.replace(QLatin1Char(','), QLatin1Char(' '));
+        lines << cells.join(QLatin1Char(','));
+    }
+    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
+
+bool CRacerRecordWindow::SaveCsv(const QString& strPath) const
+{
+    QSaveFile file(strPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = CsvText(m_record).toUtf8();
+    return file.write(bytes) == bytes.size() && file.commit();
+}
+
+void CRacerRecordWindow::OnSave()
+{
+    const QString strPath = QFileDialog::getSaveFileName(this, Utf8("CSV で保存"), Utf8("選手の成績_%1.csv").arg(m_nRegNo),
+                                                         Utf8("CSV ファイル (*.csv)"));
+    if (strPath.isEmpty())
+        return;
+    if (!SaveCsv(strPath))
+        KeluMessageBox(this, FromQString(Utf8("%1 に書き込めませんでした。").arg(strPath)), Sjis("選手の成績"),
+                       MB_OK | MB_ICONEXCLAMATION);
+}
