@@ -33,13 +33,9 @@ QString Percent(double d)
     return QString::number(d, 'f', 1) + QLatin1Char('%');
 }
 
-QString DateText(int nDate, QChar separator)
+QString DateText(int nDate, char chSeparator)
 {
-    return QStringLiteral("%1%4%2%4%3")
-        .arg(nDate / 10000, 4, 10, QLatin1Char('0'))
-        .arg(nDate / 100 % 100, 2, 10, QLatin1Char('0'))
-        .arg(nDate % 100, 2, 10, QLatin1Char('0'))
-        .arg(separator);
+    return QString::asprintf("%04d%c%02d%c%02d", nDate / 10000, chSeparator, nDate / 100 % 100, chSeparator, nDate % 100);
 }
 
 QString Plain(const CString& s)
@@ -75,7 +71,7 @@ void SetRow(QTableWidget* pTable, int nRow, const QStringList& cells, int nLeftA
 
 QStringList RaceCells(const CRacerRace& race)
 {
-    return {DateText(race.nDate, QLatin1Char('/')),
+    return {DateText(race.nDate, '/'),
             ToQString(CKeluDoc::GetVenueName(race.nVenue)),
             QString::number(race.nRace),
             QString::number(race.nBoat),
@@ -222,7 +218,7 @@ QString CRacerRecordWindow::CsvText(const CRacerRecord& record)
     QStringList lines{Utf8("日付,場,レース,艇,コース,ST,着,決まり手")};
     for (const CRacerRace& race : record.m_races) {
         QStringList cells = RaceCells(race);
-        cells[0] = DateText(race.nDate, QLatin1Char('-'));
+        cells[0] = DateText(race.nDate, '-');
         // A comma of the file's text would split the field.
         for (QString& cell : cells)
             cell.replace(QLatin1Char(','), QLatin1Char(' '));
