@@ -9,6 +9,7 @@
 #include "platform/Sjis.h"
 #include "platform/TextFile.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/QtText.h"
 #include "print/PainterDC.h"
 #include "print/PrintInfo.h"
 #include "print/TemplateRenderer.h"
@@ -192,6 +193,9 @@ void CKeluView::PrintPages(QPrinter* pPrinter, CPrintInfo& info)
     const std::vector<int> pages = ChosenPages(pPrinter, info);
     if (pages.empty())
         return;
+    // The job, and the PDF file's title, are named after what they hold.
+    const CKeluDoc* pDoc = GetDocument();
+    pPrinter->setDocName(ToQString(m_dateShown.Format("%Y/%m/%d") + " " + CKeluDoc::GetVenueName(pDoc->GetVenue())));
     QPainter painter;
     if (!painter.begin(pPrinter)) {
         KeluMessageBox(this, Sjis("印刷ｼﾞｮﾌﾞを開始できませんでした。"), LoadKeluString(IDS_APP_TITLE),

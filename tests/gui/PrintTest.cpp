@@ -320,7 +320,10 @@ TEST_F(PrintTest, AWholeVenueToPdf)
         FAIL() << "pdftotext and pdfinfo are needed (Debian package poppler-utils)";
     PrintInto("venue.pdf");
     ASSERT_EQ(Run(ID_FILE_PRINT_ALL, {AcceptPrint(4)}).size(), 4u);
-    EXPECT_NE(Shell("pdfinfo venue.pdf").find("Pages:           4\n"), std::string::npos);
+    const std::string strInfo = Shell("pdfinfo venue.pdf");
+    EXPECT_NE(strInfo.find("Pages:           4\n"), std::string::npos);
+    // The file's title names the day and the venue.
+    EXPECT_NE(strInfo.find("Title:           2020/01/06 児島\n"), std::string::npos) << strInfo;
     const std::string strText = WithoutBlanks(Shell("pdftotext -enc UTF-8 -f 1 -l 1 venue.pdf -"));
     for (const char* pszText : {"児島", "柏野幸二", "玄馬徹", "中村格", "井川真人", "福嶋智之", "守屋大地"})
         EXPECT_NE(strText.find(pszText), std::string::npos) << pszText;
