@@ -7,7 +7,7 @@ const CDialogTemplate kAboutBoxTemplate{
     IDD_ABOUTBOX, "バージョン情報", 171, 68, "ＭＳ Ｐゴシック", 9,
     {
         {-1, DlgKind::Icon, 14, 10, 21, 20, ""},
-        {-1, DlgKind::Static, 46, 16, 116, 8, "Kelu Version 2.02"},
+        {-1, DlgKind::Static, 46, 16, 116, 8, "kelu Version 2.02"},
         {-1, DlgKind::EtchedLine, 7, 35, 157, 2, ""},
         {IDOK, DlgKind::DefButton, 60, 44, 50, 14, "OK"},
     },

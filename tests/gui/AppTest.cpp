@@ -359,7 +359,7 @@ TEST(AppTest, AboutBoxShowsTheVersionAndOkClosesIt)
     pAbout->trigger();
 
     EXPECT_EQ(strCaption, Utf8("バージョン情報"));
-    EXPECT_TRUE(texts.contains(QStringLiteral("Kelu Version 2.02"))) << texts.join(u'|').toStdString();
+    EXPECT_TRUE(texts.contains(QStringLiteral("kelu Version 2.02"))) << texts.join(u'|').toStdString();
     EXPECT_TRUE(bIcon) << "the program's icon is missing";
     EXPECT_TRUE(bRule);
     EXPECT_TRUE(bOkDefault);
