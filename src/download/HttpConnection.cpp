@@ -4,7 +4,8 @@ namespace {
 
 constexpr int kPollMilliseconds = 100;
 
-// "host" means "http://host"; a trailing "/" goes, since every path starts with one.
+} // namespace
+
 CString NormaliseServer(CString strServer)
 {
     strServer.Trim();
@@ -14,8 +15,6 @@ CString NormaliseServer(CString strServer)
         strServer = strServer.Left(strServer.GetLength() - 1);
     return strServer;
 }
-
-} // namespace
 
 void SetUpTransfer(CURL* pCurl, const CString& strAgent)
 {

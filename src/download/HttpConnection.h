@@ -42,6 +42,8 @@ private:
     CString m_strServer;
 };
 
+// "host" means "http://host"; a trailing "/" goes, since every path starts with one.
+CString NormaliseServer(CString strServer);
 // An easy handle set up as every transfer of Kelu's is: the user agent, the web only, the time
 // limits and the size limit; the system's proxy settings apply.
 void SetUpTransfer(CURL* pCurl, const CString& strAgent);

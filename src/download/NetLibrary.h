@@ -5,6 +5,7 @@
 // the operations; the window calls them on its worker threads.
 
 #include "download/Downloader.h"
+#include "download/PeriodDownload.h"
 
 inline constexpr const char* kNetLibrary = "libkelu_net.so";
 
@@ -13,6 +14,8 @@ struct CKeluNet {
                                               const CTime& dateShown, int nDays);
     int (*pfnProbeServer)(const CString& strServer, const CString& strPath, const std::atomic<bool>& bStop,
                           CString& strReason);
+    CPeriodOutcome (*pfnDownloadPeriod)(const CString& strServer, const CPeriodRequest& request,
+                                        IPeriodProgress& progress);
 };
 
 extern "C" {

@@ -24,6 +24,7 @@ const Entry kTable[] = {
     // Kelu's own commands.
     {ID_FILE_DOWNLOAD_TODAY, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ(当日)\n番組と結果"},
     {ID_FILE_DOWNLOAD_WEEK, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ(一週間)\n番組と結果（週）"},
+    {ID_FILE_DOWNLOAD_PERIOD, "開始日から終了日までの番組と結果をまとめてﾀﾞｳﾝﾛｰﾄﾞ\n期間を指定してﾀﾞｳﾝﾛｰﾄﾞ"},
     {ID_FILE_PREDICTION_RECORD, "手元の全ての日の予想の的中率と回収率を集計\n予想の成績"},
     {ID_FILE_SETTINGS, "データのサーバーとあっせん予定のページのアドレスを設定\n設定"},
     {ID_FAVORITE_RACER_RECORD, "登録番号で選ぶ選手の、手元の全ての日の成績\n選手の成績"},

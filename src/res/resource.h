@@ -76,6 +76,7 @@
 #define ID_VIEW_ZOOM_OUT 32801         // one step smaller
 #define ID_VIEW_ZOOM_RESET 32802       // back to the standard size
 #define ID_FILE_SETTINGS 32810         // the data server and the racer schedule page
+#define ID_FILE_DOWNLOAD_PERIOD 32811  // the days from one date to another
 #define ID_FAVORITE_RACER_RECORD 32812 // a racer's record over the stored days, by number
 #define ID_FILE_UPDATE_HISTORY 32813   // the history store brought up to date with the day files
 

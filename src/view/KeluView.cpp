@@ -21,7 +21,6 @@
 #include "view/TabCtrl.h"
 
 #include <QApplication>
-#include <QCalendarWidget>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
@@ -34,7 +33,6 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSignalBlocker>
-#include <QTextCharFormat>
 
 #include <filesystem>
 
@@ -135,6 +133,7 @@ CDialogUnits FormUnits(const QWidget& view)
 const CommandEntry<CKeluView> CKeluView::kCommands[] = {
     {ID_FILE_DOWNLOAD_TODAY, &CKeluView::OnDownloadToday},
     {ID_FILE_DOWNLOAD_WEEK, &CKeluView::OnDownloadWeek},
+    {ID_FILE_DOWNLOAD_PERIOD, &CKeluView::OnDownloadPeriod},
     {ID_FILE_SETTINGS, &CKeluView::OnFileSettings},
     {ID_FAVORITE_RACER_RECORD, &CKeluView::OnRacerRecord},
     {ID_FILE_UPDATE_HISTORY, &CKeluView::OnUpdateHistory},
@@ -290,14 +289,7 @@ void CKeluView::SetUpCalendar(QWidget* pPopup)
 {
     m_pCalendarPopup = pPopup;
     pPopup->installEventFilter(this);
-    QCalendarWidget* pCalendar = m_date->calendarWidget();
-    UseJapaneseLocale(pCalendar);
-    pCalendar->setFirstDayOfWeek(Qt::Sunday);
-    pCalendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    // Sundays red and Saturdays blue, as calendars here print them.
-    QTextCharFormat saturday = pCalendar->weekdayTextFormat(Qt::Saturday);
-    saturday.setForeground(QColor(0x20, 0x40, 0xD0));
-    pCalendar->setWeekdayTextFormat(Qt::Saturday, saturday);
+    UseJapaneseCalendar(m_date->calendarWidget());
 }
 
 void CKeluView::WatchCalendar()

@@ -30,6 +30,7 @@ class QPrinter;
 class CDownloadRun;
 class CDownloadDlg;
 struct CDownloadOutcome;
+struct CKeluNet;
 class CTabCtrl;
 class CFavoritesMenu;
 class CHistoryService;
@@ -100,11 +101,14 @@ public:
     // near to it as the screen allows; 1 is the standard size.
     void ZoomTo(double dFactor);
     // True while a download runs (view/KeluViewDownload.cpp).
-    bool IsDownloading() const { return m_pDownloadRun != nullptr; }
+    bool IsDownloading() const { return m_pDownloadRun != nullptr || m_bPeriodRunning; }
     // The running download's progress dialog, or nullptr.
     CDownloadDlg* GetDownloadDialog() const;
     // The worker has ended the download: the message, if any, then the day read afresh.
     void OnDownloadFinished(const CDownloadOutcome& outcome);
+    // A download may have written day files: the shown day is read afresh when its own may have
+    // changed (bShownDay), and what is built from the day files follows them.
+    virtual void OnDayFilesChanged(bool bShownDay);
 
     // The watched-racer menu (view/KeluViewFavorites.cpp). The state handler of the add
     // command: when the menu is stale, the racers' submenus of "注目選手(&A)" are brought up to
@@ -181,6 +185,12 @@ private:
 
     void OnDownloadToday();
     void OnDownloadWeek();
+    // The period download's dialog, modal; the shown day is read afresh when the run may have
+    // written its files.
+    void OnDownloadPeriod();
+    // What every download does before it goes: none while another runs, the settings first
+    // while the server is a placeholder, the downloads' library loaded. nullptr: no download.
+    const CKeluNet* PrepareDownload();
     void OnFileSettings();
     void OnRacerRecord();
     void OnUpdateHistory();
@@ -270,4 +280,6 @@ private:
     friend class CDownloadRun;
     std::unique_ptr<CDownloadRun> m_pDownloadRun;
     bool m_bCloseAfterDownload = false;
+    // The period download's dialog is open.
+    bool m_bPeriodRunning = false;
 };

@@ -1,9 +1,10 @@
-// The view's two download commands. The transfers and the unpacking run on a worker thread of
+// The view's download commands. The transfers and the unpacking run on a worker thread of
 // their own, so the window thread keeps its own event loop whatever the server does: the
 // progress dialog shows each step as the worker reports it, and "中止" sets the worker's stop
 // flag, which ends a stalled or a flowing transfer within a tenth of a second. While a download
 // runs, what would read or write the day files, or start a second download, is disabled; a main
-// window closed meanwhile first stops the download and closes once it has ended.
+// window closed meanwhile first stops the download and closes once it has ended. The period
+// download runs in a modal dialog of its own, which drives its worker the same way.
 
 #include "view/KeluView.h"
 
@@ -12,6 +13,7 @@
 #include "download/DownloadDlg.h"
 #include "download/Downloader.h"
 #include "download/NetLibrary.h"
+#include "download/PeriodDownloadDlg.h"
 #include "download/SettingsDlg.h"
 #include "history/HistoryService.h"
 #include "platform/Sjis.h"
@@ -32,6 +34,7 @@ bool WaitsForDownload(UINT nID)
     switch (nID) {
     case ID_FILE_DOWNLOAD_TODAY:
     case ID_FILE_DOWNLOAD_WEEK:
+    case ID_FILE_DOWNLOAD_PERIOD:
     case ID_FILE_PRINT_ALL:
     case ID_FILE_PRINT_RACE:
     case ID_FILE_PREVIEW_ALL:
@@ -71,29 +74,63 @@ void CKeluView::OnDownloadWeek()
     DownloadDays(7);
 }
 
-void CKeluView::DownloadDays(int nDays)
+const CKeluNet* CKeluView::PrepareDownload()
 {
-    // The command is disabled meanwhile; this holds even for a call that bypasses it.
+    // The commands are disabled meanwhile; this holds even for a call that bypasses them.
     if (IsDownloading())
-        return;
+        return nullptr;
     UpdateData(true);
     // The placeholder reaches nothing: the user sets the server first, then the download goes.
     if (IsPlaceholderServer(ReadDataServer(OpenKeluProfile())) &&
         !EditSettings(Sjis("番組と結果をダウンロードするには、データのサーバーのアドレスを設定してください。"
                            "今の設定は見本のアドレスのままで、どこにもつながりません。")))
-        return;
+        return nullptr;
     CString strWhy;
     const CKeluNet* pNet = LoadKeluNet(&strWhy);
     if (!pNet) {
         KeluMessageBox(this, Sjis("ダウンロードに使う部品 libkelu_net.so を読み込めません。\n") + strWhy,
                        DownloadCaption(), MB_OK | MB_ICONEXCLAMATION);
         LoadShownDay();
-        return;
     }
+    return pNet;
+}
+
+void CKeluView::DownloadDays(int nDays)
+{
+    const CKeluNet* pNet = PrepareDownload();
+    if (!pNet)
+        return;
     // Read at every download, so that a changed setting needs no restart.
     const CString strServer = ReadDataServer(OpenKeluProfile());
     m_pDownloadRun = std::make_unique<CDownloadRun>(*this, *pNet, strServer, nDays);
     UpdateCommands();
+}
+
+void CKeluView::OnDownloadPeriod()
+{
+    const CKeluNet* pNet = PrepareDownload();
+    if (!pNet)
+        return;
+    CPeriodDownloadDlg dlg(window(), *pNet, ReadDataServer(OpenKeluProfile()), m_dateShown);
+    m_bPeriodRunning = true;
+    UpdateCommands();
+    dlg.exec();
+    m_bPeriodRunning = false;
+    UpdateCommands();
+    if (dlg.AnyFilesMayHaveChanged())
+        OnDayFilesChanged(dlg.FilesMayHaveChanged(m_dateShown));
+}
+
+void CKeluView::OnDayFilesChanged(bool bShownDay)
+{
+    if (bShownDay) {
+        LoadShownDay();
+        m_bMenuStale = true;
+    }
+    // The history store follows the day files, off the window thread; not for a window that
+    // is about to close.
+    if (!m_bCloseAfterDownload)
+        History().Update();
 }
 
 void CKeluView::OnFileSettings()
@@ -123,10 +160,8 @@ void CKeluView::OnDownloadFinished(const CDownloadOutcome& outcome)
         KeluMessageBox(this, strMessage, DownloadCaption(), MB_OK | MB_ICONEXCLAMATION);
     m_pDownloadRun.reset();
     UpdateCommands();
-    LoadShownDay();
-    // The history store follows the day files, off the window thread.
-    if (!m_bCloseAfterDownload)
-        History().Update();
+    // Read afresh whatever the end: even a stopped download may have unpacked a day.
+    OnDayFilesChanged(true);
     CloseAfterDownload();
 }
 

@@ -2,6 +2,7 @@
 // records what the dialog would show and can stop the download from inside a turn of the loop.
 
 #include "LzhWriter.h"
+#include "ProgressLog.h"
 #include "TestDir.h"
 #include "TestHttpServer.h"
 #include "app/Startup.h"
@@ -29,39 +30,13 @@
 
 namespace fs = std::filesystem;
 using testsupport::CTestHttpServer;
+using testsupport::CProgressLog;
 using testsupport::ReadBytes;
 
 namespace {
 
 const std::string kLzhDir = std::string(KELU_TEST_DATA_DIR) + "/lzh/";
 const CTime kJan23(2005, 1, 23, 12, 0, 0);
-
-// What the dialog would show, and the stop flag the user's "中止" sets; written to from the
-// worker side, read by the test.
-class CProgressLog : public IDownloadProgress {
-public:
-    void AppendText(const CString& strText) override
-    {
-        const std::lock_guard lock(m_mutex);
-        m_strLog += SjisToUtf8(strText.Str());
-        if (m_onLine)
-            m_onLine(*this, SjisToUtf8(strText.Str()));
-    }
-    const std::atomic<bool>& StopFlag() const override { return m_bStop; }
-    std::string Log() const
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_strLog;
-    }
-
-    std::atomic<bool> m_bStop{false};
-    // Sees every line as it is logged, on the download's thread.
-    std::function<void(CProgressLog&, const std::string&)> m_onLine;
-
-private:
-    mutable std::mutex m_mutex;
-    std::string m_strLog;
-};
 
 long long FileSize(const char* path)
 {

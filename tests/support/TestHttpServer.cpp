@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -127,7 +128,33 @@ size_t CTestHttpServer::Connections() const
     return m_clients.size();
 }
 
+void CTestHttpServer::SetDelay(int nMilliseconds)
+{
+    std::lock_guard lock(m_mutex);
+    m_nDelayMilliseconds = nMilliseconds;
+}
+
+int CTestHttpServer::MostAtOnce() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_nMostAtOnce;
+}
+
 void CTestHttpServer::OnRequest(const httplib::Request& req, httplib::Response& res)
+{
+    int nDelay = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        m_nMostAtOnce = std::max(m_nMostAtOnce, ++m_nAtOnce);
+        nDelay = m_nDelayMilliseconds;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(nDelay));
+    Answer(req, res);
+    std::lock_guard lock(m_mutex);
+    --m_nAtOnce;
+}
+
+void CTestHttpServer::Answer(const httplib::Request& req, httplib::Response& res)
 {
     const std::string path = PathOf(req.path);
     Handler handler;

@@ -49,9 +49,14 @@ public:
     std::vector<std::string> Agents() const;
     // How many client connections the requests came over.
     size_t Connections() const;
+    // Every answer from now on waits this long before it is made, as a distant server's would.
+    void SetDelay(int nMilliseconds);
+    // The most requests that were being answered at one time.
+    int MostAtOnce() const;
 
 private:
     void OnRequest(const httplib::Request& req, httplib::Response& res);
+    void Answer(const httplib::Request& req, httplib::Response& res);
 
     std::unique_ptr<httplib::Server> m_pServer;
     std::thread m_thread;
@@ -64,6 +69,9 @@ private:
     std::vector<std::string> m_paths;
     std::vector<std::string> m_agents;
     std::set<std::string> m_clients;
+    int m_nDelayMilliseconds = 0;
+    int m_nAtOnce = 0;
+    int m_nMostAtOnce = 0;
 };
 
 // The bytes of a file, or "" when it cannot be read.

@@ -10,7 +10,7 @@ extern "C" __attribute__((visibility("default"))) const CKeluNet* KeluNetEntry()
     static const CKeluNet s_net = [] {
         // Once, before any transfer, on the thread that loads the library.
         curl_global_init(CURL_GLOBAL_DEFAULT);
-        return CKeluNet{&DownloadFromServer, &ProbeServer};
+        return CKeluNet{&DownloadFromServer, &ProbeServer, &DownloadPeriod};
     }();
     return &s_net;
 }

@@ -1,8 +1,10 @@
 #include "platform/gui/Japanese.h"
 
+#include <QCalendarWidget>
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTextCharFormat>
 #include <QTranslator>
 #include <QWidget>
 
@@ -35,4 +37,14 @@ bool InstallJapanese()
 void UseJapaneseLocale(QWidget* pWidget)
 {
     pWidget->setLocale(JapaneseLocale());
+}
+
+void UseJapaneseCalendar(QCalendarWidget* pCalendar)
+{
+    UseJapaneseLocale(pCalendar);
+    pCalendar->setFirstDayOfWeek(Qt::Sunday);
+    pCalendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    QTextCharFormat saturday = pCalendar->weekdayTextFormat(Qt::Saturday);
+    saturday.setForeground(QColor(0x20, 0x40, 0xD0));
+    pCalendar->setWeekdayTextFormat(Qt::Saturday, saturday);
 }

@@ -2,6 +2,7 @@
 // Kelu speaks Japanese whatever the desktop's language: Qt's own dialogs (files, printing,
 // message box buttons) through Qt's translations, calendars and dates through the Japanese locale.
 
+class QCalendarWidget;
 class QWidget;
 
 // Makes Japanese the default locale and loads Qt's Japanese translations into the application.
@@ -10,3 +11,7 @@ bool InstallJapanese();
 
 // The Japanese locale for one widget, for controls that must not follow a locale set elsewhere.
 void UseJapaneseLocale(QWidget* pWidget);
+
+// A calendar as the date pickers of this country show it: the Japanese locale, weeks from
+// Sunday, 日 to 土, no week numbers, Sundays red and Saturdays blue.
+void UseJapaneseCalendar(QCalendarWidget* pCalendar);

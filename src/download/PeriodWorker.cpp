@@ -1,0 +1,44 @@
+#include "download/PeriodWorker.h"
+
+#include "download/NetLibrary.h"
+
+#include <QObject>
+
+CPeriodWorker::CPeriodWorker(QObject* pReceiver, CHandlers handlers, const CKeluNet& net, const CString& strServer,
+                             const CPeriodRequest& request)
+    : m_pReceiver(pReceiver)
+    , m_handlers(std::move(handlers))
+{
+    const auto pfnDownloadPeriod = net.pfnDownloadPeriod;
+    m_thread = std::thread([this, pfnDownloadPeriod, strServer, request] {
+        m_outcome = pfnDownloadPeriod(strServer, request, *this);
+        // Posted after every line and every status, which went the same way.
+        QMetaObject::invokeMethod(m_pReceiver, m_handlers.fnEnded, Qt::QueuedConnection);
+    });
+}
+
+CPeriodWorker::~CPeriodWorker()
+{
+    m_bStop = true;
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+const CPeriodOutcome& CPeriodWorker::Join()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+    return m_outcome;
+}
+
+void CPeriodWorker::AppendText(const CString& strText)
+{
+    QMetaObject::invokeMethod(
+        m_pReceiver, [fnLine = m_handlers.fnLine, strText] { fnLine(strText); }, Qt::QueuedConnection);
+}
+
+void CPeriodWorker::OnStatus(const CPeriodStatus& status)
+{
+    QMetaObject::invokeMethod(
+        m_pReceiver, [fnStatus = m_handlers.fnStatus, status] { fnStatus(status); }, Qt::QueuedConnection);
+}
