@@ -1,4 +1,4 @@
-// The two download commands from the view, against a real HTTP server on 127.0.0.1: the
+// The download commands from the view, against a real HTTP server on 127.0.0.1: the
 // progress dialog, the message, the day read afresh, and what the program refuses while a
 // download runs.
 
@@ -9,11 +9,17 @@
 #include "ViewHost.h"
 #include "AppHarness.h"
 #include "download/DownloadDlg.h"
+#include "download/PeriodDownloadDlg.h"
 #include "download/SettingsDlg.h"
 #include "download/Downloader.h"
 #include "platform/gui/MessageBox.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QProgressBar>
+#include <QSpinBox>
 #include <QElapsedTimer>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -340,4 +346,153 @@ TEST_F(DownloadViewTest, APlaceholderServerOpensTheSettingsWhichCheckWriteAndThe
     EXPECT_FALSE(host.View().IsDownloading());
     EXPECT_EQ(m_server.Paths().size(), nRequests);
     EXPECT_EQ(ReadBytes("data/kelu.ini"), "[URL]\r\nDATA=http://www.kelu.invalid\r\n");
+}
+
+namespace {
+
+std::string Text(const QWidget* pWidget)
+{
+    if (auto* pLabel = qobject_cast<const QLabel*>(pWidget))
+        return pLabel->text().toStdString();
+    return pWidget->accessibleName().toStdString();
+}
+
+// The work files of the period download, in data/.
+bool NoWorkFiles()
+{
+    for (const auto& entry : fs::directory_iterator("data"))
+        if (entry.path().extension() == ".lzh")
+            return false;
+    return true;
+}
+
+} // namespace
+
+TEST_F(DownloadViewTest, ThePeriodDialogOffersTheMonthUpToTheShownDayAndRunsToOneSummary)
+{
+    // 31 January to 2 February: the 1st has no racing.
+    ServeDay(kDay.addDays(-2));
+    ServeDay(kDay);
+    CViewHost host;
+    host.TypeDate(kDay);
+    const int nLoads = host.View().m_nLoads;
+    std::vector<std::string> names, texts, log;
+    QDate first, last;
+    int nConnections = 0, nMin = 0, nMax = 0;
+    bool bSkip = false, bSunday = false, bDownloadingMeanwhile = false;
+    int nBarValue = -1, nBarMax = -1;
+    auto driver = std::make_unique<apptest::CModalDriver>(std::vector<apptest::CModalDriver::Step>{[&](QWidget* pWidget) {
+        auto* pDlg = dynamic_cast<CPeriodDownloadDlg*>(pWidget);
+        ASSERT_NE(pDlg, nullptr);
+        CCmdUI ui(ID_FILE_DOWNLOAD_WEEK);
+        bDownloadingMeanwhile = host.View().IsDownloading() && host.Router().QueryState(ui) && !ui.m_bEnabled;
+        texts.push_back(pDlg->windowTitle().toStdString());
+        for (QWidget* pControl : std::initializer_list<QWidget*>{
+                 pDlg->FirstDate(), pDlg->LastDate(), pDlg->ConnectionsBox(), pDlg->SkipBox(), pDlg->StartButton(),
+                 pDlg->StopButton(), pDlg->CloseButton(), pDlg->Log()})
+            names.push_back(pControl->accessibleName().toStdString());
+        first = pDlg->FirstDate()->date();
+        last = pDlg->LastDate()->date();
+        bSunday = pDlg->FirstDate()->calendarWidget()->firstDayOfWeek() == Qt::Sunday &&
+                  pDlg->FirstDate()->calendarWidget()->locale().language() == QLocale::Japanese;
+        nConnections = pDlg->ConnectionsBox()->value();
+        nMin = pDlg->ConnectionsBox()->minimum();
+        nMax = pDlg->ConnectionsBox()->maximum();
+        bSkip = pDlg->SkipBox()->isChecked();
+        // A period that ends before it starts is refused.
+        pDlg->FirstDate()->setDate(kDay.addDays(1));
+        QTest::mouseClick(pDlg->StartButton(), Qt::LeftButton);
+        EXPECT_FALSE(pDlg->IsRunning());
+        pDlg->FirstDate()->setDate(kDay.addDays(-2));
+        QTest::mouseClick(pDlg->StartButton(), Qt::LeftButton);
+        EXPECT_TRUE(pDlg->IsRunning());
+        EXPECT_FALSE(pDlg->StartButton()->isEnabled() || pDlg->FirstDate()->isEnabled());
+        EXPECT_TRUE(pDlg->StopButton()->isEnabled());
+        EXPECT_TRUE(WaitUntil([pDlg] { return !pDlg->IsRunning(); }));
+        texts.push_back(Text(pDlg->SummaryLabel()));
+        texts.push_back(Text(pDlg->DoneLabel()));
+        nBarValue = pDlg->DaysBar()->value();
+        nBarMax = pDlg->DaysBar()->maximum();
+        log = {pDlg->Log()->toPlainText().toStdString()};
+        EXPECT_TRUE(pDlg->StartButton()->isEnabled() && !pDlg->StopButton()->isEnabled());
+        QTest::mouseClick(pDlg->CloseButton(), Qt::LeftButton);
+    }});
+    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_PERIOD));
+    ASSERT_EQ(driver->Seen().size(), 1);
+    driver.reset();
+    EXPECT_TRUE(bDownloadingMeanwhile);
+    EXPECT_FALSE(host.View().IsDownloading());
+    EXPECT_EQ(names, (std::vector<std::string>{"開始日", "終了日", "同時接続数", "番組と結果の両方がある日は飛ばす", "開始",
+                                               "中止", "閉じる", "転送の記録"}));
+    EXPECT_EQ(first, QDate(2020, 1, 4));
+    EXPECT_EQ(last, kDay);
+    EXPECT_TRUE(bSunday);
+    EXPECT_EQ(std::vector<int>({nConnections, nMin, nMax}), std::vector<int>({2, 1, 4}));
+    EXPECT_TRUE(bSkip);
+    ASSERT_EQ(m_messages.calls.size(), 1u);
+    EXPECT_EQ(m_messages.calls[0].text, "開始日は終了日と同じ日か、それより前の日にしてください。");
+    EXPECT_EQ(m_messages.calls[0].caption, "操作ガイド");
+    const long long nBytes = static_cast<long long>(DayArchive('B', kDay).size() + DayArchive('K', kDay).size() +
+                                                    DayArchive('B', kDay.addDays(-2)).size() +
+                                                    DayArchive('K', kDay.addDays(-2)).size());
+    EXPECT_EQ(texts, (std::vector<std::string>{"期間を指定してダウンロード", "終了しました。取得 2 日、飛ばした日 0 日、失敗 1 日",
+                                               "3 / 3 日　受信 " + std::to_string(nBytes / 1024) + " KB"}));
+    EXPECT_EQ(nBarValue, 3);
+    EXPECT_EQ(nBarMax, 3);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("2020/01/31 番組表のダウンロード中...\n"), std::string::npos) << log[0];
+    EXPECT_NE(log[0].find("\n\nダウンロードできなかった日があります。\n2020/02/01 出走表と結果表 (Error 404)"),
+              std::string::npos)
+        << log[0];
+    EXPECT_TRUE(NoWorkFiles());
+    // The shown day came: it is read afresh.
+    EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
+    EXPECT_EQ(host.VenueItems(), (std::vector<std::string>{"03# 江戸川 ", "12# 住之江 "}));
+
+    // A period without the shown day leaves it alone.
+    apptest::CModalDriver other({[&](QWidget* pWidget) {
+        auto* pDlg = dynamic_cast<CPeriodDownloadDlg*>(pWidget);
+        ASSERT_NE(pDlg, nullptr);
+        pDlg->LastDate()->setDate(kDay.addDays(-2));
+        pDlg->FirstDate()->setDate(kDay.addDays(-2));
+        pDlg->SkipBox()->setChecked(false);
+        QTest::mouseClick(pDlg->StartButton(), Qt::LeftButton);
+        EXPECT_TRUE(WaitUntil([pDlg] { return !pDlg->IsRunning(); }));
+        QTest::mouseClick(pDlg->CloseButton(), Qt::LeftButton);
+    }});
+    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_PERIOD));
+    EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
+    EXPECT_EQ(m_server.Paths().size(), 8u);
+}
+
+TEST_F(DownloadViewTest, ThePeriodsStopKeepsTheDialogWithItsSummaryAndClosingItStopsFirst)
+{
+    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), std::string(4096, 'x'));
+    CViewHost host;
+    host.TypeDate(kDay);
+    std::string summary;
+    bool bClosedAtOnce = false;
+    apptest::CModalDriver driver({[&](QWidget* pWidget) {
+        auto* pDlg = dynamic_cast<CPeriodDownloadDlg*>(pWidget);
+        ASSERT_NE(pDlg, nullptr);
+        pDlg->FirstDate()->setDate(kDay);
+        QTest::mouseClick(pDlg->StartButton(), Qt::LeftButton);
+        ASSERT_TRUE(WaitUntil([] { return !NoWorkFiles(); }));
+        QTest::mouseClick(pDlg->StopButton(), Qt::LeftButton);
+        EXPECT_TRUE(WaitUntil([pDlg] { return !pDlg->IsRunning(); }));
+        summary = Text(pDlg->SummaryLabel());
+        EXPECT_TRUE(pDlg->isVisible());
+        // Again, and this time the close box while it runs.
+        QTest::mouseClick(pDlg->StartButton(), Qt::LeftButton);
+        ASSERT_TRUE(WaitUntil([] { return !NoWorkFiles(); }));
+        pDlg->close();
+        bClosedAtOnce = !pDlg->isVisible() && !pDlg->IsRunning() && NoWorkFiles();
+    }});
+    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_PERIOD));
+    EXPECT_EQ(summary, "中止しました。取得 0 日、飛ばした日 0 日、失敗 0 日、取得していない日 1 日");
+    EXPECT_TRUE(bClosedAtOnce);
+    EXPECT_FALSE(m_server.StallReleased());
+    EXPECT_TRUE(NoWorkFiles());
+    EXPECT_FALSE(fs::exists("data/prog/B200202.TXT"));
+    EXPECT_TRUE(m_messages.calls.empty());
 }

@@ -43,6 +43,7 @@ TEST(FrameTest, MenuHasEveryPopupItemTextAndId)
         {"ﾌｧｲﾙ(&F)",
          {{57610, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) ..."},
           {57611, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (一週間分) ..."},
+          {32811, "期間を指定してﾀﾞｳﾝﾛｰﾄﾞ(&P)..."},
           {ID_FILE_PREDICTION_RECORD, "予想の成績(&R)..."},
           {ID_FILE_UPDATE_HISTORY, "履歴の更新(&U)"},
           {0, ""},
