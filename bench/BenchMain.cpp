@@ -4,6 +4,7 @@
 //   --kelu_rows=FILE    also shows the rows of FILE (the start-up measurements, which run as
 //                       processes of their own), before the benchmarks' rows
 //   --kelu_table_only   prints nothing but the table
+// A --benchmark_min_time under 0.1 s marks a quick run (benchratio::IsQuickRun).
 
 #include "BenchRatio.h"
 #include "BenchTable.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -22,6 +24,20 @@ std::vector<Pair>& Registry()
 {
     static std::vector<Pair> pairs;
     return pairs;
+}
+
+namespace {
+bool g_bQuickRun = false;
+} // namespace
+
+bool IsQuickRun()
+{
+    return g_bQuickRun;
+}
+
+void SetQuickRun(bool bQuick)
+{
+    g_bQuickRun = bQuick;
 }
 
 } // namespace benchratio
@@ -91,6 +107,9 @@ void TakeOwnFlags(int& argc, char** argv, std::string& strRows, bool& bTableOnly
             bTableOnly = true;
         else
             argv[nKept++] = argv[i];
+        // Left for the library, but a minimum time this short is a run that checks, not measures.
+        if (std::strncmp(psz, "--benchmark_min_time=", 21) == 0)
+            benchratio::SetQuickRun(std::strtod(psz + 21, nullptr) < 0.1);
     }
     argc = nKept;
     argv[argc] = nullptr;

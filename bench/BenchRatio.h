@@ -19,6 +19,12 @@ struct Pair {
 
 std::vector<Pair>& Registry();
 
+// True for the quick run that only checks that the benchmarks still work (a --benchmark_min_time
+// under a tenth of a second, as scripts/test gives): the slowest measurements then do a small
+// part of their work.
+bool IsQuickRun();
+void SetQuickRun(bool bQuick);
+
 struct Registrar {
     Registrar(std::string title, std::string measured, std::string baseline, double dTarget = 0)
     {

@@ -9,6 +9,7 @@ KELU_PACKAGES=(
   fonts-ipafont fontconfig
   libcurl4-openssl-dev libarchive-dev libsqlite3-dev
   libcpp-httplib-dev tzdata
+  curl # the period download's benchmark measures against the curl tool
   locales
   poppler-utils
   desktop-file-utils appstream
