@@ -11,8 +11,9 @@
 //    libarchive decoding the archives in memory. The unpacking and the writing of the day files
 //    are work the fetch alone does not do, so only the second baseline does the same work.
 
-#include "BenchFolder.h"
 #include "BenchRatio.h"
+#include "NoWindow.h"
+#include "ServedFolder.h"
 #include "TestHttpServer.h"
 #include "download/Archive.h"
 #include "download/Downloader.h"
@@ -40,9 +41,10 @@ const char* const kArchives[] = {"b200105.lzh", "k200105.lzh"};
 
 // A temporary working folder with the two archives and the data folders, and a server that
 // serves the archives at their paths.
-class CDownloadBench {
+class CDownloadBench : public benchdownload::CServedFolder {
 public:
     CDownloadBench()
+        : CServedFolder("kelu-bench-dl")
     {
         const std::string& m_strDir = m_folder.Path();
         fs::create_directories(m_strDir + "/data/prog");
@@ -58,24 +60,12 @@ public:
         m_server.Serve(ArchivePath('B', kDay).GetString(), m_bodies[0]);
         m_server.Serve(ArchivePath('K', kDay).GetString(), m_bodies[1]);
     }
-    bool Enter(benchmark::State& state) const
-    {
-        if (!m_bReady) {
-            state.SkipWithError("the shared archives are not there");
-            return false;
-        }
-        m_folder.Enter();
-        return true;
-    }
     const std::string& Body(int i) const { return m_bodies[static_cast<size_t>(i)]; }
     std::string Url(int i) const { return m_server.Url() + ArchivePath(i == 0 ? 'B' : 'K', kDay).GetString(); }
     std::string Server() const { return m_server.Url(); }
 
 private:
-    benchfolder::CBenchFolder m_folder{"kelu-bench-dl"};
-    bool m_bReady = false;
     std::vector<std::string> m_bodies;
-    testsupport::CTestHttpServer m_server;
 };
 
 const CDownloadBench& Bench()
@@ -84,14 +74,7 @@ const CDownloadBench& Bench()
     return bench;
 }
 
-class CNoWindow : public IDownloadProgress {
-public:
-    void AppendText(const CString&) override {}
-    const std::atomic<bool>& StopFlag() const override { return m_bStop; }
-
-private:
-    std::atomic<bool> m_bStop{false};
-};
+using benchdownload::CNoWindow;
 
 size_t AppendBody(char* p, size_t, size_t n, void* pUser)
 {

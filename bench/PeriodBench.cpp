@@ -8,8 +8,9 @@
 // to the day's file, so that each unpacks as that day. A quick run (benchratio::IsQuickRun)
 // fetches 10 days instead; KELU_BENCH_PERIOD_DAYS sets the number of days for any run.
 
-#include "BenchFolder.h"
 #include "BenchRatio.h"
+#include "NoWindow.h"
+#include "ServedFolder.h"
 #include "TestHttpServer.h"
 #include "download/DataServer.h"
 #include "download/PeriodDownload.h"
@@ -67,10 +68,11 @@ int DaysToFetch()
 
 // The server with every day's archives, the working folder the download writes into, and the
 // curl tool's list of the same addresses.
-class CPeriodBench {
+class CPeriodBench : public benchdownload::CServedFolder {
 public:
     CPeriodBench()
-        : m_nDays(DaysToFetch())
+        : CServedFolder("kelu-bench-period")
+        , m_nDays(DaysToFetch())
     {
         setenv("no_proxy", "127.0.0.1,localhost", 1);
         const fs::path shared = KELU_SHARED_DATA_DIR;
@@ -95,25 +97,13 @@ public:
         m_bReady = config.good();
     }
 
-    bool Enter(benchmark::State& state) const
-    {
-        if (!m_bReady) {
-            state.SkipWithError("the shared archives are not there");
-            return false;
-        }
-        m_folder.Enter();
-        return true;
-    }
     int Days() const { return m_nDays; }
     std::string Server() const { return m_server.Url(); }
     const std::string& Config() const { return m_strConfig; }
 
 private:
-    benchfolder::CBenchFolder m_folder{"kelu-bench-period"};
     int m_nDays;
     std::string m_strConfig = m_folder.Path() + "/curl-urls.txt";
-    testsupport::CTestHttpServer m_server;
-    bool m_bReady = false;
 };
 
 const CPeriodBench& Bench()
@@ -122,15 +112,7 @@ const CPeriodBench& Bench()
     return bench;
 }
 
-class CNoWindow : public IPeriodProgress {
-public:
-    void AppendText(const CString&) override {}
-    const std::atomic<bool>& StopFlag() const override { return m_bStop; }
-    void OnStatus(const CPeriodStatus&) override {}
-
-private:
-    std::atomic<bool> m_bStop{false};
-};
+using benchdownload::CNoWindow;
 
 void BM_PeriodDownload(benchmark::State& state, int nConnections)
 {
