@@ -23,7 +23,7 @@
 namespace {
 
 constexpr int kOfferedDays = 30;
-constexpr int kLogChars = 60;
+constexpr int kLogChars = 72;
 constexpr int kLogLines = 12;
 // A year of days logs some 2,500 lines; older ones go.
 constexpr int kLogKeptLines = 5000;
@@ -245,7 +245,7 @@ void CPeriodDownloadDlg::ShowStatus(const CPeriodStatus& status)
     const QString days = Utf8("%1 / %2 日").arg(status.nDaysDone).arg(status.nDays);
     m_pBar->setFormat(days);
     m_pBar->setAccessibleName(days);
-    SetPlainText(m_pDone, days + Utf8("　受信 ") + BytesText(status.nBytes));
+    SetPlainText(m_pDone, Utf8("受信 ") + BytesText(status.nBytes));
     if (m_pWorker && !m_pWorker->StopFlag())
         SetPlainText(m_pTimeLeft, TimeLeftText(status.nSecondsLeft));
 }

@@ -410,6 +410,7 @@ TEST_F(DownloadViewTest, ThePeriodDialogOffersTheMonthUpToTheShownDayAndRunsToOn
         EXPECT_TRUE(pDlg->StopButton()->isEnabled());
         EXPECT_TRUE(WaitUntil([pDlg] { return !pDlg->IsRunning(); }));
         texts.push_back(Text(pDlg->SummaryLabel()));
+        texts.push_back(pDlg->DaysBar()->text().toStdString());
         texts.push_back(Text(pDlg->DoneLabel()));
         nBarValue = pDlg->DaysBar()->value();
         nBarMax = pDlg->DaysBar()->maximum();
@@ -436,7 +437,7 @@ TEST_F(DownloadViewTest, ThePeriodDialogOffersTheMonthUpToTheShownDayAndRunsToOn
                                                     DayArchive('B', kDay.addDays(-2)).size() +
                                                     DayArchive('K', kDay.addDays(-2)).size());
     EXPECT_EQ(texts, (std::vector<std::string>{"期間を指定してダウンロード", "終了しました。取得 2 日、飛ばした日 0 日、失敗 1 日",
-                                               "3 / 3 日　受信 " + std::to_string(nBytes / 1024) + " KB"}));
+                                               "3 / 3 日", "受信 " + std::to_string(nBytes / 1024) + " KB"}));
     EXPECT_EQ(nBarValue, 3);
     EXPECT_EQ(nBarMax, 3);
     ASSERT_EQ(log.size(), 1u);
