@@ -1,7 +1,8 @@
 #pragma once
 // A real HTTP server on 127.0.0.1 at an ephemeral port, in the test's own process, for the
 // download: it serves bytes by path (404 for the rest), records every request in order, and
-// can answer a path its own way (a body cut short, a server that falls silent).
+// can answer a path its own way (a body cut short, a server that falls silent), answer every
+// request late, and count how many it answers at once.
 
 #include <condition_variable>
 #include <functional>
