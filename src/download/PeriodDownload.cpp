@@ -228,8 +228,9 @@ private:
 
     void OnDone(CURL* pCurl, CURLcode rc)
     {
-        CTransfer* pTransfer = nullptr;
-        curl_easy_getinfo(pCurl, CURLINFO_PRIVATE, &pTransfer);
+        char* pPrivate = nullptr;
+        curl_easy_getinfo(pCurl, CURLINFO_PRIVATE, &pPrivate);
+        auto* pTransfer = reinterpret_cast<CTransfer*>(pPrivate);
         curl_multi_remove_handle(m_pMulti, pCurl);
         m_open.erase(std::find(m_open.begin(), m_open.end(), pTransfer));
         m_free.push_back(pCurl);
