@@ -11,6 +11,7 @@
 #include "download/DownloadDlg.h"
 #include "download/PeriodDownloadDlg.h"
 #include "download/SettingsDlg.h"
+#include "history/HistoryService.h"
 #include "download/Downloader.h"
 #include "platform/gui/MessageBox.h"
 
@@ -450,7 +451,9 @@ TEST_F(DownloadViewTest, ThePeriodDialogOffersTheMonthUpToTheShownDayAndRunsToOn
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
     EXPECT_EQ(host.VenueItems(), (std::vector<std::string>{"03# 江戸川 ", "12# 住之江 "}));
 
-    // A period without the shown day leaves it alone.
+    // A period without the shown day leaves it alone, while the history store follows the files.
+    int nHistoryUpdates = 0;
+    QObject::connect(&host.View().History(), &CHistoryService::started, [&nHistoryUpdates] { ++nHistoryUpdates; });
     apptest::CModalDriver other({[&](QWidget* pWidget) {
         auto* pDlg = dynamic_cast<CPeriodDownloadDlg*>(pWidget);
         ASSERT_NE(pDlg, nullptr);
@@ -464,6 +467,7 @@ TEST_F(DownloadViewTest, ThePeriodDialogOffersTheMonthUpToTheShownDayAndRunsToOn
     EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_PERIOD));
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
     EXPECT_EQ(m_server.Paths().size(), 8u);
+    EXPECT_TRUE(WaitUntil([&nHistoryUpdates] { return nHistoryUpdates > 0; }));
 }
 
 TEST_F(DownloadViewTest, ThePeriodsStopKeepsTheDialogWithItsSummaryAndClosingItStopsFirst)
