@@ -110,8 +110,9 @@ TEST(RacerRecordWindowTest, ShowsHisRacesAndFiguresAsTheFilesGiveThemAndSavesThe
         for (int c = 0; c < 7; ++c)
             cells << pRaces->item(r, c)->text();
         shown.push_back(cells.join(QLatin1Char(' ')).toStdString());
-        if (r > 0)
+        if (r > 0) {
             EXPECT_GE(pRaces->item(r - 1, 0)->text(), pRaces->item(r, 0)->text());
+        }
     }
     std::sort(shown.begin(), shown.end());
     std::sort(expected.begin(), expected.end());
