@@ -225,10 +225,15 @@ public:
     // A data sheet is a copy of a data template in which every TEXT and ALIGNTEXT line carries
     // the value of its line number: lines 1..250 belong to nFirstRace, 251..500 to the race
     // after it, the rest to the third. The program sheet data/yddat.txt is written from
-    // data/ydtpl.txt, the result sheet data/kddat.txt from data/kdtpl.txt. Nothing is written
-    // when the template cannot be read; the selection is the same afterwards.
-    void WriteProgramSheet(int nVenue, int nFirstRace);
-    void WriteResultSheet(int nVenue, int nFirstRace);
+    // data/ydtpl.txt, the result sheet data/kddat.txt from data/kdtpl.txt. The sheet is emptied
+    // first; false when the template cannot be read, which leaves the sheet empty. The
+    // selection is the same afterwards.
+    static constexpr const char* kProgramDataTemplate = "data\\ydtpl.txt";
+    static constexpr const char* kProgramSheet = "data\\yddat.txt";
+    static constexpr const char* kResultDataTemplate = "data\\kdtpl.txt";
+    static constexpr const char* kResultSheet = "data\\kddat.txt";
+    bool WriteProgramSheet(int nVenue, int nFirstRace);
+    bool WriteResultSheet(int nVenue, int nFirstRace);
     // The value of a data template line for the selected race; empty when the line has none.
     CString GetProgramSheetValue(int nLine);
     CString GetResultSheetValue(int nLine);
@@ -269,6 +274,6 @@ private:
     // Keeps the first damage the reading of the day's files meets.
     void NoteReadStop(CReadStop::EKind kind, const CString& strFile, int nLine, int nVenue);
     bool IsSelectedRaceValid() const;
-    void WriteSheet(const char* pszTemplate, const char* pszSheet, CString (CKeluDoc::*pfnValue)(int), int nVenue,
+    bool WriteSheet(const char* pszTemplate, const char* pszSheet, CString (CKeluDoc::*pfnValue)(int), int nVenue,
                     int nFirstRace);
 };

@@ -8,6 +8,8 @@
 #include "platform/TabField.h"
 #include "platform/TextFile.h"
 
+#include <cstdio>
+
 namespace {
 
 // Calls a formatter through a member pointer read from a table beforehand: GCC 12's array-bounds
@@ -17,11 +19,6 @@ CString CallMember(const CKeluDoc& doc, CString (CKeluDoc::*pfn)() const)
 {
     return (doc.*pfn)();
 }
-
-constexpr const char* kProgramTemplate = "data\\ydtpl.txt";
-constexpr const char* kProgramSheet = "data\\yddat.txt";
-constexpr const char* kResultTemplate = "data\\kdtpl.txt";
-constexpr const char* kResultSheet = "data\\kddat.txt";
 
 constexpr int kLinesPerRace = 250;   // the race changes after lines 250 and 500
 constexpr int kVenueHeadingLine = 752;
@@ -208,26 +205,30 @@ CString CKeluDoc::MakeAlignTextLine(const CString& strLine, const CString& strVa
     return FieldsThenValue<5>(strLine, strValue);
 }
 
-void CKeluDoc::WriteProgramSheet(int nVenue, int nFirstRace)
+bool CKeluDoc::WriteProgramSheet(int nVenue, int nFirstRace)
 {
-    WriteSheet(kProgramTemplate, kProgramSheet, &CKeluDoc::GetProgramSheetValue, nVenue, nFirstRace);
+    return WriteSheet(kProgramDataTemplate, kProgramSheet, &CKeluDoc::GetProgramSheetValue, nVenue, nFirstRace);
 }
 
-void CKeluDoc::WriteResultSheet(int nVenue, int nFirstRace)
+bool CKeluDoc::WriteResultSheet(int nVenue, int nFirstRace)
 {
-    WriteSheet(kResultTemplate, kResultSheet, &CKeluDoc::GetResultSheetValue, nVenue, nFirstRace);
+    return WriteSheet(kResultDataTemplate, kResultSheet, &CKeluDoc::GetResultSheetValue, nVenue, nFirstRace);
 }
 
-void CKeluDoc::WriteSheet(const char* pszTemplate, const char* pszSheet, CString (CKeluDoc::*pfnValue)(int), int nVenue,
+bool CKeluDoc::WriteSheet(const char* pszTemplate, const char* pszSheet, CString (CKeluDoc::*pfnValue)(int), int nVenue,
                           int nFirstRace)
 {
-    // The template first: when it cannot be read, an older sheet is left as it was.
+    // The sheet is emptied first: a sheet left from an earlier page, or by a run that ended
+    // while drawing, must never be drawn as this page's values.
+    const CString strSheet = DiskPath(pszSheet);
+    CTextFile out;
+    if (!out.Open(strSheet.GetString(), CTextFile::modeWrite)) {
+        std::remove(strSheet.GetString());
+        return true;
+    }
     CTextFile in;
     if (!in.Open(DiskPath(pszTemplate).GetString(), CTextFile::modeRead))
-        return;
-    CTextFile out;
-    if (!out.Open(DiskPath(pszSheet).GetString(), CTextFile::modeWrite))
-        return;
+        return false;
 
     const int nOldVenue = m_nVenue;
     const int nOldRace = m_nRace;
@@ -255,4 +256,5 @@ void CKeluDoc::WriteSheet(const char* pszTemplate, const char* pszSheet, CString
             SelectExactly(*this, nVenue, nFirstRace + 2);
     }
     SelectExactly(*this, nOldVenue, nOldRace);
+    return true;
 }

@@ -1,5 +1,6 @@
 #include "platform/Number.h"
 
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <locale.h>
@@ -93,4 +94,12 @@ double AtoF(const char* psz)
     }
     const std::string number(psz, p);
     return strtod_l(number.c_str(), nullptr, CLocale());
+}
+
+std::string FixedDecimals(double d, int nDecimals)
+{
+    // Enough for any double in fixed notation with the decimals a figure is shown with.
+    char buf[400];
+    const auto [pEnd, ec] = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::fixed, nDecimals);
+    return ec == std::errc() ? std::string(buf, pEnd) : std::string();
 }

@@ -4,6 +4,8 @@
 
 #include "platform/String.h"
 
+#include <string>
+
 // Leading ASCII white space, an optional sign, then decimal digits; reading stops at the first
 // other byte. No digits gives 0; values beyond the int range are clamped.
 int AtoI(const char* psz);
@@ -14,6 +16,10 @@ inline int AtoI(const CString& s) { return AtoI(s.GetString()); }
 // "inf", "nan" or hexadecimal values, whatever the text says.
 double AtoF(const char* psz);
 inline double AtoF(const CString& s) { return AtoF(s.GetString()); }
+
+// d with nDecimals digits after a point, rounded as printf's "%.*f" rounds: "46.4". Neither the
+// process locale nor the thread's changes the point.
+std::string FixedDecimals(double d, int nDecimals);
 
 // Switches the calling thread to the C locale for its lifetime.
 class CLocaleScope {

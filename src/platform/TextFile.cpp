@@ -1,5 +1,9 @@
 #include "platform/TextFile.h"
 
+#include "platform/WriteAll.h"
+
+#include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <fcntl.h>
@@ -93,27 +97,63 @@ CString DiskPath(const CString& strPath)
     return s;
 }
 
+namespace {
+
+// A new file beside strPath, named so that no other writer, in this process or another, picks
+// the same name. It is made with the rights 0666 less the umask, as any new file of the user's.
+int CreateBeside(const std::string& path, std::string& tmp)
+{
+    static std::atomic<unsigned> nNext{0};
+    for (int nTry = 0; nTry < 100; ++nTry) {
+        tmp = path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(nNext++);
+        const int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// The folder that holds path: "data" for "data/favorite.txt", "." for "kelu.ini".
+std::string FolderOf(const std::string& path)
+{
+    const size_t nSlash = path.rfind('/');
+    if (nSlash == std::string::npos)
+        return ".";
+    return nSlash == 0 ? "/" : path.substr(0, nSlash);
+}
+
+// Writes the rename itself to the disk; without it a power cut may bring back the old file.
+void SyncFolder(const std::string& folder)
+{
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    fsync(fd);
+    close(fd);
+}
+
+} // namespace
+
 bool ReplaceFileAtomically(const CString& strPath, const std::string& strContents)
 {
     const std::string path = strPath.Str();
-    std::string tmp = path + ".tmpXXXXXX";
-    const int fd = mkstemp(tmp.data());
+    std::string tmp;
+    const int fd = CreateBeside(path, tmp);
     if (fd < 0)
         return false;
-    bool ok = true;
-    size_t done = 0;
-    while (ok && done < strContents.size()) {
-        const ssize_t n = write(fd, strContents.data() + done, strContents.size() - done);
-        ok = n > 0;
-        if (ok)
-            done += static_cast<size_t>(n);
-    }
+    // The replaced file's rights stay: a list the user keeps private stays private.
+    struct stat old {};
+    bool ok = stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode) || fchmod(fd, old.st_mode & 07777) == 0;
+    ok = ok && WriteAll(fd, strContents.data(), strContents.size());
     ok = ok && fsync(fd) == 0;
     ok = (close(fd) == 0) && ok;
-    // mkstemp makes the file private; a settings or list file should have ordinary rights.
-    ok = ok && fchmodat(AT_FDCWD, tmp.c_str(), 0644, 0) == 0;
     ok = ok && std::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok)
+    if (!ok) {
         unlink(tmp.c_str());
-    return ok;
+        return false;
+    }
+    // The new contents are in place whatever the folder's sync says: the old file is gone, and
+    // a false here would tell the caller that it is still there.
+    SyncFolder(FolderOf(path));
+    return true;
 }

@@ -41,6 +41,8 @@ private:
 CString DiskPath(const CString& strPath);
 
 // Replaces the file at strPath with strContents (already holding CR LF line ends) through a
-// temporary file in the same folder, flushed and renamed over the old one, so a crash or a
-// full disk never leaves half a file. False, with the old file untouched, when it fails.
+// temporary file in the same folder, flushed and renamed over the old one, and the folder
+// flushed after the rename, so a crash or a full disk never leaves half a file. The new file
+// has the old one's rights; a file that was not there gets 0666 less the umask. False, with the
+// old file untouched, when it fails.
 bool ReplaceFileAtomically(const CString& strPath, const std::string& strContents);

@@ -3,6 +3,10 @@
 // view tells it back: the pages the job may have, the ones chosen, the page being drawn, and
 // whether to go on.
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 struct CPrintInfo {
     int GetMinPage() const { return m_nMinPage; }
     void SetMinPage(int nPage) { m_nMinPage = nPage; }
@@ -16,4 +20,14 @@ struct CPrintInfo {
     int m_nCurPage = 1;
     int m_nMinPage = 1;
     int m_nMaxPage = 0xFFFF;
+
+    // The templates the job's pages could not read, each once: the user hears of them once a
+    // job, however often its pages are drawn.
+    std::vector<std::string> m_missingTemplates;
+    bool m_bMissingTold = false;
+    void NoteMissingTemplate(const char* pszPath)
+    {
+        if (std::find(m_missingTemplates.begin(), m_missingTemplates.end(), pszPath) == m_missingTemplates.end())
+            m_missingTemplates.emplace_back(pszPath);
+    }
 };

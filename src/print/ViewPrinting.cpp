@@ -36,9 +36,7 @@ constexpr int kRacesPerPage = 3;
 constexpr int kPagesOfVenue = 4;
 
 constexpr const char* kProgramForm = "data\\yftpl.txt";
-constexpr const char* kProgramSheet = "data\\yddat.txt";
 constexpr const char* kResultForm = "data\\kftpl.txt";
-constexpr const char* kResultSheet = "data\\kddat.txt";
 
 // A4 portrait as a printer reports it, in millimetres, bounds included.
 constexpr double kA4MinWidth = 208.0;
@@ -174,18 +172,39 @@ void CKeluView::OnPrint(CDC* pDC, CPrintInfo* pInfo)
     const int nVenue = pDoc->GetVenue();
     const bool bOnePage = pInfo->GetMaxPage() == 1;
     const int nFirstRace = FirstRaceOf(bOnePage ? pDoc->GetRace() : pInfo->m_nCurPage, bOnePage);
+    // A template that cannot be read leaves its layer out and the page goes on; the user is
+    // told which file it was once the pages are drawn.
+    auto drawForm = [&](const char* pszForm) {
+        if (!renderer.PrintTemplate(pszForm, pDC))
+            pInfo->NoteMissingTemplate(pszForm);
+    };
+    auto writeSheet = [&](bool bWritten, const char* pszTemplate) {
+        if (!bWritten)
+            pInfo->NoteMissingTemplate(pszTemplate);
+    };
 
-    renderer.PrintTemplate(kProgramForm, pDC);
-    pDoc->WriteProgramSheet(nVenue, nFirstRace);
-    DrawSheet(renderer, pDC, kProgramSheet);
+    drawForm(kProgramForm);
+    writeSheet(pDoc->WriteProgramSheet(nVenue, nFirstRace), CKeluDoc::kProgramDataTemplate);
+    DrawSheet(renderer, pDC, CKeluDoc::kProgramSheet);
     // The chosen race decides for every page of the job whether results are printed: a race
     // with a result section, also a void one; a cancelled race or one still to be run has none,
     // whatever words the page would show for it.
     if (!pDoc->GetPublishedWinningMove().IsEmpty()) {
-        renderer.PrintTemplate(kResultForm, pDC);
-        pDoc->WriteResultSheet(nVenue, nFirstRace);
-        DrawSheet(renderer, pDC, kResultSheet);
+        drawForm(kResultForm);
+        writeSheet(pDoc->WriteResultSheet(nVenue, nFirstRace), CKeluDoc::kResultDataTemplate);
+        DrawSheet(renderer, pDC, CKeluDoc::kResultSheet);
     }
+}
+
+void CKeluView::TellMissingTemplates(CPrintInfo& info)
+{
+    if (info.m_missingTemplates.empty() || info.m_bMissingTold)
+        return;
+    info.m_bMissingTold = true;
+    CString strText = Sjis("次の印刷テンプレートを読めないため、ページのその部分が欠けています。");
+    for (const std::string& path : info.m_missingTemplates)
+        strText += CString("\n") + path.c_str();
+    KeluMessageBox(this, strText, Sjis("操作ガイド"), MB_OK | MB_ICONINFORMATION);
 }
 
 void CKeluView::PrintPages(QPrinter* pPrinter, CPrintInfo& info)
@@ -210,6 +229,7 @@ void CKeluView::PrintPages(QPrinter* pPrinter, CPrintInfo& info)
         OnPrint(&dc, &info);
     }
     painter.end();
+    TellMissingTemplates(info);
 }
 
 void CKeluView::OnFilePrint()

@@ -220,6 +220,8 @@ private:
     bool DoPreparePrinting(CPrintInfo* pInfo);
     // Draws the chosen pages on the printer, or into the preview.
     void PrintPages(QPrinter* pPrinter, CPrintInfo& info);
+    // Names the templates the job could not read, once a job.
+    void TellMissingTemplates(CPrintInfo& info);
     void OnFavoriteAdd();
     void OnFavoriteOrganize();
     QMenu* FavoritesPopup() const;

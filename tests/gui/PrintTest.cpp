@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -312,6 +313,41 @@ TEST_F(PrintTest, PaperOtherThanA4PortraitIsQuestioned)
     Printer()->setPageSize(QPageSize(QSizeF(209.9, 296.9), QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
     EXPECT_EQ(Run(ID_FILE_PREVIEW_RACE, {ClosePreview(nPages)}).size(), 1u);
     EXPECT_TRUE(messages.calls.empty());
+}
+
+TEST_F(PrintTest, AMissingTemplateIsNamedOnceAJobAndNoOlderSheetIsDrawn)
+{
+    CMessages messages;
+    const std::string kIntro = "次の印刷テンプレートを読めないため、ページのその部分が欠けています。";
+    const unsigned kType = MB_OK | MB_ICONINFORMATION;
+    Choose(QDate(2020, 1, 6), kKojima, 8);
+    fs::remove("data/ydtpl.txt");
+    // A program sheet left behind by a run that ended while drawing.
+    std::ofstream("data/yddat.txt", std::ios::binary) << "TEXT\t20\t20\tSTALE-SHEET\r\n";
+    int nPages = 0;
+    EXPECT_EQ(Run(ID_FILE_PREVIEW_ALL, {ClosePreview(nPages)}).size(), 4u);
+    EXPECT_EQ(nPages, 4);
+    ASSERT_EQ(m_pView->m_pages.size(), 4u);
+    for (const std::string& strPage : m_pView->m_pages)
+        EXPECT_EQ(strPage.find("STALE-SHEET"), std::string::npos);
+    // The rest of the page is there: the program frame, the result frame and its values.
+    EXPECT_TRUE(m_pView->EveryPageHas("選　手　名"));
+    EXPECT_TRUE(m_pView->EveryPageHas("単勝"));
+    EXPECT_TRUE(m_pView->EveryPageHas("風 "));
+    EXPECT_FALSE(m_pView->EveryPageHas("柏野"));
+    EXPECT_EQ(messages.calls, (std::vector<CMessages::CCall>{{kIntro + "\ndata\\ydtpl.txt", "操作ガイド", kType}}));
+
+    // The next job tells again, every missing template once, in the order the page needs them.
+    fs::remove("data/kftpl.txt");
+    fs::remove("data/kdtpl.txt");
+    messages.calls.clear();
+    PrintInto("missing.pdf");
+    EXPECT_EQ(Run(ID_FILE_PRINT_ALL, {AcceptPrint(4)}).size(), 4u);
+    EXPECT_EQ(messages.calls, (std::vector<CMessages::CCall>{
+                                  {kIntro + "\ndata\\ydtpl.txt\ndata\\kftpl.txt\ndata\\kdtpl.txt", "操作ガイド", kType}}));
+    EXPECT_TRUE(m_pView->EveryPageHas("選　手　名"));
+    EXPECT_FALSE(m_pView->EveryPageHas("風 "));
+    EXPECT_FALSE(fs::exists("data/yddat.txt"));
 }
 
 TEST_F(PrintTest, AWholeVenueToPdf)

@@ -209,19 +209,20 @@ TEST(PrintSheetRulesTest, SheetFilesAndTheSelection)
 {
     auto doc = std::make_unique<CKeluDoc>();
     std::filesystem::create_directories("data");
-    // Without its template no sheet is made, and an older one is left as it was.
+    // Without its template a sheet is empty, an older one too: a page must not show the values
+    // of another; the writer says the template was missing.
     std::ofstream("data/yddat.txt", std::ios::binary) << "older\r\n";
-    doc->WriteProgramSheet(1, 1);
-    doc->WriteResultSheet(1, 1);
-    EXPECT_EQ(ReadSheet("data/yddat.txt"), Lines{"older"});
-    EXPECT_FALSE(std::filesystem::exists("data/kddat.txt"));
+    EXPECT_FALSE(doc->WriteProgramSheet(1, 1));
+    EXPECT_FALSE(doc->WriteResultSheet(1, 1));
+    EXPECT_EQ(std::filesystem::file_size("data/yddat.txt"), 0u);
+    EXPECT_EQ(std::filesystem::file_size("data/kddat.txt"), 0u);
 
     // With it, the older sheet is replaced whole: the no-venue heading is a lone blank.
     std::ofstream("data/yddat.txt", std::ios::binary) << "1\r\n2\r\n3\r\n4\r\n";
     CTemplate t(752);
     t[752] = "TX\t1\t1\tx";
     t.Write("data/ydtpl.txt");
-    doc->WriteProgramSheet(0, 1);
+    EXPECT_TRUE(doc->WriteProgramSheet(0, 1));
     const Lines s = ReadSheet("data/yddat.txt");
     ASSERT_EQ(s.size(), 752u);
     EXPECT_EQ(s[751], "TX\t1\t1\t ");

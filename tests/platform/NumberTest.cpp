@@ -45,5 +45,10 @@ TEST(NumberTest, NumbersIgnoreACommaLocale)
         GTEST_SKIP() << "no locale with a decimal comma is installed";
     EXPECT_DOUBLE_EQ(AtoF("6.50"), 6.5);
     EXPECT_EQ(CString::Formatted("%4.2f", 15.02), "15.02");
+    // Rounded to the nearest, a tie of the binary value to the even digit, as printf does.
+    EXPECT_EQ(FixedDecimals(100.0 * 318 / 686, 1), "46.4");
+    EXPECT_EQ(FixedDecimals(0.125, 2), "0.12");
+    EXPECT_EQ(FixedDecimals(2.5, 0), "2");
+    EXPECT_EQ(FixedDecimals(-0.04, 1), "-0.0");
     std::setlocale(LC_NUMERIC, saved.c_str());
 }

@@ -1,5 +1,6 @@
 #include "platform/TextFile.h"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -76,4 +77,29 @@ TEST(CTextFileTest, AtomicReplaceLeavesTheOldFileWhenItCannotWrite)
     ASSERT_TRUE(ReplaceFileAtomically("list.txt", "new\r\n"));
     EXPECT_EQ(ReadAll("list.txt"), "new\r\n");
     EXPECT_FALSE(ReplaceFileAtomically("nofolder/list.txt", "x"));
+}
+
+TEST(CTextFileTest, AtomicReplaceKeepsTheRightsOfTheFileItReplaces)
+{
+    auto mode = [](const char* path) {
+        struct stat st {};
+        stat(path, &st);
+        return st.st_mode & 07777;
+    };
+    // A new file follows the umask, as any file the user makes.
+    const mode_t oldMask = umask(027);
+    ASSERT_TRUE(ReplaceFileAtomically("new.txt", "a\r\n"));
+    EXPECT_EQ(mode("new.txt"), 0640u);
+    umask(oldMask);
+
+    // A list the user made private, or opened to the group, keeps its rights when replaced.
+    for (mode_t rights : {mode_t(0600), mode_t(0664), mode_t(0604)}) {
+        ASSERT_TRUE(ReplaceFileAtomically("list.txt", "old\r\n"));
+        ASSERT_EQ(chmod("list.txt", rights), 0);
+        ASSERT_TRUE(ReplaceFileAtomically("list.txt", "new\r\n"));
+        EXPECT_EQ(mode("list.txt"), rights);
+        EXPECT_EQ(ReadAll("list.txt"), "new\r\n");
+    }
+    // Nothing is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), std::filesystem::directory_iterator()), 2);
 }
