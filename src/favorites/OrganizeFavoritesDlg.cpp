@@ -38,23 +38,27 @@ COrganizeFavoritesDlg::COrganizeFavoritesDlg(QWidget* pParent)
 
 bool COrganizeFavoritesDlg::OnInitDialog()
 {
-    LoadList();
+    if (!m_bLoaded)
+        LoadList();
     UpdateButtons();
     return true;
 }
 
-void COrganizeFavoritesDlg::LoadList()
+bool COrganizeFavoritesDlg::LoadList()
 {
+    m_bLoaded = true;
     m_list->clear();
     CFavoriteList list;
-    if (!list.Read())
-        return;
+    m_bListRead = list.Read();
+    if (!m_bListRead)
+        return false;
     for (const CString& line : list.Lines()) {
         const CString strEntry = CFavoriteList::EntryText(line);
         auto* pItem = new QListWidgetItem(ToQString(strEntry));
         pItem->setData(kBytesRole, QByteArray::fromStdString(strEntry.Str()));
         m_list->addItem(pItem);
     }
+    return true;
 }
 
 CString COrganizeFavoritesDlg::EntryAt(int nIndex) const
@@ -89,7 +93,7 @@ void COrganizeFavoritesDlg::UpdateButtons()
     m_btnDelete->setEnabled(nSel >= 0);
     m_btnUp->setEnabled(nSel >= 1);
     m_btnDown->setEnabled(nSel >= 0 && nSel < nCount - 1);
-    m_btnOK->setEnabled(nSel >= 0 || nCount == 0);
+    m_btnOK->setEnabled(m_bListRead && (nSel >= 0 || nCount == 0));
 }
 
 void COrganizeFavoritesDlg::OnDelete()

@@ -12,13 +12,17 @@ class COrganizeFavoritesDlg : public CDialog {
 public:
     explicit COrganizeFavoritesDlg(QWidget* pParent = nullptr);
 
+    // Reads the list into the entries; the dialog does it itself when it opens unless this
+    // came first. False when the file cannot be read: the list stays empty and "OK" stays
+    // disabled, so the dialog can never write an empty list over one it could not read.
+    bool LoadList();
+
 protected:
     bool OnInitDialog() override;
     void OnOK() override;
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
-    void LoadList();
     // The buttons follow the selection only after a click in the list or a button's action;
     // selecting with the keys leaves them as they are.
     void UpdateButtons();
@@ -31,6 +35,8 @@ private:
     // The entry's Shift-JIS text, as it was made from the file.
     CString EntryAt(int nIndex) const;
 
+    bool m_bLoaded = false;
+    bool m_bListRead = false;
     QListWidget* m_list;
     QPushButton* m_btnOK;
     QPushButton* m_btnDelete;

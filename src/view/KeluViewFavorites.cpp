@@ -43,7 +43,13 @@ void CKeluView::AddFavorite(const CString& strRegNo)
 void CKeluView::OnFavoriteOrganize()
 {
     COrganizeFavoritesDlg dlg(window());
-    dlg.DoModal();
+    // A list that cannot be read has nothing to organize, and an empty dialog would only invite
+    // writing nothing over it.
+    if (dlg.LoadList())
+        dlg.DoModal();
+    else
+        KeluMessageBox(this, Sjis("注目選手のリスト data/favorite.txt を読めません。リストはそのままにします。"),
+                       Sjis("注目選手の整理"), MB_OK | MB_ICONEXCLAMATION);
     m_bMenuStale = true;
 }
 

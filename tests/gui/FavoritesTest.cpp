@@ -33,6 +33,8 @@
 
 #include <filesystem>
 
+#include <unistd.h>
+
 using testsupport::CMessageLog;
 using namespace apptest;
 
@@ -156,6 +158,10 @@ protected:
     void Open(const std::string& file)
     {
         WriteList(file);
+        OpenAsItIs();
+    }
+    void OpenAsItIs()
+    {
         m_pDlg = std::make_unique<COrganizeFavoritesDlg>();
         ShowActive(*m_pDlg);
     }
@@ -290,6 +296,45 @@ TEST_F(OrganizeTest, DeletingEveryEntryEmptiesTheListAndAFailedWriteKeepsIt)
     Click(IDOK);
     EXPECT_FALSE(Dlg().isVisible());
     EXPECT_EQ(ReadBytes(kList), "");
+}
+
+TEST_F(OrganizeTest, AListThatCannotBeReadIsNeverWrittenOver)
+{
+    // A folder where the list should be cannot be read by anyone, root included.
+    std::filesystem::create_directories(std::string(kList) + "/inside");
+    OpenAsItIs();
+    EXPECT_EQ(List()->count(), 0);
+    EXPECT_EQ(Buttons(), "0000");
+    Click(IDOK);
+    QTest::keyClick(&Dlg(), Qt::Key_Return);
+    EXPECT_TRUE(Dlg().isVisible());
+    Click(IDCANCEL);
+    EXPECT_FALSE(Dlg().isVisible());
+    EXPECT_TRUE(std::filesystem::is_directory(std::string(kList) + "/inside"));
+
+    // The command says so and opens no dialog.
+    {
+        CMessageLog messages;
+        auto pApp = StartApp();
+        CModalDriver driver;
+        EXPECT_TRUE(pApp->GetMainWnd()->GetRouter()->Execute(ID_FAVORITE_ORGANIZE));
+        EXPECT_TRUE(driver.Seen().isEmpty());
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{"注目選手のリスト data/favorite.txt を読めません。リストはそのままにします。|"
+                                                            "注目選手の整理|" +
+                                                            std::to_string(MB_OK | MB_ICONEXCLAMATION)});
+    }
+
+    // A list the user may write but not read: saving it would empty it. Root reads it anyway.
+    if (geteuid() == 0)
+        return;
+    std::filesystem::remove_all(kList);
+    WriteList("1111\t\r\n");
+    std::filesystem::permissions(kList, std::filesystem::perms::owner_write);
+    OpenAsItIs();
+    EXPECT_EQ(Buttons(), "0000");
+    Click(IDOK);
+    std::filesystem::permissions(kList, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(ReadBytes(kList), "1111\t\r\n");
 }
 
 // --- The menu on a real day -------------------------------------------------------------------
