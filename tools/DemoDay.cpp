@@ -8,6 +8,7 @@
 
 #include "DayFixture.h"
 #include "model/KeluDoc.h"
+#include "platform/Number.h"
 #include "platform/Sjis.h"
 
 #include <algorithm>
@@ -56,13 +57,6 @@ struct CRacer {
     int nAge, nWeight;
     double dWin, dTwo, dLocalWin, dLocalTwo;
 };
-
-std::string Fixed(double d, int nDecimals)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.*f", nDecimals, d);
-    return buf;
-}
 
 std::string FullWidth(int n, bool bPad)
 {
@@ -346,14 +340,14 @@ fixture::ProgramVenue MakeProgram(CRandom& rnd, const CVenueDay& v, int nMeetDay
             boat.branch = racer.branch;
             boat.weight = std::to_string(racer.nWeight);
             boat.cls = racer.cls;
-            boat.winRate = Fixed(racer.dWin, 2);
-            boat.twoRate = Fixed(racer.dTwo, 2);
-            boat.localWin = Fixed(racer.dLocalWin, 2);
-            boat.localTwo = Fixed(racer.dLocalTwo, 2);
+            boat.winRate = FixedDecimals(racer.dWin, 2);
+            boat.twoRate = FixedDecimals(racer.dTwo, 2);
+            boat.localWin = FixedDecimals(racer.dLocalWin, 2);
+            boat.localTwo = FixedDecimals(racer.dLocalTwo, 2);
             boat.motorNo = std::to_string(10 + rnd.Below(70));
-            boat.motorRate = Fixed(rnd.Between(22, 52), 2);
+            boat.motorRate = FixedDecimals(rnd.Between(22, 52), 2);
             boat.hullNo = std::to_string(10 + rnd.Below(70));
-            boat.boatRate = Fixed(rnd.Between(22, 50), 2);
+            boat.boatRate = FixedDecimals(rnd.Between(22, 50), 2);
             boat.meet = MeetResults(rnd, nMeetDay - 1);
             boat.early = rnd.Chance(70) ? std::to_string(1 + rnd.Below(12)) : "";
             race.boats.push_back(boat);
@@ -376,6 +370,17 @@ std::string DatedHeaders(const std::string& file, const CTime& day, int nMeetDay
     return s.Str();
 }
 
+// Kelu tells a demo day from a real one by the mark right after the file's first line, "STARTB":
+// the prediction record leaves such a day out. The reader passes over it as over any line
+// outside a venue block.
+std::string MarkedAsDemo(const std::string& file)
+{
+    const size_t nFirstEnd = file.find('\n');
+    if (nFirstEnd == std::string::npos)
+        return file;
+    return file.substr(0, nFirstEnd + 1) + kDemoDayMark + "\r\n" + file.substr(nFirstEnd + 1);
+}
+
 void WriteDay(const CTime& day, unsigned nPoolSeed, const std::vector<int>& venues, int nMeetDay, int nResults)
 {
     CRandom rnd(static_cast<unsigned>(day.GetYear() * 10000 + day.GetMonth() * 100 + day.GetDay()));
@@ -391,7 +396,7 @@ void WriteDay(const CTime& day, unsigned nPoolSeed, const std::vector<int>& venu
             rv.races.push_back(MakeResult(rnd, r, v.pool, v.races[static_cast<size_t>(r - 1)]));
         results.push_back(rv);
     }
-    fixture::WriteProgramFile(day, DatedHeaders(fixture::ProgramFile(programs), day, nMeetDay));
+    fixture::WriteProgramFile(day, MarkedAsDemo(DatedHeaders(fixture::ProgramFile(programs), day, nMeetDay)));
     std::printf("  %s\n", CKeluDoc::ProgramFileName(day).GetString());
     if (nResults > 0) {
         fixture::WriteResultFile(day, DatedHeaders(fixture::ResultFile(results), day, nMeetDay));

@@ -85,15 +85,19 @@ bool CHistoryStore::QueryRecord(const CRecordQuery& query, CPredictionRecord& re
             record.m_byMonth[static_cast<int>(sums.Int(1))].Add(c);
             record.m_total.Add(c);
         }
-        CSqliteStatement days =
-            m_db.Prepare("SELECT state, count(*) FROM days WHERE day BETWEEN ?1 AND ?2 GROUP BY state");
+        // The days read are counted; those left out are listed, as the window names them.
+        CSqliteStatement days = m_db.Prepare("SELECT state, day FROM days WHERE day BETWEEN ?1 AND ?2 ORDER BY day");
         days.Bind(1, query.nFrom).Bind(2, query.nTo);
         while (days.Step()) {
             const auto state = static_cast<EDayState>(days.Int(0));
+            const auto nDate = static_cast<int>(days.Int(1));
+            const CTime day(nDate / 10000, nDate / 100 % 100, nDate % 100, 12, 0, 0);
             if (state == EDayState::Read)
-                record.m_nDays += static_cast<int>(days.Int(1));
+                ++record.m_nDays;
             else if (state == EDayState::Damaged)
-                record.m_nSkippedDays += static_cast<int>(days.Int(1));
+                record.m_skippedDays.push_back(day);
+            else if (state == EDayState::Demo)
+                record.m_demoDays.push_back(day);
         }
         return true;
     } catch (const std::exception& e) {

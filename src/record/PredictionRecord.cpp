@@ -88,6 +88,13 @@ bool DayOfProgramFile(const std::string& name, CTime& day)
     return day.IsValid() && day.GetMonth() == mm && day.GetDay() == dd;
 }
 
+// The threads take the days in turn: each one's days come back in order only once merged.
+void AppendInOrder(std::vector<CTime>& days, const std::vector<CTime>& more)
+{
+    days.insert(days.end(), more.begin(), more.end());
+    std::sort(days.begin(), days.end());
+}
+
 } // namespace
 
 void SRecordCount::Add(const SRecordCount& other)
@@ -165,7 +172,8 @@ void CPredictionRecord::Merge(const CPredictionRecord& other)
         m_byMonth[m].Add(c);
     m_total.Add(other.m_total);
     m_nDays += other.m_nDays;
-    m_nSkippedDays += other.m_nSkippedDays;
+    AppendInOrder(m_skippedDays, other.m_skippedDays);
+    AppendInOrder(m_demoDays, other.m_demoDays);
 }
 
 std::vector<CTime> FindRecordedDays()
@@ -197,11 +205,13 @@ CPredictionRecord RecordDays(const std::vector<CTime>& days, int nThreads, const
         CPredictionRecord mine;
         for (size_t i = nNext++; i < days.size() && !bStop; i = nNext++) {
             const bool bRead = doc->LoadDay(days[i]) && !doc->IsDamaged() && HasAnyRace(*doc);
-            if (bRead) {
+            if (bRead && doc->m_bDemoDay) {
+                mine.m_demoDays.push_back(days[i]);
+            } else if (bRead) {
                 mine.AddDay(*doc, days[i]);
                 ++mine.m_nDays;
             } else {
-                ++mine.m_nSkippedDays;
+                mine.m_skippedDays.push_back(days[i]);
             }
             const int n = ++nDone;
             if (progress)

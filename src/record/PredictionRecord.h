@@ -55,8 +55,11 @@ public:
     std::map<int, SRecordCount> m_byVenue; // venue code 1..24
     std::map<int, SRecordCount> m_byMonth; // year * 100 + month
     SRecordCount m_total;
-    int m_nDays = 0;        // days read
-    int m_nSkippedDays = 0; // days whose files could not be read whole
+    int m_nDays = 0; // days counted
+    // Days left out of the count, oldest first: those whose files could not be read whole, and
+    // the demo days, whose racers and results are made up.
+    std::vector<CTime> m_skippedDays;
+    std::vector<CTime> m_demoDays;
 };
 
 // The days that have both a program file in data/prog and a result file in data/res, oldest
@@ -64,7 +67,7 @@ public:
 std::vector<CTime> FindRecordedDays();
 
 // Loads the days on up to nThreads threads and counts them. A day whose files cannot be read
-// whole is skipped and counted as such. progress(done) is called from the worker threads after
-// each day; bStop ends the work after the day each thread is on.
+// whole is skipped, a demo day left out, and each is listed as such. progress(done) is called
+// from the worker threads after each day; bStop ends the work after the day each thread is on.
 CPredictionRecord RecordDays(const std::vector<CTime>& days, int nThreads, const std::atomic<bool>& bStop,
                              const std::function<void(int nDone)>& progress = {});

@@ -1,9 +1,9 @@
 #include "record/RecordCsv.h"
 
 #include "model/KeluDoc.h"
+#include "platform/Number.h"
 #include "platform/Sjis.h"
 
-#include <charconv>
 #include <cstdio>
 
 namespace {
@@ -22,9 +22,7 @@ std::string Count(long long n)
 // One decimal with a point: the window that writes this lives under the desktop's locale.
 std::string Rate(double d)
 {
-    char sz[32];
-    const std::to_chars_result r = std::to_chars(sz, sz + sizeof sz, d, std::chars_format::fixed, 1);
-    return std::string(sz, r.ptr);
+    return FixedDecimals(d, 1);
 }
 
 const CColumn kColumns[] = {

@@ -1,7 +1,9 @@
 #include "record/RecordWindow.h"
 
 #include "record/ChartLibrary.h"
+#include "record/RecordCsv.h"
 #include "model/KeluDoc.h"
+#include "platform/Number.h"
 #include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
@@ -22,9 +24,6 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include <cstdio>
-
-
 namespace {
 
 constexpr QSize kWindowSize(760, 520);
@@ -34,19 +33,11 @@ const char* const kColumns[] = {"レース数", "2連単的中", "2連単的中�
                                 "3連単的中", "3連単的中率", "3連単回収率"};
 constexpr int kColumnCount = 1 + static_cast<int>(std::size(kColumns));
 
-// Numbers in the C locale, whatever the desktop's: "54.3%".
+// "54.3%": one decimal and a point, whatever the desktop's locale; a comma would read as
+// another number.
 QString Percent(double d)
 {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f%%", d);
-    return QString::fromLatin1(buf);
-}
-
-QString PlainPercent(double d)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.1f", d);
-    return QString::fromLatin1(buf);
+    return QString::fromStdString(FixedDecimals(d, 1)) + QLatin1Char('%');
 }
 
 QStringList Figures(const SRecordCount& c)
@@ -58,7 +49,63 @@ QStringList Figures(const SRecordCount& c)
 
 QString MonthName(int nMonth)
 {
-    return QStringLiteral("%1/%2").arg(nMonth / 100).arg(nMonth % 100, 2, 10, QLatin1Char('0'));
+    return QString::fromStdString(CRecordCsv::MonthName(nMonth));
+}
+
+// "2020/01/05"
+QString DayName(const CTime& day)
+{
+    return MonthName(day.GetYear() * 100 + day.GetMonth()) + QStringLiteral("/%1").arg(day.GetDay(), 2, 10, QLatin1Char('0'));
+}
+
+// The status line names this many days of a list; the rest are counted, and the tooltip names
+// them all.
+constexpr size_t kDaysNamed = 5;
+
+// "2020/01/05、2020/01/06 他 3 日"
+QString ShortDayList(const std::vector<CTime>& days)
+{
+    QStringList names;
+    for (size_t i = 0; i < days.size() && i < kDaysNamed; ++i)
+        names << DayName(days[i]);
+    QString strList = names.join(Utf8("、"));
+    if (days.size() > kDaysNamed)
+        strList += Utf8(" 他 %1 日").arg(days.size() - kDaysNamed);
+    return strList;
+}
+
+QString FullDayList(const char* pszHeading, const std::vector<CTime>& days)
+{
+    QStringList lines{Utf8(pszHeading)};
+    for (const CTime& day : days)
+        lines << DayName(day);
+    return lines.join(QLatin1Char('\n'));
+}
+
+// Why days were left out of the count: the damaged ones and the demo ones, each with its dates.
+struct CLeftOut {
+    QString strStatus;
+    QString strToolTip;
+};
+
+CLeftOut LeftOutDays(const CPredictionRecord& record)
+{
+    CLeftOut out;
+    QStringList tips;
+    if (!record.m_skippedDays.empty()) {
+        out.strStatus += Utf8("（ファイルが壊れていて読めなかった日 %1 日: %2）")
+                             .arg(record.m_skippedDays.size())
+                             .arg(ShortDayList(record.m_skippedDays));
+        tips << FullDayList("ファイルが壊れていて読めなかった日:", record.m_skippedDays);
+    }
+    if (!record.m_demoDays.empty()) {
+        out.strStatus += Utf8("（デモの日 %1 日は架空の選手と結果なので数えていません: %2）")
+                             .arg(record.m_demoDays.size())
+                             .arg(ShortDayList(record.m_demoDays));
+        tips << FullDayList("数えていないデモの日:", record.m_demoDays);
+    }
+    out.strToolTip = tips.join(QStringLiteral("\n\n"));
+    return out;
 }
 
 QTableWidget* NewTable(const char* pszFirst)
@@ -102,6 +149,7 @@ CRecordWindow::CRecordWindow(QWidget* pParent)
 
     m_pStatus = new QLabel;
     m_pStatus->setTextFormat(Qt::PlainText);
+    m_pStatus->setWordWrap(true);
     m_pProgress = new QProgressBar;
     m_pProgress->setAccessibleName(Utf8("進み具合"));
     m_pStop = new QPushButton(Utf8("中止"));
@@ -166,6 +214,7 @@ void CRecordWindow::Start()
     m_pStop->setEnabled(true);
     m_pSave->setEnabled(false);
     m_pStatus->setText(Utf8("data/prog と data/res の %1 日分を集計しています...").arg(m_nDays));
+    m_pStatus->setToolTip(QString());
     QPointer<CRecordWindow> self(this);
     const int nThreads = std::max(1, QThread::idealThreadCount());
     m_pThread = QThread::create([this, self, days, nThreads] {
@@ -199,14 +248,14 @@ void CRecordWindow::OnFinished()
 {
     m_pStop->setEnabled(false);
     m_pSave->setEnabled(true);
-    const int nRead = m_record.m_nDays + m_record.m_nSkippedDays;
+    const int nRead = m_record.m_nDays + static_cast<int>(m_record.m_skippedDays.size() + m_record.m_demoDays.size());
     m_pProgress->setValue(nRead);
-    QString strStatus = Utf8("%1 日、%2 レース").arg(m_record.m_nDays).arg(m_record.m_total.nRaces);
-    if (m_record.m_nSkippedDays > 0)
-        strStatus += Utf8("（ファイルが壊れていて読めなかった日: %1 日）").arg(m_record.m_nSkippedDays);
+    const CLeftOut leftOut = LeftOutDays(m_record);
+    QString strStatus = Utf8("%1 日、%2 レース").arg(m_record.m_nDays).arg(m_record.m_total.nRaces) + leftOut.strStatus;
     if (nRead < m_nDays)
         strStatus += Utf8("。中止しました（%1 日のうち %2 日まで）").arg(m_nDays).arg(nRead);
     m_pStatus->setText(strStatus);
+    m_pStatus->setToolTip(leftOut.strToolTip);
     ShowTables();
     ShowChart();
 }
@@ -243,33 +292,11 @@ void CRecordWindow::ShowChart()
 
 bool CRecordWindow::SaveCsv(const QString& strPath) const
 {
-    QStringList lines;
-    QStringList header{Utf8("区分"), Utf8("名前")};
-    for (const char* psz : kColumns)
-        header << Utf8(psz) + (QString::fromUtf8(psz).endsWith(Utf8("率")) ? QStringLiteral("(%)") : QString());
-    lines << header.join(u',');
-    auto row = [](const QString& kind, const QString& name, const SRecordCount& c) {
-        return QStringList{kind,
-                           name,
-                           QString::number(c.nRaces),
-                           QString::number(c.nExactaHits),
-                           PlainPercent(c.ExactaHitRate()),
-                           PlainPercent(c.ExactaReturnRate()),
-                           QString::number(c.nTrifectaHits),
-                           PlainPercent(c.TrifectaHitRate()),
-                           PlainPercent(c.TrifectaReturnRate())}
-            .join(u',');
-    };
-    for (const auto& [v, c] : m_record.m_byVenue)
-        lines << row(Utf8("レース場"), ToQString(CKeluDoc::GetVenueName(v)), c);
-    for (const auto& [m, c] : m_record.m_byMonth)
-        lines << row(Utf8("月"), MonthName(m), c);
-    lines << row(Utf8("合計"), QString(), m_record.m_total);
     QSaveFile file(strPath);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    const QByteArray bytes = (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
+    const std::string csv = CRecordCsv::Write(m_record);
+    return file.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()) && file.commit();
 }
 
 void CRecordWindow::OnSave()

@@ -27,8 +27,8 @@ public:
     bool IsRunning() const;
     // Stops the counting; what was counted is shown.
     void Stop();
-    // Writes the table (venues, months, total) as CSV in UTF-8 with a header row; false when
-    // the file could not be written.
+    // Writes the record as CSV (record/RecordCsv.h: venues, months, total, Kelu's picks and
+    // the crowd's), as kelu-history writes it; false when the file could not be written.
     bool SaveCsv(const QString& strPath) const;
 
     const CPredictionRecord& Record() const { return m_record; }

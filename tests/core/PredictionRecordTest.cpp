@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -125,7 +126,8 @@ TEST(PredictionRecordTest, DamagedDaysAreSkippedAndCountedAndTheCountStops)
         progress.push_back(n);
     });
     EXPECT_EQ(record.m_nDays, 2);
-    EXPECT_EQ(record.m_nSkippedDays, 2);
+    EXPECT_EQ(record.m_skippedDays, (std::vector<CTime>{Noon(2021, 5, 2), Noon(2021, 6, 2)}));
+    EXPECT_TRUE(record.m_demoDays.empty());
     EXPECT_EQ(record.m_total.nRaces, 4);
     EXPECT_EQ(record.m_byMonth.at(202105).nRaces, 2);
     EXPECT_EQ(record.m_byMonth.at(202106).nRaces, 2);
@@ -134,8 +136,34 @@ TEST(PredictionRecordTest, DamagedDaysAreSkippedAndCountedAndTheCountStops)
 
     bStop = true;
     const CPredictionRecord stopped = RecordDays(days, 2, bStop);
-    EXPECT_EQ(stopped.m_nDays + stopped.m_nSkippedDays, 0);
+    EXPECT_EQ(stopped.m_nDays, 0);
+    EXPECT_TRUE(stopped.m_skippedDays.empty());
     EXPECT_EQ(stopped.m_total.nRaces, 0);
+}
+
+TEST(PredictionRecordTest, TheDemoWritersDaysAreLeftOutAndListed)
+{
+    // The demo writer's two days beside a real one of the same venues' kind.
+    const std::string strCommand = std::string("'") + KELU_DEMO_DAY_TOOL + "' . 20240315 >/dev/null";
+    ASSERT_EQ(std::system(strCommand.c_str()), 0) << strCommand;
+    WritePlainDay(Noon(2024, 3, 16), 5);
+    const std::vector<CTime> days = FindRecordedDays();
+    ASSERT_EQ(days, (std::vector<CTime>{Noon(2024, 3, 14), Noon(2024, 3, 15), Noon(2024, 3, 16)}));
+    // The writer marks each program file right after its first line.
+    std::ifstream in(CKeluDoc::ProgramFileName(Noon(2024, 3, 15)).Str(), std::ios::binary);
+    std::string strFirst, strSecond;
+    std::getline(in, strFirst);
+    std::getline(in, strSecond);
+    EXPECT_EQ(strFirst, "STARTB\r");
+    EXPECT_EQ(strSecond, std::string(kDemoDayMark) + "\r");
+
+    std::atomic<bool> bStop{false};
+    const CPredictionRecord record = RecordDays(days, 2, bStop);
+    EXPECT_EQ(record.m_demoDays, (std::vector<CTime>{Noon(2024, 3, 14), Noon(2024, 3, 15)}));
+    EXPECT_TRUE(record.m_skippedDays.empty());
+    EXPECT_EQ(record.m_nDays, 1);
+    EXPECT_EQ(record.m_total.nRaces, 2);
+    EXPECT_EQ(record.m_byVenue.size(), 1u);
 }
 
 TEST(PredictionRecordTest, PublishedDaysAgreeWithACountFromThePicks)
@@ -174,7 +202,7 @@ TEST(PredictionRecordTest, PublishedDaysAgreeWithACountFromThePicks)
     EXPECT_EQ(record.m_total.nExactaHits, nExacta);
     EXPECT_EQ(record.m_total.nTrifectaHits, nTrifecta);
     EXPECT_EQ(record.m_nDays, 4);
-    EXPECT_EQ(record.m_nSkippedDays, 0);
+    EXPECT_TRUE(record.m_skippedDays.empty());
     // Venues and months each add up to the whole; one thread counts the same as two.
     int nByVenue = 0;
     for (const auto& [v, c] : record.m_byVenue)

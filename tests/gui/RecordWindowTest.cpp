@@ -2,8 +2,10 @@
 // days on disk off the window thread, shows the tables and the chart, and saves the CSV.
 
 #include "AppHarness.h"
-#include "SpecialRaces.h"
+#include "CommaLocale.h"
+#include "DayFixture.h"
 #include "TestDir.h"
+#include "model/KeluDoc.h"
 #include "record/RecordWindow.h"
 #include "res/resource.h"
 
@@ -16,6 +18,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 using namespace apptest;
 
@@ -29,12 +32,13 @@ bool WaitUntilDone(CRecordWindow* pWindow)
     return !pWindow->IsRunning();
 }
 
-QStringList Row(QTableWidget* pTable, int nRow)
+// A row's cells in UTF-8, joined by commas.
+std::string Row(QTableWidget* pTable, int nRow)
 {
     QStringList cells;
     for (int c = 0; c < pTable->columnCount(); ++c)
         cells << pTable->item(nRow, c)->text();
-    return cells;
+    return cells.join(u',').toStdString();
 }
 
 CRecordWindow* OpenRecord(CKeluApp& app)
@@ -45,13 +49,112 @@ CRecordWindow* OpenRecord(CKeluApp& app)
     return pWindow;
 }
 
+// Boats 1 and 2 far ahead of four equal others. The racer index is the class base plus the win
+// rate plus a tenth of the two-place rate (no meet results here): 4 + 8 + 6 = 18 for boat 1,
+// 4 + 7 + 5 = 16 for boat 2, 1 + 1 + 1 = 3 for each of the others. The ranked picks follow
+// from those three figures alone, never from a tie:
+//   the six best exacta are 1-2, 2-1 and 1-x for x = 3..6 (2-3, 3-1 and 5-6 are not);
+//   the twelve best trifecta are 1-2-x, 2-1-x and 1-x-2 (2-3-1, 3-1-2 and 5-6-4 are not).
+std::vector<fixture::Boat> TwoFavourites(int nRace)
+{
+    std::vector<fixture::Boat> boats = fixture::StandardBoats(nRace);
+    const char* const kFigures[6][3] = {{"A1", "8.00", "60.00"}, {"A1", "7.00", "50.00"}, {"B2", "1.00", "10.00"},
+                                        {"B2", "1.00", "10.00"}, {"B2", "1.00", "10.00"}, {"B2", "1.00", "10.00"}};
+    for (size_t b = 0; b < boats.size(); ++b) {
+        boats[b].cls = kFigures[b][0];
+        boats[b].winRate = boats[b].localWin = kFigures[b][1];
+        boats[b].twoRate = boats[b].localTwo = kFigures[b][2];
+    }
+    return boats;
+}
+
+// A race's real exacta and trifecta with what each paid per 100 yen and its popularity.
+struct CPaid {
+    const char* pszExacta;
+    const char* pszExactaPay;
+    const char* pszExactaPopularity;
+    const char* pszTrifecta;
+    const char* pszTrifectaPay;
+    const char* pszTrifectaPopularity;
+};
+
+void WriteKnownDay(const CTime& day, int nVenue, const std::vector<CPaid>& races)
+{
+    fixture::ProgramVenue program{nVenue, {}};
+    fixture::ResultVenue result{nVenue, {}};
+    for (size_t i = 0; i < races.size(); ++i) {
+        const int nRace = static_cast<int>(i) + 1;
+        program.races.push_back({nRace, "一般", TwoFavourites(nRace)});
+        fixture::ResultRace r;
+        r.race = nRace;
+        r.exacta = {races[i].pszExacta, races[i].pszExactaPay, races[i].pszExactaPopularity};
+        r.trifecta = {races[i].pszTrifecta, races[i].pszTrifectaPay, races[i].pszTrifectaPopularity};
+        result.races.push_back(r);
+    }
+    fixture::WriteProgramFile(day, fixture::ProgramFile({program}));
+    fixture::WriteResultFile(day, fixture::ResultFile({result}));
+}
+
+// A demo day as its writer marks it: the mark right after "STARTB".
+void WriteDemoDay(const CTime& day)
+{
+    fixture::WriteStandardDay(day, {5}, 2);
+    std::ifstream in(CKeluDoc::ProgramFileName(day).Str(), std::ios::binary);
+    std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    file.insert(file.find('\n') + 1, std::string(kDemoDayMark) + "\r\n");
+    fixture::WriteProgramFile(day, file);
+}
+
+std::vector<std::string> ReadCsvRows(const char* pszPath)
+{
+    std::ifstream in(pszPath, std::ios::binary);
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(in, line);)
+        rows.push_back(line);
+    return rows;
+}
+
+std::vector<std::string> Fields(const std::string& row)
+{
+    std::vector<std::string> fields;
+    std::string field;
+    std::istringstream in(row);
+    while (std::getline(in, field, ','))
+        fields.push_back(field);
+    if (!row.empty() && row.back() == ',')
+        fields.emplace_back();
+    return fields;
+}
+
 } // namespace
 
-TEST(RecordWindowTest, CountsTheDaysOnDiskAndShowsSavesAndCharts)
+TEST(RecordWindowTest, FiguresCountedFromDaysOfKnownResultsInACommaLocale)
 {
-    fixture::WriteSpecialDay(CTime(2020, 2, 20, 12, 0, 0), 21);
-    const bool bPublished = testsupport::CopySharedDayFile("B200105.TXT", "data/prog/B200105.TXT") &&
-                            testsupport::CopySharedDayFile("K200105.TXT", "data/res/K200105.TXT");
+    // The figures follow from the races below by hand (see TwoFavourites for the picks):
+    //   桐生, March: 3 races; exacta 1 hit, 700 back on 1800; trifecta 1 hit, 2500 on 3600.
+    //   芦屋, February: 4 races; exacta 2 hits, 2450 on 2400; trifecta 2 hits, 9200 on 4800.
+    // The crowd's picks are the six and twelve most popular: March exacta 2 hits (popularity
+    // 2 and 6), 3800 back, trifecta 1 hit, 2500; February exacta 2 hits (1 and 3), 3550 back,
+    // trifecta 2 hits (2 and 12), 10300 back.
+    WriteKnownDay(CTime(2020, 2, 20, 12, 0, 0), 21,
+                  {{"1-2", "450", "1", "1-2-3", "1200", "2"},
+                   {"1-4", "2000", "8", "1-3-2", "8000", "15"},
+                   {"2-3", "3100", "3", "2-3-1", "9100", "12"},
+                   {"5-6", "20000", "30", "5-6-4", "90000", "100"}});
+    WriteKnownDay(CTime(2020, 3, 1, 12, 0, 0), 1,
+                  {{"2-1", "700", "2", "2-1-6", "2500", "1"},
+                   {"3-1", "1500", "7", "3-1-2", "6000", "13"},
+                   {"2-3", "3100", "6", "2-3-1", "9000", "40"}});
+    // Six days whose files are junk, and a demo day: none of them counts.
+    for (int d = 2; d <= 7; ++d) {
+        fixture::WriteProgramFile(CTime(2020, 3, d, 12, 0, 0), "junk");
+        fixture::WriteResultFile(CTime(2020, 3, d, 12, 0, 0), "junk");
+    }
+    WriteDemoDay(CTime(2020, 3, 10, 12, 0, 0));
+
+    // A desktop whose numbers have a decimal comma: the figures keep their point.
+    const testsupport::CCommaLocale comma;
+    ASSERT_TRUE(comma.IsOn()) << testsupport::CCommaLocale::kMissing;
     auto pApp = StartApp();
     CRecordWindow* pWindow = OpenRecord(*pApp);
     ASSERT_NE(pWindow, nullptr);
@@ -61,44 +164,52 @@ TEST(RecordWindowTest, CountsTheDaysOnDiskAndShowsSavesAndCharts)
     // Asked again, the same window comes forward.
     EXPECT_EQ(OpenRecord(*pApp), pWindow);
 
-    const int nRaces = pWindow->Record().m_total.nRaces;
-    EXPECT_EQ(nRaces, 4 + (bPublished ? pWindow->Record().m_byMonth.at(202001).nRaces : 0));
-    QTableWidget* pMonths = pWindow->MonthTable();
-    ASSERT_EQ(pMonths->rowCount(), bPublished ? 3 : 2);
-    const QStringList february = Row(pMonths, pMonths->rowCount() - 2);
-    EXPECT_EQ(february[0], QStringLiteral("2020/02"));
-    EXPECT_EQ(february[1], QStringLiteral("4"));
-    EXPECT_EQ(Row(pMonths, pMonths->rowCount() - 1)[0], Utf8("合計"));
-    EXPECT_EQ(Row(pMonths, pMonths->rowCount() - 1)[1], QString::number(nRaces));
     QTableWidget* pVenues = pWindow->VenueTable();
-    EXPECT_EQ(Row(pVenues, pVenues->rowCount() - 1), Row(pMonths, pMonths->rowCount() - 1).mid(0));
-    EXPECT_TRUE(pWindow->StatusLabel()->text().contains(QString::number(nRaces)));
+    ASSERT_EQ(pVenues->rowCount(), 3);
+    EXPECT_EQ(Row(pVenues, 0), "桐生,3,1,33.3%,38.9%,1,33.3%,69.4%");
+    EXPECT_EQ(Row(pVenues, 1), "芦屋,4,2,50.0%,102.1%,2,50.0%,191.7%");
+    EXPECT_EQ(Row(pVenues, 2), "合計,7,3,42.9%,75.0%,3,42.9%,139.3%");
+    QTableWidget* pMonths = pWindow->MonthTable();
+    ASSERT_EQ(pMonths->rowCount(), 3);
+    EXPECT_EQ(Row(pMonths, 0), "2020/02,4,2,50.0%,102.1%,2,50.0%,191.7%");
+    EXPECT_EQ(Row(pMonths, 1), "2020/03,3,1,33.3%,38.9%,1,33.3%,69.4%");
+    EXPECT_EQ(Row(pMonths, 2), "合計,7,3,42.9%,75.0%,3,42.9%,139.3%");
 
-    // The chart: a point a month for each of the two bets.
+    // What was left out, with the dates; the tooltip names every day.
+    EXPECT_EQ(pWindow->StatusLabel()->text().toStdString(),
+              std::string("2 日、7 レース（ファイルが壊れていて読めなかった日 6 日: 2020/03/02、2020/03/03、2020/03/04、"
+                   "2020/03/05、2020/03/06 他 1 日）（デモの日 1 日は架空の選手と結果なので数えていません: 2020/03/10）"));
+    EXPECT_EQ(pWindow->StatusLabel()->toolTip().toStdString(),
+              std::string("ファイルが壊れていて読めなかった日:\n2020/03/02\n2020/03/03\n2020/03/04\n2020/03/05\n2020/03/06\n"
+                   "2020/03/07\n\n数えていないデモの日:\n2020/03/10"));
+    EXPECT_EQ(pWindow->StatusLabel()->textFormat(), Qt::PlainText);
+
+    // The chart: a point a month for each of the two bets, February first.
     auto* pChartView = qobject_cast<QChartView*>(pWindow->Chart());
     ASSERT_NE(pChartView, nullptr);
     QChart* pChart = pChartView->chart();
     ASSERT_EQ(pChart->series().size(), 2);
     auto* pExacta = qobject_cast<QLineSeries*>(pChart->series()[0]);
     ASSERT_NE(pExacta, nullptr);
-    EXPECT_EQ(pExacta->count(), bPublished ? 2 : 1);
-    EXPECT_DOUBLE_EQ(pExacta->at(pExacta->count() - 1).y(), pWindow->Record().m_byMonth.at(202002).ExactaHitRate());
+    ASSERT_EQ(pExacta->count(), 2);
+    EXPECT_NEAR(pExacta->at(0).y(), 50.0, 1e-9);
+    EXPECT_NEAR(pExacta->at(1).y(), 100.0 / 3, 1e-9);
 
-    // The CSV: UTF-8, a header row, venues, months and the total.
+    // The CSV: UTF-8, CR LF, a header row, then venues, months and the total, field by field.
     ASSERT_TRUE(pWindow->SaveCsv(QStringLiteral("record.csv")));
-    std::ifstream in("record.csv", std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    ASSERT_GE(lines.size(), 4u);
-    EXPECT_EQ(lines[0].substr(0, lines[0].find(',')), "区分");
-    EXPECT_NE(lines[0].find("2連単的中率(%)"), std::string::npos);
-    EXPECT_EQ(lines.size(), 1 + pWindow->Record().m_byVenue.size() + pWindow->Record().m_byMonth.size() + 1);
-    EXPECT_EQ(lines.back().rfind("合計,," + std::to_string(nRaces) + ",", 0), 0u) << lines.back();
-    EXPECT_EQ(lines.back().back(), '\r');
-    EXPECT_NE(std::find_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("レース場,芦屋,", 0) == 0; }),
-              lines.end())
-        << lines[1];
+    const std::vector<std::string> rows = ReadCsvRows("record.csv");
+    const std::vector<std::string> kExpected = {
+        "区分,名前,レース数,2連単的中,2連単的中率(%),2連単回収率(%),3連単的中,3連単的中率(%),3連単回収率(%),"
+        "人気上位2連単的中,人気上位2連単的中率(%),人気上位2連単回収率(%),人気上位3連単的中,人気上位3連単的中率(%),"
+        "人気上位3連単回収率(%)\r",
+        "レース場,桐生,3,1,33.3,38.9,1,33.3,69.4,2,66.7,211.1,1,33.3,69.4\r",
+        "レース場,芦屋,4,2,50.0,102.1,2,50.0,191.7,2,50.0,147.9,2,50.0,214.6\r",
+        "月,2020/02,4,2,50.0,102.1,2,50.0,191.7,2,50.0,147.9,2,50.0,214.6\r",
+        "月,2020/03,3,1,33.3,38.9,1,33.3,69.4,2,66.7,211.1,1,33.3,69.4\r",
+        "合計,,7,3,42.9,75.0,3,42.9,139.3,4,57.1,175.0,3,42.9,152.4\r"};
+    ASSERT_EQ(rows.size(), kExpected.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(Fields(rows[i]), Fields(kExpected[i])) << "row " << i << ": " << rows[i];
     EXPECT_FALSE(pWindow->SaveCsv(QStringLiteral("no/such/folder/record.csv")));
 
     // Closing the window ends it.
@@ -114,15 +225,15 @@ TEST(RecordWindowTest, PublishedDaysGiveTheHitsCountedFromThePicks)
         if (!testsupport::CopySharedDayFile(std::string("B") + tag + ".TXT", std::string("data/prog/B") + tag + ".TXT") ||
             !testsupport::CopySharedDayFile(std::string("K") + tag + ".TXT", std::string("data/res/K") + tag + ".TXT"))
             GTEST_SKIP() << testsupport::NoSharedDataReason();
+    const testsupport::CCommaLocale comma;
+    ASSERT_TRUE(comma.IsOn()) << testsupport::CCommaLocale::kMissing;
     auto pApp = StartApp();
     CRecordWindow* pWindow = OpenRecord(*pApp);
     ASSERT_TRUE(WaitUntilDone(pWindow));
     QTableWidget* pVenues = pWindow->VenueTable();
-    const QStringList total = Row(pVenues, pVenues->rowCount() - 1);
-    EXPECT_EQ(total[0], Utf8("合計"));
-    EXPECT_EQ(total[1], QStringLiteral("686"));
-    EXPECT_EQ(total[2], QStringLiteral("318"));
-    EXPECT_EQ(total[3], QStringLiteral("46.4%"));
+    // 318 of 686 races, as the record's own test counts them from the details page's picks.
+    EXPECT_EQ(Row(pVenues, pVenues->rowCount() - 1).substr(0, std::string("合計,686,318,46.4%,").size()),
+              "合計,686,318,46.4%,");
 
     // Closing the window while it counts stops the workers; nothing is left running.
     pWindow->Start();

@@ -251,7 +251,8 @@ TEST(HistoryStoreTest, DamagedAndDemoDaysAreRecordedAndLeftOutOfEveryFigure)
     CPredictionRecord record;
     ASSERT_TRUE(store.QueryRecord({}, record));
     EXPECT_EQ(record.m_nDays, 1);
-    EXPECT_EQ(record.m_nSkippedDays, 2);
+    EXPECT_EQ(record.m_skippedDays, (std::vector<CTime>{Noon(2021, 5, 2), Noon(2021, 5, 3)}));
+    EXPECT_EQ(record.m_demoDays, std::vector<CTime>{Noon(2021, 5, 4)});
     EXPECT_EQ(record.m_total.nRaces, 2);
     EXPECT_EQ(record.m_byMonth.size(), 1u);
 }

@@ -44,7 +44,8 @@ void ExpectSame(const CPredictionRecord& store, const CPredictionRecord& direct,
     EXPECT_EQ(store.m_byMonth, direct.m_byMonth) << what;
     EXPECT_EQ(store.m_total, direct.m_total) << what;
     EXPECT_EQ(store.m_nDays, direct.m_nDays) << what;
-    EXPECT_EQ(store.m_nSkippedDays, direct.m_nSkippedDays) << what;
+    EXPECT_EQ(store.m_skippedDays, direct.m_skippedDays) << what;
+    EXPECT_EQ(store.m_demoDays, direct.m_demoDays) << what;
 }
 
 } // namespace
@@ -68,7 +69,7 @@ TEST(StoreRecordTest, TheStoreGivesTheDirectCountByVenueMonthAndTotal)
 
     const CPredictionRecord all = FromStore(store, {});
     ExpectSame(all, Direct(days), "all days");
-    EXPECT_EQ(all.m_nSkippedDays, 1);
+    EXPECT_EQ(all.m_skippedDays, std::vector<CTime>{Noon(2020, 4, 2)});
     EXPECT_GT(all.m_total.nCrowdExactaHits, 0);
     EXPECT_GE(all.m_byMonth.size(), 3u);
 

@@ -1,4 +1,5 @@
 #include "DayFixture.h"
+#include "CommaLocale.h"
 #include "DocSlots.h"
 #include "TestDir.h"
 #include "model/KeluDoc.h"
@@ -303,14 +304,8 @@ TEST(PredictionsTest, HitsCountTheFirstSixAndTwelvePicks)
 
 TEST(PredictionsTest, NumbersIgnoreADecimalCommaLocale)
 {
-    const std::string old = std::setlocale(LC_NUMERIC, nullptr);
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-        GTEST_SKIP() << "no de_DE.UTF-8 locale installed";
-    struct SRestore {
-        std::string locale;
-        ~SRestore() { std::setlocale(LC_NUMERIC, locale.c_str()); }
-    } restore{old};
-    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    const testsupport::CCommaLocale comma(LC_NUMERIC);
+    ASSERT_TRUE(comma.IsOn()) << testsupport::CCommaLocale::kMissing;
     auto doc = DocWith({Racer(1, "A1", "6.50", "45.20"), Racer(2, "A1", "6.50", "45.40")});
     EXPECT_EQ(doc->GetRacerIndex(1).Str(), "15.02");
     // Read back as 15 both, boat 1 would win the tie.

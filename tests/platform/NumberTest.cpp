@@ -1,3 +1,4 @@
+#include "CommaLocale.h"
 #include "platform/Number.h"
 
 #include <clocale>
@@ -32,17 +33,8 @@ TEST(NumberTest, AtoFReadsOnlyDecimalNumbers)
 
 TEST(NumberTest, NumbersIgnoreACommaLocale)
 {
-    const char* candidates[] = {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE.utf8", "fr_FR.utf8"};
-    const char* old = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = old ? old : "C";
-    bool bSwitched = false;
-    for (const char* name : candidates)
-        if (std::setlocale(LC_NUMERIC, name)) {
-            bSwitched = true;
-            break;
-        }
-    if (!bSwitched)
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const testsupport::CCommaLocale comma(LC_NUMERIC);
+    ASSERT_TRUE(comma.IsOn()) << testsupport::CCommaLocale::kMissing;
     EXPECT_DOUBLE_EQ(AtoF("6.50"), 6.5);
     EXPECT_EQ(CString::Formatted("%4.2f", 15.02), "15.02");
     // Rounded to the nearest, a tie of the binary value to the even digit, as printf does.
@@ -50,5 +42,4 @@ TEST(NumberTest, NumbersIgnoreACommaLocale)
     EXPECT_EQ(FixedDecimals(0.125, 2), "0.12");
     EXPECT_EQ(FixedDecimals(2.5, 0), "2");
     EXPECT_EQ(FixedDecimals(-0.04, 1), "-0.0");
-    std::setlocale(LC_NUMERIC, saved.c_str());
 }
