@@ -1,34 +1,27 @@
 #include "BenchTable.h"
 
+#include "platform/Number.h"
+
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
+#include <locale>
 #include <sstream>
 
 namespace benchtable {
 
 namespace {
 
-// Three significant digits are all a noisy machine can tell.
+// Three significant digits are all a noisy machine can tell; a point whatever the locale, as
+// the program itself writes its numbers.
 std::string Figure(double d, const std::string& unit)
 {
-    char sz[32];
-    if (d >= 100)
-        std::snprintf(sz, sizeof sz, "%.0f %s", d, unit.c_str());
-    else if (d >= 10)
-        std::snprintf(sz, sizeof sz, "%.1f %s", d, unit.c_str());
-    else if (d >= 1)
-        std::snprintf(sz, sizeof sz, "%.2f %s", d, unit.c_str());
-    else
-        std::snprintf(sz, sizeof sz, "%.3f %s", d, unit.c_str());
-    return sz;
+    const int nDecimals = d >= 100 ? 0 : d >= 10 ? 1 : d >= 1 ? 2 : 3;
+    return FixedDecimals(d, nDecimals) + " " + unit;
 }
 
 std::string Ratio(double d)
 {
-    char sz[32];
-    std::snprintf(sz, sizeof sz, "%.2fx", d);
-    return sz;
+    return FixedDecimals(d, 2) + "x";
 }
 
 } // namespace
@@ -67,6 +60,7 @@ void PrintTable(const std::vector<CRow>& rows, std::FILE* pOut)
 bool AppendRows(const std::string& strPath, const std::vector<CRow>& rows)
 {
     std::ofstream out(strPath, std::ios::app);
+    out.imbue(std::locale::classic());
     for (const CRow& row : rows)
         out << row.title << '\t' << row.dMeasured << '\t' << row.dBaseline << '\t' << row.unit << '\t' << row.dTarget
             << '\t' << row.dLimit << '\n';
@@ -87,10 +81,10 @@ bool ReadRows(const std::string& strPath, std::vector<CRow>& rows)
             !std::getline(fields, baseline, '\t') || !std::getline(fields, row.unit, '\t') ||
             !std::getline(fields, target, '\t') || !std::getline(fields, limit))
             continue;
-        row.dMeasured = std::strtod(measured.c_str(), nullptr);
-        row.dBaseline = std::strtod(baseline.c_str(), nullptr);
-        row.dTarget = std::strtod(target.c_str(), nullptr);
-        row.dLimit = std::strtod(limit.c_str(), nullptr);
+        row.dMeasured = AtoF(measured.c_str());
+        row.dBaseline = AtoF(baseline.c_str());
+        row.dTarget = AtoF(target.c_str());
+        row.dLimit = AtoF(limit.c_str());
         rows.push_back(row);
     }
     return true;

@@ -1,6 +1,7 @@
 // The benchmark table's verdicts and the rows the start-up measurements hand over through a file.
 
 #include "BenchTable.h"
+#include "CommaLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -35,6 +36,9 @@ bool EndsWith(const std::string& s, const std::string& end)
 
 TEST(BenchTableTest, ARatioMeetsItsTargetUpToItAndALimitOnlyBelowIt)
 {
+    // The figures keep their point on a desktop whose numbers have a decimal comma.
+    const testsupport::CCommaLocale comma;
+    ASSERT_TRUE(comma.IsOn()) << testsupport::CCommaLocale::kMissing;
     const std::vector<std::string> lines = Print({
         {"at the target", 1.5, 1.0, "ms", 1.5, 0},
         {"over the target", 1.51, 1.0, "ms", 1.5, 0},
@@ -65,7 +69,11 @@ TEST(BenchTableTest, RowsComeBackFromTheirFileAsTheyWereWritten)
     ASSERT_TRUE(benchtable::AppendRows(strPath, first));
     ASSERT_TRUE(benchtable::AppendRows(strPath, second));
     std::vector<CRow> rows;
-    ASSERT_TRUE(benchtable::ReadRows(strPath, rows));
+    {
+        const testsupport::CCommaLocale comma;
+        ASSERT_TRUE(comma.IsOn()) << testsupport::CCommaLocale::kMissing;
+        ASSERT_TRUE(benchtable::ReadRows(strPath, rows));
+    }
     std::remove(strPath.c_str());
     // Gone, it is told.
     ASSERT_EQ(rows.size(), 3u);
