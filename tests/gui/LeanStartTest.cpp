@@ -65,21 +65,60 @@ TEST(LeanStartTest, TheCalendarIsMadeWhenItFirstDropsDown)
     pCalendar->window()->hide();
 }
 
+namespace {
+
+// The widest stretch of the font at which the text fits the room, found by trying every one
+// from the widest down; 0 when it fits as it is.
+int WidestFittingStretch(QFont font, const QString& text, int nRoom)
+{
+    if (QFontMetricsF(font).horizontalAdvance(text) <= nRoom)
+        return 0;
+    for (int nStretch = 99; nStretch > 1; --nStretch) {
+        font.setStretch(nStretch);
+        if (QFontMetricsF(font).horizontalAdvance(text) <= nRoom)
+            return nStretch;
+    }
+    return 1;
+}
+
+int StretchOf(const QFont& fitted, const QFont& font)
+{
+    return fitted == font ? 0 : fitted.stretch();
+}
+
+} // namespace
+
 TEST(LeanStartTest, AFittedFontIsAnsweredAgainForTheSameFontTextAndRoomOnly)
 {
     const QFont font = KeluFont(kFaceGothic, 11.4);
+    const QFont larger = KeluFont(kFaceGothic, 14);
     const QString text = QStringLiteral("12345678");
     const double dWidth = QFontMetricsF(font).horizontalAdvance(text);
-    const int nRoom = static_cast<int>(dWidth * 0.8);
-    const QFont narrow = CMSFlexGrid::FitFont(font, text, nRoom);
-    EXPECT_LT(narrow.stretch(), 100);
-    EXPECT_LE(QFontMetricsF(narrow).horizontalAdvance(text), nRoom);
-    EXPECT_EQ(CMSFlexGrid::FitFont(font, text, nRoom), narrow);
-    // Another room, another font or another text is measured for itself.
-    EXPECT_EQ(CMSFlexGrid::FitFont(font, text, static_cast<int>(dWidth) + 1).stretch(), font.stretch());
-    const QFont larger = KeluFont(kFaceGothic, 14);
-    const QFont largerNarrow = CMSFlexGrid::FitFont(larger, text, nRoom);
-    EXPECT_LT(largerNarrow.stretch(), narrow.stretch());
-    EXPECT_LE(QFontMetricsF(largerNarrow).horizontalAdvance(text), nRoom);
-    EXPECT_EQ(CMSFlexGrid::FitFont(font, QStringLiteral("1"), nRoom), font);
+    struct CCase {
+        QFont font;
+        QString text;
+        int nRoom;
+    };
+    // Each case asked twice, the second time after all the others: the kept answer is the one
+    // measured for that font, text and room, never another case's.
+    const std::vector<CCase> cases = {
+        {font, text, static_cast<int>(dWidth * 0.8)},  {font, text, static_cast<int>(dWidth * 0.6)},
+        {font, text, static_cast<int>(dWidth) + 1},    {larger, text, static_cast<int>(dWidth * 0.8)},
+        {font, QStringLiteral("1"), static_cast<int>(dWidth * 0.8)},
+        {font, QStringLiteral("12345678901234567890"), static_cast<int>(dWidth * 0.8)},
+    };
+    std::vector<int> expected;
+    for (const CCase& c : cases)
+        expected.push_back(WidestFittingStretch(c.font, c.text, c.nRoom));
+    // The cases differ where they should: condensed or not, and by how much.
+    EXPECT_GT(expected[0], expected[1]);
+    EXPECT_EQ(expected[2], 0);
+    EXPECT_GT(expected[0], expected[3]);
+    EXPECT_EQ(expected[4], 0);
+    for (int nRound = 0; nRound < 2; ++nRound)
+        for (size_t i = 0; i < cases.size(); ++i) {
+            const QFont fitted = CMSFlexGrid::FitFont(cases[i].font, cases[i].text, cases[i].nRoom);
+            EXPECT_EQ(StretchOf(fitted, cases[i].font), expected[i]) << "case " << i << ", round " << nRound;
+            EXPECT_EQ(fitted.pointSizeF(), cases[i].font.pointSizeF());
+        }
 }
