@@ -130,7 +130,7 @@ void ShowFinishOrder(CMSFlexGrid& grid, const CKeluDoc& doc)
             const CFinishColumn& column = kFinishColumns[nCol];
             SetCellFormat(grid, p, nCol, column.nAlign, CKeluView::FinishCellColor(strBoat, strStatus));
             // The member pointer is read before the call: GCC 12's array-bounds check
-            // miscompiles a call that indexes its table (tests/sanitize/MemberPointerBounds.cpp).
+            // miscompiles a call that indexes its table within the call expression.
             const PlaceText pfnText = column.pfnText;
             grid.Text((doc.*pfnText)(p));
         }

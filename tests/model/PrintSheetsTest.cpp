@@ -233,6 +233,41 @@ TEST(PrintSheetRulesTest, SheetFilesAndTheSelection)
     EXPECT_EQ(doc->GetRace(), 0);
 }
 
+TEST(PrintSheetRulesTest, EveryPayoutSlotCarriesItsOwnBet)
+{
+    // The payout slots are read through tables of the document's members, one table per kind
+    // of value; under the sanitizers this also checks every entry of those tables is reached
+    // by its own index. Every bet below pays a different amount at a different popularity.
+    const CTime day(2021, 4, 1, 12, 0, 0);
+    fixture::WriteStandardDay(day, {2}, 1);
+    fixture::ResultRace r;
+    r.winBoat = "3", r.winPay = "420";
+    r.placeBoat1 = "3", r.placePay1 = "160", r.placeBoat2 = "5", r.placePay2 = "240";
+    r.exacta = {"3-5", "1830", "6"};
+    r.quinella = {"3-5", "990", "4"};
+    r.trifecta = {"3-5-1", "7640", "21"};
+    r.trio = {"1-3-5", "2150", "9"};
+    fixture::WriteResultFile(day, fixture::ResultFile({{2, {r}}}));
+    auto doc = std::make_unique<CKeluDoc>();
+    ASSERT_TRUE(doc->LoadDay(day));
+
+    CTemplate t(78);
+    for (int n = 59; n <= 78; ++n)
+        t[n] = "TX\t1\t1\tx";
+    t.Write("data/kdtpl.txt");
+    ASSERT_TRUE(doc->WriteResultSheet(2, 1));
+    const Lines s = ReadSheet("data/kddat.txt");
+    ASSERT_EQ(s.size(), 78u);
+    Lines values;
+    for (int n = 59; n <= 78; ++n)
+        values.push_back(s[n - 1].empty() ? "" : ValueOf(s[n - 1]));
+    // The boats and combinations, the payouts (win and place as their fields hold them, right
+    // aligned in seven and five bytes), the popularities of the four combination bets.
+    EXPECT_EQ(values, (Lines{"3", "3", "5", "3-5", "3-5", "3-5-1", "1-3-5", "",
+                             "    420", "    160", "  240", "1830", "990", "7640", "2150", "",
+                             "6", "4", "21", "9"}));
+}
+
 TEST(PrintSheetRulesTest, NamesAndLinesAreCutSafely)
 {
     auto space = [](const char* pszUtf8) { return SjisToUtf8(CKeluDoc::SpaceOutName(Sjis(pszUtf8)).Str()); };
