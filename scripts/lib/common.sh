@@ -68,3 +68,26 @@ KELU_MAIN_OPTIONS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELU_GUI=ON -DKELU_TESTS=
 # The fuzz targets' build, build-fuzz/: clang, the whole of Kelu instrumented, no window.
 KELU_FUZZ_OPTIONS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
                    -DKELU_FUZZ=ON -DKELU_GUI=OFF -DKELU_TESTS=OFF -DKELU_BENCH=OFF)
+
+# kelu_ctest DIR SKIPS [ctest options...]: runs the tests of the build in DIR and adds the reason
+# of every test that skipped, one a line, to the file SKIPS. A skip is said where GoogleTest
+# reports it: "FILE:LINE: Skipped", then the reason on the next line.
+kelu_ctest() {
+  local dir=$1 skips=$2; shift 2
+  (cd "$dir" && ctest --output-on-failure "$@")
+  awk '/: Skipped$/ { reason = ""; getline reason; if (reason == "") reason = "no reason given"; print reason }' \
+    "$dir/Testing/Temporary/LastTest.log" >>"$skips"
+}
+
+# kelu_test_summary SKIPS: the last line of a test run, with the skipped tests counted by reason.
+kelu_test_summary() {
+  local skips=$1
+  if [ ! -s "$skips" ]; then
+    echo "kelu: all tests passed"
+    return
+  fi
+  local reasons
+  reasons=$(sort "$skips" | uniq -c | sort -rn |
+            awk '{ n = $1; sub(/^ *[0-9]+ /, ""); printf "%s%d because %s", (NR > 1 ? "; " : ""), n, $0 }')
+  echo "kelu: all tests passed; $(wc -l <"$skips") skipped: $reasons"
+}

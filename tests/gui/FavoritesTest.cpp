@@ -346,7 +346,7 @@ protected:
         for (const char* stamp : {"200105", "200108"}) {
             if (!testsupport::CopySharedDayFile(std::string("B") + stamp + ".TXT", std::string("data/prog/B") + stamp + ".TXT") ||
                 !testsupport::CopySharedDayFile(std::string("K") + stamp + ".TXT", std::string("data/res/K") + stamp + ".TXT"))
-                GTEST_SKIP() << "the published days are not here";
+                GTEST_SKIP() << testsupport::NoSharedDataReason();
         }
         fixture::WriteFile("data/kelu.ini", "[URL]\r\nASSEN=http://www.kelu.invalid/schedule?no=%d&lang=ja\r\n");
     }

@@ -106,7 +106,7 @@ protected:
             !testsupport::CopySharedDayFile("K200106.TXT", "data/res/K200106.TXT") ||
             !testsupport::CopySharedDayFile("B200108.TXT", "data/prog/B200108.TXT") ||
             !testsupport::CopySharedDayFile("K200108.TXT", "data/res/K200108.TXT"))
-            GTEST_SKIP() << "the published day files are not there (../shared/data)";
+            GTEST_SKIP() << testsupport::NoSharedDataReason();
         m_pView = new CRecordingView(m_pDoc.get(), &m_router, &m_frame);
         m_frame.setCentralWidget(m_pView);
         m_router.SetRoute({m_pView});

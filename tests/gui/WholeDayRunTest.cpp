@@ -18,6 +18,7 @@
 #include <QTabBar>
 #include <QTest>
 
+#include <filesystem>
 #include <fstream>
 
 using namespace apptest;
@@ -32,6 +33,10 @@ TEST(WholeDayRunTest, ADayShownRaceByRaceTheRacersMenuAndAVenuePreviewed)
         fixture::WriteStandardDay(CTime(2021, 4, 4, 12, 0, 0), {2, 13, 24});
     }
     std::ofstream("data/favorite.txt", std::ios::binary) << "3159\t\r\n4022\t\r\n4001\t\r\n";
+    // The print templates, as the program folder holds them.
+    for (const char* pszName : {"yftpl.txt", "kftpl.txt", "ydtpl.txt", "kdtpl.txt"})
+        std::filesystem::copy_file(std::filesystem::path(KELU_TEMPLATE_DIR) / pszName,
+                                   std::filesystem::path("data") / pszName);
 
     auto pApp = StartApp();
     CKeluView* pView = pApp->GetView();

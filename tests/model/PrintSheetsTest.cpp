@@ -64,7 +64,7 @@ protected:
     {
         if (!CopySharedDayFile("B200106.TXT", "data/prog/B200106.TXT") ||
             !CopySharedDayFile("K200106.TXT", "data/res/K200106.TXT"))
-            GTEST_SKIP() << "the published day files are not there (../shared/data)";
+            GTEST_SKIP() << testsupport::NoSharedDataReason();
         ASSERT_TRUE(doc->LoadDay(kJan6));
     }
 

@@ -1,5 +1,6 @@
 #include "TestDir.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <unistd.h>
@@ -26,22 +27,33 @@ void CTempDirListener::OnTestEnd(const ::testing::TestInfo&)
     fs::remove_all(m_strTemp, ec);
 }
 
+namespace {
+
+// Where the published days are looked for: KELU_SHARED_DATA when it is set, so that a run can
+// be made as on a machine without them, else ../shared/data beside the project.
+std::string SharedDataPlace()
+{
+    if (const char* pszDir = std::getenv("KELU_SHARED_DATA"))
+        return pszDir;
+#ifdef KELU_SHARED_DATA_DIR
+    return KELU_SHARED_DATA_DIR;
+#else
+    return {};
+#endif
+}
+
+} // namespace
+
 std::string SharedDataDir()
 {
-#ifdef KELU_SHARED_DATA_DIR
-    if (fs::is_directory(KELU_SHARED_DATA_DIR))
-        return KELU_SHARED_DATA_DIR;
-#endif
-    return {};
+    const std::string dir = SharedDataPlace();
+    return !dir.empty() && fs::is_directory(dir) ? dir : std::string();
 }
 
 std::string NoSharedDataReason()
 {
-#ifdef KELU_SHARED_DATA_DIR
-    return "the published day files are not in " KELU_SHARED_DATA_DIR " (../shared/data beside the project)";
-#else
-    return "the build names no folder of published day files";
-#endif
+    // One text for every test that needs them, so that a run can count its skips by reason.
+    return "the published days are missing (no folder " + SharedDataPlace() + ")";
 }
 
 bool CopySharedDayFile(const std::string& name, const std::string& destination)

@@ -18,9 +18,11 @@ private:
     std::string m_strTemp;
 };
 
-// The folder of the real published day files, or "" when it is not there.
+// The folder of the real published day files, or "" when it is not there: ../shared/data
+// beside the project, or the folder the environment variable KELU_SHARED_DATA names.
 std::string SharedDataDir();
-// Why a test of the real days skips: where it looked for them.
+// Why a test of the real days skips: where it looked for them. Every such test skips with
+// this text.
 std::string NoSharedDataReason();
 // Copies a real day file into the working directory's data folders; false when absent.
 bool CopySharedDayFile(const std::string& name, const std::string& destination);
