@@ -24,8 +24,11 @@ KELU_PACKAGE_TOOLS=(dpkg-dev file)
 # (libclang-rt-14-dev) and llvm-symbolizer (llvm) for readable stacks.
 KELU_FUZZ_PACKAGES=(clang libclang-rt-14-dev llvm)
 
+# Under CI sudo must not ask for a password: it fails instead of waiting.
 kelu_as_root() {
-  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+  if [ "$(id -u)" -eq 0 ]; then "$@"
+  elif [ -n "${CI:-}" ]; then sudo -n "$@"
+  else sudo "$@"; fi
 }
 
 # kelu_install_deps [more packages...]
@@ -43,7 +46,9 @@ kelu_install_deps() {
   fi
   # A locale with a decimal comma, so the tests can show that numbers ignore it.
   if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-    kelu_as_root localedef -i de_DE -f UTF-8 de_DE.UTF-8 >/dev/null 2>&1 || true
+    echo "kelu: making the locale de_DE.UTF-8 for the tests"
+    kelu_as_root localedef -i de_DE -f UTF-8 de_DE.UTF-8 ||
+      echo "kelu: could not make de_DE.UTF-8: the tests of numbers under a decimal comma will fail" >&2
   fi
 }
 
