@@ -75,13 +75,14 @@ KELU_FUZZ_OPTIONS=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -D
                    -DKELU_FUZZ=ON -DKELU_GUI=OFF -DKELU_TESTS=OFF -DKELU_BENCH=OFF)
 
 # kelu_ctest DIR SKIPS [ctest options...]: runs the tests of the build in DIR and adds the reason
-# of every test that skipped, one a line, to the file SKIPS. A skip is said where GoogleTest
-# reports it: "FILE:LINE: Skipped", then the reason on the next line.
+# of every test that skipped, one a line, to the file SKIPS. GoogleTest says "FILE:LINE: Skipped"
+# and the reason on the next line; a test of ours that is not GoogleTest's prints "skipped:
+# REASON" and exits 77.
 kelu_ctest() {
   local dir=$1 skips=$2; shift 2
   (cd "$dir" && ctest --output-on-failure "$@")
-  awk '/: Skipped$/ { reason = ""; getline reason; if (reason == "") reason = "no reason given"; print reason }' \
-    "$dir/Testing/Temporary/LastTest.log" >>"$skips"
+  awk '/: Skipped$/ { reason = ""; getline reason; if (reason == "") reason = "no reason given"; print reason }
+       /^skipped: / { print substr($0, 10) }' "$dir/Testing/Temporary/LastTest.log" >>"$skips"
 }
 
 # kelu_test_summary SKIPS: the last line of a test run, with the skipped tests counted by reason.
