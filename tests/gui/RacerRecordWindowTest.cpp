@@ -2,6 +2,7 @@
 // rows, newest first, the figures, the CSV field by field; and the ways the window opens.
 
 #include "AppHarness.h"
+#include "CommaLocale.h"
 #include "MessageLog.h"
 #include "PublishedDays.h"
 #include "TestDir.h"
@@ -29,7 +30,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <fstream>
 
 namespace {
@@ -89,14 +89,15 @@ TEST(RacerRecordWindowTest, ShowsHisRacesAndFiguresAsTheFilesGiveThemAndSavesThe
     if (!published::CopyDays())
         GTEST_SKIP() << testsupport::NoSharedDataReason();
     // Decimal commas under the desktop's locale must not reach the figures or the file.
-    const std::string oldLocale = std::setlocale(LC_ALL, nullptr);
-    std::setlocale(LC_ALL, "de_DE.UTF-8");
     CHistoryService history;
     CRacerRecordWindow window(3159, history, nullptr);
-    window.show();
-    window.Refresh();
-    ASSERT_TRUE(WaitFor([&] { return window.SaveButton()->isEnabled(); }));
-    std::setlocale(LC_ALL, oldLocale.c_str());
+    {
+        const testsupport::CCommaLocale comma;
+        ASSERT_TRUE(comma.IsOn()) << testsupport::CCommaLocale::kMissing;
+        window.show();
+        window.Refresh();
+        ASSERT_TRUE(WaitFor([&] { return window.SaveButton()->isEnabled(); }));
+    }
 
     int nStarts = 0, nWins = 0;
     std::vector<std::string> expected = ExpectedRows(3159, nStarts, nWins);

@@ -2,6 +2,7 @@
 // venue, by month and in total, over every period and venue asked for; and the crowd's figures
 // beside it are what the result files' popularities give; the record as CSV.
 
+#include "CommaLocale.h"
 #include "DayFixture.h"
 #include "PublishedDays.h"
 #include "SpecialRaces.h"
@@ -13,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <filesystem>
 #include <memory>
 #include <tuple>
@@ -151,17 +151,17 @@ TEST(StoreRecordTest, TheRecordCsvHasARowAVenueAMonthAndTheTotalWithPointsInAnyL
     record.m_byVenue[1] = c;
     record.m_byMonth[202101] = c;
     record.m_total = c;
-    const char* pszOld = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string strOld = pszOld ? pszOld : "C";
-    const bool bComma = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
-    const std::string csv = CRecordCsv::Write(record);
-    std::setlocale(LC_NUMERIC, strOld.c_str());
+    std::string csv;
+    {
+        const testsupport::CCommaLocale comma(LC_NUMERIC);
+        ASSERT_TRUE(comma.IsOn()) << testsupport::CCommaLocale::kMissing;
+        csv = CRecordCsv::Write(record);
+    }
     // 3/7 = 42.9%, 1234/4200 = 29.4%, 1/7 = 14.3%, 567/8400 = 6.75 -> 6.8%, 5/7 = 71.4%,
     // 2000/4200 = 47.6%, 2/7 = 28.6%, 3500/8400 = 41.7%.
     const std::string figures = "7,3,42.9,29.4,1,14.3,6.8,5,71.4,47.6,2,28.6,41.7\r\n";
     const std::string header = "区分,名前,レース数,2連単的中,2連単的中率(%),2連単回収率(%),3連単的中,3連単的中率(%),"
                                "3連単回収率(%),人気上位2連単的中,人気上位2連単的中率(%),人気上位2連単回収率(%),"
                                "人気上位3連単的中,人気上位3連単的中率(%),人気上位3連単回収率(%)\r\n";
-    EXPECT_EQ(csv, header + "レース場,桐生," + figures + "月,2021/01," + figures + "合計,," + figures)
-        << (bComma ? "in a locale with a decimal comma" : "in the C locale");
+    EXPECT_EQ(csv, header + "レース場,桐生," + figures + "月,2021/01," + figures + "合計,," + figures);
 }
