@@ -297,7 +297,8 @@ CRecordWindow* CKeluApp::GetRecordWindow() const
 void CKeluApp::OnPredictionRecord()
 {
     if (!m_pRecordWindow) {
-        m_pRecordWindow = new CRecordWindow(m_pMainWnd.get());
+        m_pRecordWindow = new CRecordWindow(*m_pHistory, m_pMainWnd.get());
+        m_pRecordWindow->SetBusyCheck([this] { return m_pView && m_pView->IsDownloading(); });
         m_pRecordWindow->show();
         m_pRecordWindow->Start();
         return;

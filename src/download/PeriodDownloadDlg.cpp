@@ -47,16 +47,6 @@ TField* AddRow(QFormLayout* pForm, const char* pszLabel, const char* pszName, TF
     return pField;
 }
 
-QDateEdit* NewDateField(const QDate& date)
-{
-    auto* pDate = new QDateEdit(date);
-    pDate->setCalendarPopup(true);
-    pDate->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
-    UseJapaneseLocale(pDate);
-    UseJapaneseCalendar(pDate->calendarWidget());
-    return pDate;
-}
-
 QPushButton* NewButton(const char* pszText)
 {
     auto* pButton = new QPushButton(Utf8(pszText));
@@ -106,8 +96,8 @@ CPeriodDownloadDlg::CPeriodDownloadDlg(QWidget* pParent, const CKeluNet& net, co
     const QDate shown(dateShown.GetYear(), dateShown.GetMonth(), dateShown.GetDay());
 
     auto* pForm = new QFormLayout;
-    m_pFirst = AddRow(pForm, "開始日(&F):", "開始日", NewDateField(shown.addDays(1 - kOfferedDays)));
-    m_pLast = AddRow(pForm, "終了日(&T):", "終了日", NewDateField(shown));
+    m_pFirst = AddRow(pForm, "開始日(&F):", "開始日", NewJapaneseDateEdit(shown.addDays(1 - kOfferedDays)));
+    m_pLast = AddRow(pForm, "終了日(&T):", "終了日", NewJapaneseDateEdit(shown));
     m_pConnections = AddRow(pForm, "同時接続数(&C):", "同時接続数", new QSpinBox);
     m_pConnections->setRange(kMinPeriodConnections, kMaxPeriodConnections);
     m_pConnections->setValue(kDefaultPeriodConnections);

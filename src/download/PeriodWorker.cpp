@@ -10,7 +10,7 @@ CPeriodWorker::CPeriodWorker(QObject* pReceiver, CHandlers handlers, const CKelu
     , m_handlers(std::move(handlers))
 {
     const auto pfnDownloadPeriod = net.pfnDownloadPeriod;
-    m_thread = std::thread([this, pfnDownloadPeriod, strServer, request] {
+    m_thread.Start([this, pfnDownloadPeriod, strServer, request] {
         m_outcome = pfnDownloadPeriod(strServer, request, *this);
         // Posted after every line and every status, which went the same way.
         QMetaObject::invokeMethod(m_pReceiver, m_handlers.fnEnded, Qt::QueuedConnection);
@@ -20,14 +20,12 @@ CPeriodWorker::CPeriodWorker(QObject* pReceiver, CHandlers handlers, const CKelu
 CPeriodWorker::~CPeriodWorker()
 {
     m_bStop = true;
-    if (m_thread.joinable())
-        m_thread.join();
+    m_thread.Join();
 }
 
 const CPeriodOutcome& CPeriodWorker::Join()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    m_thread.Join();
     return m_outcome;
 }
 

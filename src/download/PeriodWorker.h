@@ -6,9 +6,9 @@
 
 #include "download/PeriodDownload.h"
 #include "download/PeriodProgress.h"
+#include "platform/gui/WorkerThread.h"
 
 #include <functional>
-#include <thread>
 
 class QObject;
 struct CKeluNet;
@@ -44,5 +44,5 @@ private:
     std::atomic<bool> m_bStop{false};
     // Written by the thread before it ends, read once it has been joined.
     CPeriodOutcome m_outcome;
-    std::thread m_thread;
+    CWorkerThread m_thread;
 };

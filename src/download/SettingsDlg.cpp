@@ -160,7 +160,7 @@ void CSettingsDlg::OnCheck()
     const CString strServer = Server();
     const CString strPath = ArchivePath('B', m_day);
     const auto pfnProbe = pNet->pfnProbeServer;
-    m_check = std::thread([this, self, pfnProbe, strServer, strPath] {
+    m_check.Start([this, self, pfnProbe, strServer, strPath] {
         CString strReason;
         const int nResult = pfnProbe(strServer, strPath, m_bStop, strReason);
         QMetaObject::invokeMethod(
@@ -170,8 +170,7 @@ void CSettingsDlg::OnCheck()
 
 void CSettingsDlg::OnChecked(int nResult, const CString& strReason)
 {
-    if (m_check.joinable())
-        m_check.join();
+    m_check.Join();
     m_pCheck->setEnabled(true);
     if (nResult == kFetchStopped)
         return;
@@ -182,6 +181,5 @@ void CSettingsDlg::OnChecked(int nResult, const CString& strReason)
 void CSettingsDlg::StopCheck()
 {
     m_bStop = true;
-    if (m_check.joinable())
-        m_check.join();
+    m_check.Join();
 }

@@ -7,11 +7,11 @@
 
 #include "platform/String.h"
 #include "platform/Time.h"
+#include "platform/gui/WorkerThread.h"
 
 #include <QDialog>
 
 #include <atomic>
-#include <thread>
 
 class QLabel;
 class QLineEdit;
@@ -49,6 +49,6 @@ private:
     QLineEdit* m_pAssen = nullptr;
     QPushButton* m_pCheck = nullptr;
     QLabel* m_pResult = nullptr;
-    std::thread m_check;
+    CWorkerThread m_check;
     std::atomic<bool> m_bStop{false};
 };

@@ -31,8 +31,7 @@ CHistoryService::CHistoryService(QObject* pParent)
 CHistoryService::~CHistoryService()
 {
     m_bStop = true;
-    if (m_worker.joinable())
-        m_worker.join();
+    m_worker.Join();
 }
 
 void CHistoryService::Update()
@@ -51,7 +50,7 @@ void CHistoryService::Start()
     m_bAgain = false;
     QPointer<CHistoryService> self(this);
     const int nThreads = std::max(1, QThread::idealThreadCount());
-    m_worker = std::thread([this, self, nThreads] {
+    m_worker.Start([this, self, nThreads] {
         // A connection of the worker's own, opened where the program runs.
         CHistoryStore store;
         CIndexSummary summary;
@@ -74,8 +73,7 @@ void CHistoryService::Start()
 
 void CHistoryService::OnFinished(bool bOk, const QString& strSummary)
 {
-    if (m_worker.joinable())
-        m_worker.join();
+    m_worker.Join();
     m_strSummary = strSummary;
     emit finished(bOk, strSummary);
     if (m_bAgain && !m_bStop)

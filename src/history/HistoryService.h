@@ -6,8 +6,9 @@
 #include <QObject>
 #include <QString>
 
+#include "platform/gui/WorkerThread.h"
+
 #include <atomic>
-#include <thread>
 
 class CHistoryService : public QObject {
     Q_OBJECT
@@ -17,7 +18,9 @@ public:
     ~CHistoryService() override;
 
     void Update();
-    bool IsUpdating() const { return m_worker.joinable(); }
+    bool IsUpdating() const { return m_worker.IsStarted(); }
+    // Ends the update after the day it is writing; the days left go to the next update.
+    void Stop() { m_bStop = true; m_bAgain = false; }
     // What the last update did, for a status line.
     const QString& LastSummary() const { return m_strSummary; }
 
@@ -31,7 +34,7 @@ private:
     void Start();
     void OnFinished(bool bOk, const QString& strSummary);
 
-    std::thread m_worker;
+    CWorkerThread m_worker;
     std::atomic<bool> m_bStop{false};
     bool m_bAgain = false;
     QString m_strSummary;

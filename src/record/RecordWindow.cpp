@@ -6,11 +6,14 @@
 #include "platform/Number.h"
 #include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/Japanese.h"
 #include "platform/gui/QtText.h"
+#include "platform/gui/WindowFit.h"
+#include "history/HistoryService.h"
+#include "history/HistoryStore.h"
 
-#include <QCloseEvent>
-#include <QCoreApplication>
-#include <QFile>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,16 +24,20 @@
 #include <QSaveFile>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QThread>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include <map>
 
 namespace {
 
-constexpr QSize kWindowSize(760, 520);
+constexpr QSize kWindowSize(900, 560);
 
-// The columns of both tables, after the name of the venue or month.
-const char* const kColumns[] = {"レース数", "2連単的中", "2連単的中率", "2連単回収率",
-                                "3連単的中", "3連単的中率", "3連単回収率"};
+// The columns of both tables, after the name of the venue or month: Kelu's picks, then the
+// crowd's favourites over the same races.
+const char* const kColumns[] = {"レース数",       "2連単的中",      "2連単的中率",    "2連単回収率",
+                                "3連単的中",      "3連単的中率",    "3連単回収率",    "人気上位2連単的中率",
+                                "人気上位2連単回収率", "人気上位3連単的中率", "人気上位3連単回収率"};
 constexpr int kColumnCount = 1 + static_cast<int>(std::size(kColumns));
 
 // "54.3%": one decimal and a point, whatever the desktop's locale; a comma would read as
@@ -42,9 +49,20 @@ QString Percent(double d)
 
 QStringList Figures(const SRecordCount& c)
 {
-    return {QString::number(c.nRaces),        QString::number(c.nExactaHits),   Percent(c.ExactaHitRate()),
-            Percent(c.ExactaReturnRate()),    QString::number(c.nTrifectaHits), Percent(c.TrifectaHitRate()),
-            Percent(c.TrifectaReturnRate())};
+    return {QString::number(c.nRaces),          QString::number(c.nExactaHits),   Percent(c.ExactaHitRate()),
+            Percent(c.ExactaReturnRate()),      QString::number(c.nTrifectaHits), Percent(c.TrifectaHitRate()),
+            Percent(c.TrifectaReturnRate()),    Percent(c.CrowdExactaHitRate()),  Percent(c.CrowdExactaReturnRate()),
+            Percent(c.CrowdTrifectaHitRate()), Percent(c.CrowdTrifectaReturnRate())};
+}
+
+int DateNumber(const QDate& date)
+{
+    return date.year() * 10000 + date.month() * 100 + date.day();
+}
+
+QDate DateOfNumber(int nDate)
+{
+    return QDate(nDate / 10000, nDate / 100 % 100, nDate % 100);
 }
 
 QString MonthName(int nMonth)
@@ -118,8 +136,8 @@ QTableWidget* NewTable(const char* pszFirst)
     pTable->verticalHeader()->hide();
     pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    pTable->horizontalHeader()->setMinimumSectionSize(pTable->fontMetrics().horizontalAdvance(Utf8("3連単回収率")) + 12);
+    pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    pTable->horizontalHeader()->setStretchLastSection(true);
     pTable->verticalHeader()->setDefaultSectionSize(pTable->fontMetrics().height() + 6);
     return pTable;
 }
@@ -139,8 +157,9 @@ void AddRow(QTableWidget* pTable, const QString& strName, const SRecordCount& c)
 
 } // namespace
 
-CRecordWindow::CRecordWindow(QWidget* pParent)
+CRecordWindow::CRecordWindow(CHistoryService& history, QWidget* pParent)
     : QWidget(pParent, Qt::Window)
+    , m_history(history)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Utf8("予想の成績"));
@@ -151,8 +170,20 @@ CRecordWindow::CRecordWindow(QWidget* pParent)
     m_pStatus->setTextFormat(Qt::PlainText);
     m_pStatus->setWordWrap(true);
     m_pProgress = new QProgressBar;
-    m_pProgress->setAccessibleName(Utf8("進み具合"));
+    m_pProgress->setAccessibleName(Utf8("履歴の更新"));
     m_pStop = new QPushButton(Utf8("中止"));
+    m_pStop->setEnabled(false);
+    // The period and the venue: the record follows each change at once.
+    m_pFrom = NewJapaneseDateEdit(QDate::currentDate());
+    m_pFrom->setAccessibleName(Utf8("開始日"));
+    m_pTo = NewJapaneseDateEdit(QDate::currentDate());
+    m_pTo->setAccessibleName(Utf8("終了日"));
+    m_pVenue = new QComboBox;
+    m_pVenue->setAccessibleName(Utf8("レース場"));
+    m_pVenue->addItem(Utf8("全レース場"), 0);
+    for (int v = 1; v < CKeluDoc::kVenues; ++v)
+        m_pVenue->addItem(QStringLiteral("%1 ").arg(v, 2, 10, QLatin1Char('0')) + ToQString(CKeluDoc::GetVenueName(v)), v);
+    auto* pWhole = new QPushButton(Utf8("全期間"));
     m_pVenues = NewTable("レース場");
     m_pVenues->setAccessibleName(Utf8("レース場別"));
     m_pMonths = NewTable("月");
@@ -164,9 +195,11 @@ CRecordWindow::CRecordWindow(QWidget* pParent)
     m_pTabs->addTab(m_pMonths, Utf8("月別"));
     m_pTabs->addTab(m_pChart, Utf8("月別の的中率"));
     m_pSave = new QPushButton(Utf8("CSV で保存..."));
+    m_pSave->setEnabled(false);
     auto* pClose = new QPushButton(Utf8("閉じる"));
 
     auto* pNote = new QLabel(Utf8("的中: 2連単は予想の上位 6 点、3連単は上位 12 点に結果が入ったレース。"
+                                  "人気上位: 同じレースで人気 1〜6 位の 2連単、1〜12 位の 3連単。"
                                   "回収率: その各点に 100 円ずつ賭けたときの払戻金 ÷ 賭け金。"));
     pNote->setWordWrap(true);
     pNote->setTextFormat(Qt::PlainText);
@@ -174,6 +207,16 @@ CRecordWindow::CRecordWindow(QWidget* pParent)
     auto* pRun = new QHBoxLayout;
     pRun->addWidget(m_pProgress, 1);
     pRun->addWidget(m_pStop);
+    auto* pChoice = new QHBoxLayout;
+    for (auto [pszLabel, pField] : {std::pair<const char*, QWidget*>{"期間(&P):", m_pFrom}, {"〜", m_pTo},
+                                    {"レース場(&V):", m_pVenue}}) {
+        auto* pLabel = new QLabel(Utf8(pszLabel));
+        pLabel->setBuddy(pField);
+        pChoice->addWidget(pLabel);
+        pChoice->addWidget(pField);
+    }
+    pChoice->addWidget(pWhole);
+    pChoice->addStretch(1);
     auto* pButtons = new QHBoxLayout;
     pButtons->addStretch(1);
     pButtons->addWidget(m_pSave);
@@ -181,81 +224,109 @@ CRecordWindow::CRecordWindow(QWidget* pParent)
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(m_pStatus);
     pLayout->addLayout(pRun);
+    pLayout->addLayout(pChoice);
     pLayout->addWidget(m_pTabs, 1);
     pLayout->addWidget(pNote);
     pLayout->addLayout(pButtons);
 
-    connect(m_pStop, &QPushButton::clicked, this, &CRecordWindow::Stop);
-    connect(m_pSave, &QPushButton::clicked, this, &CRecordWindow::OnSave);
+    connect(m_pStop, &QPushButton::clicked, this, [this] { Stop(); });
+    connect(m_pSave, &QPushButton::clicked, this, [this] { OnSave(); });
     connect(pClose, &QPushButton::clicked, this, &QWidget::close);
-}
-
-CRecordWindow::~CRecordWindow()
-{
-    // The workers check the flag after every day: the wait is short.
-    m_bStop = true;
-    if (m_pThread) {
-        m_pThread->wait();
-        delete m_pThread;
-    }
+    connect(pWhole, &QPushButton::clicked, this, [this] {
+        m_bPeriodSet = false;
+        Query();
+    });
+    for (QDateEdit* pDate : {m_pFrom, m_pTo})
+        connect(pDate, &QDateEdit::dateChanged, this, [this] {
+            m_bPeriodSet = true;
+            Query();
+        });
+    connect(m_pVenue, &QComboBox::activated, this, [this] { Query(); });
+    connect(&m_history, &CHistoryService::progress, this, [this](int nDone, int nTotal) {
+        m_pProgress->setRange(0, std::max(nTotal, 1));
+        m_pProgress->setValue(nDone);
+    });
+    connect(&m_history, &CHistoryService::finished, this, [this] { OnUpdated(); });
+    PlaceOnScreen(this, pParent);
 }
 
 void CRecordWindow::Start()
 {
-    if (IsRunning())
-        return;
-    delete m_pThread;
-    m_bStop = false;
-    m_record = CPredictionRecord();
-    const std::vector<CTime> days = FindRecordedDays();
-    m_nDays = static_cast<int>(days.size());
-    m_pProgress->setRange(0, std::max(m_nDays, 1));
-    m_pProgress->setValue(0);
+    m_pProgress->setRange(0, 0);
     m_pStop->setEnabled(true);
     m_pSave->setEnabled(false);
-    m_pStatus->setText(Utf8("data/prog と data/res の %1 日分を集計しています...").arg(m_nDays));
+    m_pStatus->setText(Utf8("履歴を data/prog と data/res のファイルに合わせて更新しています..."));
     m_pStatus->setToolTip(QString());
-    QPointer<CRecordWindow> self(this);
-    const int nThreads = std::max(1, QThread::idealThreadCount());
-    m_pThread = QThread::create([this, self, days, nThreads] {
-        CPredictionRecord record = RecordDays(days, nThreads, m_bStop, [self](int nDone) {
-            QMetaObject::invokeMethod(self, [self, nDone] { if (self) self->OnProgress(nDone); }, Qt::QueuedConnection);
-        });
-        // Handed over before the thread ends; the window reads it once the thread has finished.
-        m_record = std::move(record);
-    });
-    connect(m_pThread, &QThread::finished, this, &CRecordWindow::OnFinished);
-    m_pThread->start();
+    m_history.Update();
 }
 
 bool CRecordWindow::IsRunning() const
 {
-    return m_pThread && m_pThread->isRunning();
+    return m_history.IsUpdating();
 }
 
 void CRecordWindow::Stop()
 {
-    m_bStop = true;
+    m_history.Stop();
     m_pStop->setEnabled(false);
 }
 
-void CRecordWindow::OnProgress(int nDone)
+void CRecordWindow::OnUpdated()
 {
-    m_pProgress->setValue(nDone);
+    if (m_history.IsUpdating())
+        return;
+    m_pStop->setEnabled(false);
+    m_pProgress->setRange(0, 1);
+    m_pProgress->setValue(1);
+    Query();
 }
 
-void CRecordWindow::OnFinished()
+void CRecordWindow::SetPeriod(int nFrom, int nTo)
 {
-    m_pStop->setEnabled(false);
-    m_pSave->setEnabled(true);
-    const int nRead = m_record.m_nDays + static_cast<int>(m_record.m_skippedDays.size() + m_record.m_demoDays.size());
-    m_pProgress->setValue(nRead);
+    {
+        const QSignalBlocker quietFrom(m_pFrom), quietTo(m_pTo);
+        m_pFrom->setDate(DateOfNumber(nFrom));
+        m_pTo->setDate(DateOfNumber(nTo));
+    }
+    m_bPeriodSet = true;
+    Query();
+}
+
+void CRecordWindow::SetVenue(int nVenue)
+{
+    m_pVenue->setCurrentIndex(std::max(0, m_pVenue->findData(nVenue)));
+    Query();
+}
+
+void CRecordWindow::Query()
+{
+    if (m_history.IsUpdating())
+        return;
+    CHistoryStore store;
+    CRecordQuery query;
+    query.nVenue = m_pVenue->currentData().toInt();
+    if (m_bPeriodSet) {
+        query.nFrom = DateNumber(m_pFrom->date());
+        query.nTo = DateNumber(m_pTo->date());
+    }
+    m_record = CPredictionRecord();
+    if (!store.Open() || !store.QueryRecord(query, m_record)) {
+        m_pStatus->setText(Utf8("履歴を読めませんでした: %1").arg(QString::fromStdString(store.LastError())));
+        return;
+    }
+    // The whole period shows the first and last day the store holds.
+    if (!m_bPeriodSet) {
+        std::map<int, CDayState> days;
+        if (store.StoredDays(days) && !days.empty()) {
+            const QSignalBlocker quietFrom(m_pFrom), quietTo(m_pTo);
+            m_pFrom->setDate(DateOfNumber(days.begin()->first));
+            m_pTo->setDate(DateOfNumber(days.rbegin()->first));
+        }
+    }
     const CLeftOut leftOut = LeftOutDays(m_record);
-    QString strStatus = Utf8("%1 日、%2 レース").arg(m_record.m_nDays).arg(m_record.m_total.nRaces) + leftOut.strStatus;
-    if (nRead < m_nDays)
-        strStatus += Utf8("。中止しました（%1 日のうち %2 日まで）").arg(m_nDays).arg(nRead);
-    m_pStatus->setText(strStatus);
+    m_pStatus->setText(Utf8("%1 日、%2 レース").arg(m_record.m_nDays).arg(m_record.m_total.nRaces) + leftOut.strStatus);
     m_pStatus->setToolTip(leftOut.strToolTip);
+    m_pSave->setEnabled(true);
     ShowTables();
     ShowChart();
 }
@@ -279,14 +350,19 @@ void CRecordWindow::ShowChart()
     CMonthChart chart;
     chart.strTitle = Utf8("月別の的中率");
     chart.strAxisTitle = Utf8("的中率");
+    // Kelu's picks in solid lines, the crowd's favourites over the same races dashed.
     CMonthChart::CLine exacta{Utf8("2連単（上位 6 点）"), {}};
     CMonthChart::CLine trifecta{Utf8("3連単（上位 12 点）"), {}};
+    CMonthChart::CLine crowdExacta{Utf8("2連単（人気 1〜6 位）"), {}, true};
+    CMonthChart::CLine crowdTrifecta{Utf8("3連単（人気 1〜12 位）"), {}, true};
     for (const auto& [m, c] : m_record.m_byMonth) {
         exacta.rates << c.ExactaHitRate();
         trifecta.rates << c.TrifectaHitRate();
+        crowdExacta.rates << c.CrowdExactaHitRate();
+        crowdTrifecta.rates << c.CrowdTrifectaHitRate();
         chart.months << m;
     }
-    chart.lines = {exacta, trifecta};
+    chart.lines = {exacta, trifecta, crowdExacta, crowdTrifecta};
     ChartLibrary().pfnShowMonths(m_pChart, chart);
 }
 
@@ -301,6 +377,12 @@ bool CRecordWindow::SaveCsv(const QString& strPath) const
 
 void CRecordWindow::OnSave()
 {
+    // The save dialog is a modal loop of its own; none opens while a download runs.
+    if (m_fnBusy && m_fnBusy()) {
+        KeluMessageBox(this, Sjis("ダウンロード中は保存できません。ダウンロードが終わってから保存してください。"),
+                       Sjis("予想の成績"), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     const QString strPath = QFileDialog::getSaveFileName(this, Utf8("CSV で保存"), Utf8("予想の成績.csv"),
                                                          Utf8("CSV ファイル (*.csv)"));
     if (strPath.isEmpty())
@@ -308,10 +390,4 @@ void CRecordWindow::OnSave()
     if (!SaveCsv(strPath))
         KeluMessageBox(this, FromQString(Utf8("%1 に書き込めませんでした。").arg(strPath)), Sjis("予想の成績"),
                        MB_OK | MB_ICONEXCLAMATION);
-}
-
-void CRecordWindow::closeEvent(QCloseEvent* pEvent)
-{
-    m_bStop = true;
-    QWidget::closeEvent(pEvent);
 }

@@ -1,32 +1,41 @@
 #pragma once
-// The window that tells how the predictions fared over every day on disk: hit rates and the
-// return of a flat bet on the picks, by venue and by month, with a chart of the months. The
-// counting runs on worker threads; the window shows its progress and can stop it.
+// The window that tells how the predictions fared, read from the history store: hit rates and
+// the return of a flat bet on the picks, beside the crowd's favourites over the same races, by
+// venue and by month, with a chart of the months, over a period and at a venue the user
+// chooses. The store is brought up to date first, off the window thread; the window shows its
+// progress and can stop it.
 
 #include "record/PredictionRecord.h"
 
 #include <QWidget>
 
-#include <atomic>
+#include <functional>
 
+class CHistoryService;
+class QComboBox;
+class QDateEdit;
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QTableWidget;
-class QThread;
-
 
 class CRecordWindow : public QWidget {
 public:
-    explicit CRecordWindow(QWidget* pParent);
-    ~CRecordWindow() override;
+    CRecordWindow(CHistoryService& history, QWidget* pParent);
 
-    // Counts the days on disk anew.
+    // Brings the store up to date with the day files, then reads the record.
     void Start();
     bool IsRunning() const;
-    // Stops the counting; what was counted is shown.
+    // Stops the update; the record is read over what the store holds.
     void Stop();
+    // Reads the record of the chosen period and venue from the store.
+    void Query();
+    // The period (YYYYMMDD, both included) and the venue (0: all) of the record shown.
+    void SetPeriod(int nFrom, int nTo);
+    void SetVenue(int nVenue);
+    // Asked before a modal dialog opens: while a download runs the window opens none.
+    void SetBusyCheck(std::function<bool()> fnBusy) { m_fnBusy = std::move(fnBusy); }
     // Writes the record as CSV (record/RecordCsv.h: venues, months, total, Kelu's picks and
     // the crowd's), as kelu-history writes it; false when the file could not be written.
     bool SaveCsv(const QString& strPath) const;
@@ -39,27 +48,29 @@ public:
     QLabel* StatusLabel() const { return m_pStatus; }
     QPushButton* StopButton() const { return m_pStop; }
     QPushButton* SaveButton() const { return m_pSave; }
-
-protected:
-    void closeEvent(QCloseEvent* pEvent) override;
+    QDateEdit* FromDate() const { return m_pFrom; }
+    QDateEdit* ToDate() const { return m_pTo; }
+    QComboBox* VenueChoice() const { return m_pVenue; }
 
 private:
-    void OnProgress(int nDone);
-    void OnFinished();
+    void OnUpdated();
     void OnSave();
     void ShowTables();
     void ShowChart();
 
+    CHistoryService& m_history;
+    std::function<bool()> m_fnBusy;
+    bool m_bPeriodSet = false;
     QLabel* m_pStatus = nullptr;
     QProgressBar* m_pProgress = nullptr;
     QPushButton* m_pStop = nullptr;
+    QDateEdit* m_pFrom = nullptr;
+    QDateEdit* m_pTo = nullptr;
+    QComboBox* m_pVenue = nullptr;
     QPushButton* m_pSave = nullptr;
     QTabWidget* m_pTabs = nullptr;
     QTableWidget* m_pVenues = nullptr;
     QTableWidget* m_pMonths = nullptr;
     QWidget* m_pChart = nullptr;
-    QThread* m_pThread = nullptr;
-    std::atomic<bool> m_bStop{false};
-    int m_nDays = 0;
     CPredictionRecord m_record;
 };

@@ -31,7 +31,7 @@ CDownloadRun::CDownloadRun(CKeluView& view, const CKeluNet& net, const CString& 
     CKeluView* pView = &view;
     const auto pfnDownload = net.pfnDownloadFromServer;
     const CTime day = view.m_dateShown;
-    m_worker = std::thread([this, pView, pfnDownload, strServer, day, nDays] {
+    m_worker.Start([this, pView, pfnDownload, strServer, day, nDays] {
         CDownloadOutcome outcome = pfnDownload(strServer, *this, day, nDays);
         // Posted after every line of the log, which went the same way: the view hears of the
         // end once the dialog has shown them all.
@@ -44,8 +44,7 @@ CDownloadRun::CDownloadRun(CKeluView& view, const CKeluNet& net, const CString& 
 CDownloadRun::~CDownloadRun()
 {
     m_bStop = true;
-    if (m_worker.joinable())
-        m_worker.join();
+    m_worker.Join();
     delete m_pDlg.data();
     if (m_pWindow)
         m_pWindow->removeEventFilter(this);

@@ -5,12 +5,12 @@
 
 #include "download/DownloadDlg.h"
 #include "download/DownloadProgress.h"
+#include "platform/gui/WorkerThread.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <atomic>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -40,5 +40,5 @@ private:
     QPointer<CDownloadDlg> m_pDlg;
     std::vector<std::pair<QPointer<QWidget>, bool>> m_controls;
     std::atomic<bool> m_bStop{false};
-    std::thread m_worker;
+    CWorkerThread m_worker;
 };

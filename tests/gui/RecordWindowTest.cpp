@@ -4,6 +4,7 @@
 #include "AppHarness.h"
 #include "CommaLocale.h"
 #include "DayFixture.h"
+#include "MessageLog.h"
 #include "TestDir.h"
 #include "model/KeluDoc.h"
 #include "record/RecordWindow.h"
@@ -164,16 +165,20 @@ TEST(RecordWindowTest, FiguresCountedFromDaysOfKnownResultsInACommaLocale)
     // Asked again, the same window comes forward.
     EXPECT_EQ(OpenRecord(*pApp), pWindow);
 
+    // Kelu's figures, then the crowd's rates beside them (hit and return, exacta then trifecta).
+    const std::string kKiryu = "3,1,33.3%,38.9%,1,33.3%,69.4%,66.7%,211.1%,33.3%,69.4%";
+    const std::string kAshiya = "4,2,50.0%,102.1%,2,50.0%,191.7%,50.0%,147.9%,50.0%,214.6%";
+    const std::string kTotal = "7,3,42.9%,75.0%,3,42.9%,139.3%,57.1%,175.0%,42.9%,152.4%";
     QTableWidget* pVenues = pWindow->VenueTable();
     ASSERT_EQ(pVenues->rowCount(), 3);
-    EXPECT_EQ(Row(pVenues, 0), "桐生,3,1,33.3%,38.9%,1,33.3%,69.4%");
-    EXPECT_EQ(Row(pVenues, 1), "芦屋,4,2,50.0%,102.1%,2,50.0%,191.7%");
-    EXPECT_EQ(Row(pVenues, 2), "合計,7,3,42.9%,75.0%,3,42.9%,139.3%");
+    EXPECT_EQ(Row(pVenues, 0), "桐生," + kKiryu);
+    EXPECT_EQ(Row(pVenues, 1), "芦屋," + kAshiya);
+    EXPECT_EQ(Row(pVenues, 2), "合計," + kTotal);
     QTableWidget* pMonths = pWindow->MonthTable();
     ASSERT_EQ(pMonths->rowCount(), 3);
-    EXPECT_EQ(Row(pMonths, 0), "2020/02,4,2,50.0%,102.1%,2,50.0%,191.7%");
-    EXPECT_EQ(Row(pMonths, 1), "2020/03,3,1,33.3%,38.9%,1,33.3%,69.4%");
-    EXPECT_EQ(Row(pMonths, 2), "合計,7,3,42.9%,75.0%,3,42.9%,139.3%");
+    EXPECT_EQ(Row(pMonths, 0), "2020/02," + kAshiya);
+    EXPECT_EQ(Row(pMonths, 1), "2020/03," + kKiryu);
+    EXPECT_EQ(Row(pMonths, 2), "合計," + kTotal);
 
     // What was left out, with the dates; the tooltip names every day.
     EXPECT_EQ(pWindow->StatusLabel()->text().toStdString(),
@@ -184,16 +189,19 @@ TEST(RecordWindowTest, FiguresCountedFromDaysOfKnownResultsInACommaLocale)
                    "2020/03/07\n\n数えていないデモの日:\n2020/03/10"));
     EXPECT_EQ(pWindow->StatusLabel()->textFormat(), Qt::PlainText);
 
-    // The chart: a point a month for each of the two bets, February first.
+    // The chart: a point a month for each of the two bets and the crowd's two, February first.
     auto* pChartView = qobject_cast<QChartView*>(pWindow->Chart());
     ASSERT_NE(pChartView, nullptr);
     QChart* pChart = pChartView->chart();
-    ASSERT_EQ(pChart->series().size(), 2);
+    ASSERT_EQ(pChart->series().size(), 4);
     auto* pExacta = qobject_cast<QLineSeries*>(pChart->series()[0]);
-    ASSERT_NE(pExacta, nullptr);
+    auto* pCrowdExacta = qobject_cast<QLineSeries*>(pChart->series()[2]);
+    ASSERT_TRUE(pExacta && pCrowdExacta);
     ASSERT_EQ(pExacta->count(), 2);
     EXPECT_NEAR(pExacta->at(0).y(), 50.0, 1e-9);
     EXPECT_NEAR(pExacta->at(1).y(), 100.0 / 3, 1e-9);
+    EXPECT_NEAR(pCrowdExacta->at(1).y(), 200.0 / 3, 1e-9);
+    EXPECT_EQ(pCrowdExacta->pen().style(), Qt::DashLine);
 
     // The CSV: UTF-8, CR LF, a header row, then venues, months and the total, field by field.
     ASSERT_TRUE(pWindow->SaveCsv(QStringLiteral("record.csv")));
@@ -211,6 +219,27 @@ TEST(RecordWindowTest, FiguresCountedFromDaysOfKnownResultsInACommaLocale)
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(Fields(rows[i]), Fields(kExpected[i])) << "row " << i << ": " << rows[i];
     EXPECT_FALSE(pWindow->SaveCsv(QStringLiteral("no/such/folder/record.csv")));
+
+    // A period and a venue: March alone, then 芦屋 alone over the whole period.
+    pWindow->SetPeriod(20200301, 20200331);
+    ASSERT_EQ(pVenues->rowCount(), 2);
+    EXPECT_EQ(Row(pVenues, 0), "桐生," + kKiryu);
+    EXPECT_EQ(pWindow->StatusLabel()->text().toStdString().substr(0, std::string("1 日、3 レース").size()), "1 日、3 レース");
+    pWindow->SetPeriod(20200101, 20201231);
+    pWindow->SetVenue(21);
+    ASSERT_EQ(pMonths->rowCount(), 2);
+    EXPECT_EQ(Row(pMonths, 0), "2020/02," + kAshiya);
+
+    // While a download runs the save opens no dialog of its own, and says why.
+    {
+        testsupport::CMessageLog messages;
+        CModalDriver noDialog;
+        pWindow->SetBusyCheck([] { return true; });
+        QTest::mouseClick(pWindow->SaveButton(), Qt::LeftButton);
+        EXPECT_TRUE(noDialog.Seen().isEmpty());
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ダウンロード中は保存できません。ダウンロードが終わってから保存してください。|"
+                                                             "予想の成績|" + std::to_string(MB_OK | MB_ICONINFORMATION)});
+    }
 
     // Closing the window ends it.
     QPointer<CRecordWindow> pClosed(pWindow);

@@ -1,5 +1,7 @@
 #include "platform/gui/Japanese.h"
 
+#include <QDateEdit>
+
 #include <QCalendarWidget>
 #include <QCoreApplication>
 #include <QLibraryInfo>
@@ -47,4 +49,14 @@ void UseJapaneseCalendar(QCalendarWidget* pCalendar)
     QTextCharFormat saturday = pCalendar->weekdayTextFormat(Qt::Saturday);
     saturday.setForeground(QColor(0x20, 0x40, 0xD0));
     pCalendar->setWeekdayTextFormat(Qt::Saturday, saturday);
+}
+
+QDateEdit* NewJapaneseDateEdit(const QDate& date)
+{
+    auto* pDate = new QDateEdit(date);
+    pDate->setCalendarPopup(true);
+    pDate->setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    UseJapaneseLocale(pDate);
+    UseJapaneseCalendar(pDate->calendarWidget());
+    return pDate;
 }
