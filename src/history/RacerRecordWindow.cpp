@@ -20,6 +20,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 constexpr QSize kWindowSize(720, 560);
@@ -60,11 +62,13 @@ QTableWidget* NewTable(const char* const* ppszColumns, int nColumns)
     return pTable;
 }
 
-void SetRow(QTableWidget* pTable, int nRow, const QStringList& cells, int nLeftAligned)
+// Words to the left, figures to the right.
+void SetRow(QTableWidget* pTable, int nRow, const QStringList& cells, std::initializer_list<int> leftAligned)
 {
     for (int i = 0; i < cells.size(); ++i) {
         auto* pItem = new QTableWidgetItem(cells[i]);
-        pItem->setTextAlignment((i == nLeftAligned ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+        const bool bLeft = std::find(leftAligned.begin(), leftAligned.end(), i) != leftAligned.end();
+        pItem->setTextAlignment((bLeft ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
         pTable->setItem(nRow, i, pItem);
     }
 }
@@ -185,7 +189,7 @@ void CRacerRecordWindow::ShowRecord()
     m_pRaces->setRowCount(static_cast<int>(m_record.m_races.size()));
     int nRow = 0;
     for (const CRacerRace& race : m_record.m_races)
-        SetRow(m_pRaces, nRow++, RaceCells(race), 1);
+        SetRow(m_pRaces, nRow++, RaceCells(race), {0, 1, 7});
 }
 
 void CRacerRecordWindow::ShowCourses()
@@ -196,7 +200,7 @@ void CRacerRecordWindow::ShowCourses()
         SetRow(m_pCourses, c - 1,
                {QString::number(c), QString::number(f.nStarts), QString::number(f.nWins), Percent(f.WinRate()),
                 Percent(f.TopTwoRate())},
-               -1);
+               {});
     }
 }
 
