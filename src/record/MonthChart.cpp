@@ -32,15 +32,19 @@ int NextMonth(int nMonth)
     return nMonth % 100 == 12 ? (nMonth / 100 + 1) * 100 + 1 : nMonth + 1;
 }
 
-// A time axis labelled by year and month, with no more labels than fit: readable over years.
-QDateTimeAxis* TimeAxis(qreal xFirst, qreal xLast, int nPoints, const QString& strFormat)
+// A time axis with no more labels than fit, readable over years. Its ticks are evenly spaced
+// in time, not on month boundaries: an axis of months keeps them near the middle of each month
+// (the points' places, padded by a few days) so that no label names the month before, and an
+// axis of days names the day, as two ticks within a month would read as one month twice.
+QDateTimeAxis* TimeAxis(qreal xFirst, qreal xLast, int nPoints, const QString& strFormat, int nMaxTicks,
+                        qreal padDays)
 {
     auto* pAxis = new QDateTimeAxis;
     pAxis->setFormat(strFormat);
-    pAxis->setTickCount(std::clamp(nPoints, 2, 8));
-    constexpr qreal kHalfMonth = 15.0 * 24 * 3600 * 1000;
-    pAxis->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xFirst - kHalfMonth), Qt::UTC),
-                    QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xLast + kHalfMonth), Qt::UTC));
+    pAxis->setTickCount(std::clamp(nPoints, 2, nMaxTicks));
+    const qreal pad = padDays * 24 * 3600 * 1000;
+    pAxis->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xFirst - pad), Qt::UTC),
+                    QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xLast + pad), Qt::UTC));
     return pAxis;
 }
 
@@ -81,7 +85,7 @@ void KeluShowMonthChart(QWidget* pWidget, const CMonthChart& chart)
         return;
     }
     QDateTimeAxis* pMonths = TimeAxis(MonthX(chart.months.front()), MonthX(chart.months.back()),
-                                      static_cast<int>(chart.months.size()), QStringLiteral("yyyy/MM"));
+                                      static_cast<int>(chart.months.size()), QStringLiteral("yyyy/MM"), 8, 3);
     pChart->addAxis(pMonths, Qt::AlignBottom);
     for (const CMonthChart::CLine& line : chart.lines) {
         // A run of months that follow each other is one series; a missing month starts
@@ -129,7 +133,7 @@ void KeluShowPlaceChart(QWidget* pWidget, const CPlaceChart& chart)
     pChart->addAxis(pPlaces, Qt::AlignLeft);
     if (!chart.dates.isEmpty()) {
         QDateTimeAxis* pTime = TimeAxis(DayX(chart.dates.front()), DayX(chart.dates.back()),
-                                        static_cast<int>(chart.dates.size()), QStringLiteral("yyyy/MM"));
+                                        static_cast<int>(chart.dates.size()), QStringLiteral("yyyy/MM/dd"), 6, 2);
         pChart->addAxis(pTime, Qt::AlignBottom);
         auto* pPoints = new QScatterSeries;
         pPoints->setMarkerSize(7);

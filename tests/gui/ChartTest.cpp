@@ -10,6 +10,7 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
+#include <QSet>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,24 @@ namespace {
 QDate DateOfX(qreal x)
 {
     return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(x), Qt::UTC).date();
+}
+
+// The labels the axis draws: its ticks are evenly spaced from its start to its end.
+QStringList TickLabels(const QDateTimeAxis& axis)
+{
+    QStringList labels;
+    const qint64 nFirst = axis.min().toMSecsSinceEpoch();
+    const qint64 nSpan = axis.max().toMSecsSinceEpoch() - nFirst;
+    for (int i = 0; i < axis.tickCount(); ++i)
+        labels << QDateTime::fromMSecsSinceEpoch(nFirst + nSpan * i / (axis.tickCount() - 1), Qt::UTC)
+                      .toString(axis.format());
+    return labels;
+}
+
+QDateTimeAxis* TimeAxisOf(QWidget* pView)
+{
+    const auto axes = qobject_cast<QChartView*>(pView)->chart()->axes(Qt::Horizontal);
+    return axes.size() == 1 ? qobject_cast<QDateTimeAxis*>(axes[0]) : nullptr;
 }
 
 } // namespace
@@ -49,8 +68,8 @@ TEST(ChartTest, MonthsOverYearsAreLabelledByYearAndMonthAndAMissingMonthIsAGap)
     EXPECT_EQ(pAxis->format(), QStringLiteral("yyyy/MM"));
     // 28 months on the axis: few enough labels to read.
     EXPECT_LE(pAxis->tickCount(), 8);
-    EXPECT_LE(pAxis->min().date(), QDate(2019, 1, 1));
-    EXPECT_GE(pAxis->max().date(), QDate(2021, 6, 28));
+    EXPECT_LT(pAxis->min().date(), QDate(2019, 1, 15));
+    EXPECT_GT(pAxis->max().date(), QDate(2021, 6, 15));
 
     // The line breaks at the gap: two runs, one name in the legend, the points on their months.
     const auto series = pChart->series();
@@ -82,4 +101,34 @@ TEST(ChartTest, MonthsOverYearsAreLabelledByYearAndMonthAndAMissingMonthIsAGap)
     EXPECT_EQ(pPoints->points()[0].y(), 1.0);
     EXPECT_EQ(pPoints->points()[1].y(), 7.0);
     EXPECT_EQ(DateOfX(pPoints->points()[2].x()), QDate(2021, 3, 1));
+}
+
+TEST(ChartTest, NoLabelNamesAMonthTwiceOrAMonthWithoutAPoint)
+{
+    std::unique_ptr<QWidget> pView(NewChartView());
+    // Five months across a new year: a label a month, each the month of its point.
+    CMonthChart months;
+    months.months = {201909, 201910, 201911, 201912, 202001};
+    months.lines = {{QStringLiteral("mine"), {10, 20, 30, 40, 50}}};
+    ChartLibrary().pfnShowMonths(pView.get(), months);
+    QDateTimeAxis* pAxis = TimeAxisOf(pView.get());
+    ASSERT_NE(pAxis, nullptr);
+    EXPECT_EQ(TickLabels(*pAxis),
+              (QStringList{QStringLiteral("2019/09"), QStringLiteral("2019/10"), QStringLiteral("2019/11"),
+                           QStringLiteral("2019/12"), QStringLiteral("2020/01")}));
+
+    // A racer's starts over four months: every label a different day.
+    CPlaceChart places;
+    for (int nMonth : {201909, 201910, 201911, 201912})
+        for (int nDay : {2, 10, 18, 26}) {
+            places.dates << nMonth * 100 + nDay;
+            places.places << 1;
+        }
+    ChartLibrary().pfnShowPlaces(pView.get(), places);
+    pAxis = TimeAxisOf(pView.get());
+    ASSERT_NE(pAxis, nullptr);
+    const QStringList labels = TickLabels(*pAxis);
+    EXPECT_EQ(QSet<QString>(labels.begin(), labels.end()).size(), labels.size()) << labels.join(QLatin1Char(0x20)).toStdString();
+    EXPECT_LE(pAxis->min().date(), QDate(2019, 9, 2));
+    EXPECT_GE(pAxis->max().date(), QDate(2019, 12, 26));
 }
