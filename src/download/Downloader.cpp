@@ -98,17 +98,22 @@ CDownloadOutcome DownloadDays(CHttpConnection& connection, IDownloadProgress& pr
         const CTime day = dateShown.AddDays(-nBack);
         int nCode = 0;
         EStep step = download.Archive(kProgramArchive, day, nCode);
+        // An archive that did not come is named at the end; a server out of reach ends the week.
+        const auto passOver = [&](const CArchiveKind& kind) {
+            download.Missed(kind, day);
+            if (step != EStep::Unreachable)
+                return false;
+            download.MissTheRest(day, nBack);
+            return true;
+        };
         if (step == EStep::Stopped)
             return download.End(DownloadEnd::Stopped, kFetchStopped);
         if (step != EStep::Done) {
             if (nDays == 1)
                 return download.End(DownloadEnd::ProgramFailed, nCode);
             // A result without its program is never read: the day is passed over whole.
-            download.Missed(kProgramArchive, day);
-            if (step == EStep::Unreachable) {
-                download.MissTheRest(day, nBack);
+            if (passOver(kProgramArchive))
                 break;
-            }
             continue;
         }
         step = download.Archive(kResultArchive, day, nCode);
@@ -118,11 +123,8 @@ CDownloadOutcome DownloadDays(CHttpConnection& connection, IDownloadProgress& pr
             // The shown day's races may not be over yet: its missing result needs no word.
             if (nBack == 0)
                 return download.End(DownloadEnd::ResultFailed, nCode);
-            download.Missed(kResultArchive, day);
-            if (step == EStep::Unreachable) {
-                download.MissTheRest(day, nBack);
+            if (passOver(kResultArchive))
                 break;
-            }
         }
     }
     return download.End(DownloadEnd::Completed);

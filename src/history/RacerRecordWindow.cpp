@@ -8,6 +8,7 @@
 #include "platform/gui/QtText.h"
 #include "platform/gui/WindowFit.h"
 #include "record/ChartLibrary.h"
+#include "record/RecordParts.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -117,32 +118,19 @@ CRacerRecordWindow::CRacerRecordWindow(int nRegNo, CHistoryService& history, QWi
     m_pFigures = new QLabel;
     m_pFigures->setTextFormat(Qt::PlainText);
     m_pRaces = NewTable(kRaceColumns, static_cast<int>(std::size(kRaceColumns)));
-    m_pRaces->setAccessibleName(Utf8("レース"));
     m_pCourses = NewTable(kCourseColumns, static_cast<int>(std::size(kCourseColumns)));
-    m_pCourses->setAccessibleName(Utf8("コース別"));
     m_pChart = NewChartView();
-    m_pChart->setAccessibleName(Utf8("着順の推移"));
-    m_pTabs = new QTabWidget;
-    m_pTabs->addTab(m_pRaces, Utf8("レース"));
-    m_pTabs->addTab(m_pCourses, Utf8("コース別"));
-    m_pTabs->addTab(m_pChart, Utf8("着順の推移"));
-    m_pSave = new QPushButton(Utf8("CSV で保存..."));
-    m_pSave->setEnabled(false);
-    auto* pClose = new QPushButton(Utf8("閉じる"));
-
-    auto* pButtons = new QHBoxLayout;
-    pButtons->addStretch(1);
-    pButtons->addWidget(m_pSave);
-    pButtons->addWidget(pClose);
+    m_pTabs = NewNamedTabs({{m_pRaces, Utf8("レース")}, {m_pCourses, Utf8("コース別")}, {m_pChart, Utf8("着順の推移")}});
+    const CRecordButtons buttons = NewRecordButtons(this);
+    m_pSave = buttons.pSave;
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(m_pStatus);
     pLayout->addWidget(m_pProgress);
     pLayout->addWidget(m_pFigures);
     pLayout->addWidget(m_pTabs, 1);
-    pLayout->addLayout(pButtons);
+    pLayout->addLayout(buttons.pRow);
 
     connect(m_pSave, &QPushButton::clicked, this, [this] { OnSave(); });
-    connect(pClose, &QPushButton::clicked, this, &QWidget::close);
     connect(&m_history, &CHistoryService::progress, this, [this](int nDone, int nTotal) {
         m_pProgress->setRange(0, std::max(nTotal, 1));
         m_pProgress->setValue(nDone);

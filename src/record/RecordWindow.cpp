@@ -1,6 +1,7 @@
 #include "record/RecordWindow.h"
 
 #include "record/ChartLibrary.h"
+#include "record/RecordParts.h"
 #include "record/RecordCsv.h"
 #include "model/KeluDoc.h"
 #include "platform/Number.h"
@@ -185,18 +186,12 @@ CRecordWindow::CRecordWindow(CHistoryService& history, QWidget* pParent)
         m_pVenue->addItem(QStringLiteral("%1 ").arg(v, 2, 10, QLatin1Char('0')) + ToQString(CKeluDoc::GetVenueName(v)), v);
     auto* pWhole = new QPushButton(Utf8("全期間"));
     m_pVenues = NewTable("レース場");
-    m_pVenues->setAccessibleName(Utf8("レース場別"));
     m_pMonths = NewTable("月");
-    m_pMonths->setAccessibleName(Utf8("月別"));
     m_pChart = NewChartView();
-    m_pChart->setAccessibleName(Utf8("月別の的中率"));
-    m_pTabs = new QTabWidget;
-    m_pTabs->addTab(m_pVenues, Utf8("レース場別"));
-    m_pTabs->addTab(m_pMonths, Utf8("月別"));
-    m_pTabs->addTab(m_pChart, Utf8("月別の的中率"));
-    m_pSave = new QPushButton(Utf8("CSV で保存..."));
-    m_pSave->setEnabled(false);
-    auto* pClose = new QPushButton(Utf8("閉じる"));
+    m_pTabs = NewNamedTabs(
+        {{m_pVenues, Utf8("レース場別")}, {m_pMonths, Utf8("月別")}, {m_pChart, Utf8("月別の的中率")}});
+    const CRecordButtons buttons = NewRecordButtons(this);
+    m_pSave = buttons.pSave;
 
     auto* pNote = new QLabel(Utf8("的中: 2連単は予想の上位 6 点、3連単は上位 12 点に結果が入ったレース。"
                                   "人気上位: 同じレースで人気 1〜6 位の 2連単、1〜12 位の 3連単。"
@@ -217,21 +212,16 @@ CRecordWindow::CRecordWindow(CHistoryService& history, QWidget* pParent)
     }
     pChoice->addWidget(pWhole);
     pChoice->addStretch(1);
-    auto* pButtons = new QHBoxLayout;
-    pButtons->addStretch(1);
-    pButtons->addWidget(m_pSave);
-    pButtons->addWidget(pClose);
     auto* pLayout = new QVBoxLayout(this);
     pLayout->addWidget(m_pStatus);
     pLayout->addLayout(pRun);
     pLayout->addLayout(pChoice);
     pLayout->addWidget(m_pTabs, 1);
     pLayout->addWidget(pNote);
-    pLayout->addLayout(pButtons);
+    pLayout->addLayout(buttons.pRow);
 
     connect(m_pStop, &QPushButton::clicked, this, [this] { Stop(); });
     connect(m_pSave, &QPushButton::clicked, this, [this] { OnSave(); });
-    connect(pClose, &QPushButton::clicked, this, &QWidget::close);
     connect(pWhole, &QPushButton::clicked, this, [this] {
         m_bPeriodSet = false;
         Query();

@@ -1,0 +1,29 @@
+#include "record/RecordParts.h"
+
+#include "platform/gui/QtText.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTabWidget>
+
+QTabWidget* NewNamedTabs(std::initializer_list<std::pair<QWidget*, QString>> pages)
+{
+    auto* pTabs = new QTabWidget;
+    for (const auto& [pPage, strName] : pages) {
+        pPage->setAccessibleName(strName);
+        pTabs->addTab(pPage, strName);
+    }
+    return pTabs;
+}
+
+CRecordButtons NewRecordButtons(QWidget* pWindow)
+{
+    CRecordButtons buttons{new QHBoxLayout, new QPushButton(Utf8("CSV で保存..."))};
+    buttons.pSave->setEnabled(false);
+    auto* pClose = new QPushButton(Utf8("閉じる"));
+    QObject::connect(pClose, &QPushButton::clicked, pWindow, &QWidget::close);
+    buttons.pRow->addStretch(1);
+    buttons.pRow->addWidget(buttons.pSave);
+    buttons.pRow->addWidget(pClose);
+    return buttons;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// What the record windows (the predictions' and a racer's) are built of alike.
+
+#include <QString>
+
+#include <initializer_list>
+#include <utility>
+
+class QHBoxLayout;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+
+// Tabs whose pages carry their tab's text as their accessible name.
+QTabWidget* NewNamedTabs(std::initializer_list<std::pair<QWidget*, QString>> pages);
+
+// The row under a record, to the right: "CSV で保存..." (off until there is a record to save)
+// and "閉じる", which closes pWindow.
+struct CRecordButtons {
+    QHBoxLayout* pRow;
+    QPushButton* pSave;
+};
+CRecordButtons NewRecordButtons(QWidget* pWindow);
