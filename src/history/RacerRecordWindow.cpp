@@ -131,10 +131,7 @@ CRacerRecordWindow::CRacerRecordWindow(int nRegNo, CHistoryService& history, QWi
     pLayout->addLayout(buttons.pRow);
 
     connect(m_pSave, &QPushButton::clicked, this, [this] { OnSave(); });
-    connect(&m_history, &CHistoryService::progress, this, [this](int nDone, int nTotal) {
-        m_pProgress->setRange(0, std::max(nTotal, 1));
-        m_pProgress->setValue(nDone);
-    });
+    FollowUpdate(m_history, m_pProgress);
     connect(&m_history, &CHistoryService::finished, this, [this] { Read(); });
     PlaceOnScreen(this, pParent);
 }

@@ -1,10 +1,14 @@
 #include "record/RecordParts.h"
 
+#include "history/HistoryService.h"
 #include "platform/gui/QtText.h"
 
 #include <QHBoxLayout>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+
+#include <algorithm>
 
 QTabWidget* NewNamedTabs(std::initializer_list<std::pair<QWidget*, QString>> pages)
 {
@@ -26,4 +30,12 @@ CRecordButtons NewRecordButtons(QWidget* pWindow)
     buttons.pRow->addWidget(buttons.pSave);
     buttons.pRow->addWidget(pClose);
     return buttons;
+}
+
+void FollowUpdate(CHistoryService& history, QProgressBar* pBar)
+{
+    QObject::connect(&history, &CHistoryService::progress, pBar, [pBar](int nDone, int nTotal) {
+        pBar->setRange(0, std::max(nTotal, 1));
+        pBar->setValue(nDone);
+    });
 }

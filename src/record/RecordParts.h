@@ -6,7 +6,9 @@
 #include <initializer_list>
 #include <utility>
 
+class CHistoryService;
 class QHBoxLayout;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QWidget;
@@ -21,3 +23,6 @@ struct CRecordButtons {
     QPushButton* pSave;
 };
 CRecordButtons NewRecordButtons(QWidget* pWindow);
+
+// The bar follows the history store's update, day by day.
+void FollowUpdate(CHistoryService& history, QProgressBar* pBar);

@@ -232,10 +232,7 @@ CRecordWindow::CRecordWindow(CHistoryService& history, QWidget* pParent)
             Query();
         });
     connect(m_pVenue, &QComboBox::activated, this, [this] { Query(); });
-    connect(&m_history, &CHistoryService::progress, this, [this](int nDone, int nTotal) {
-        m_pProgress->setRange(0, std::max(nTotal, 1));
-        m_pProgress->setValue(nDone);
-    });
+    FollowUpdate(m_history, m_pProgress);
     connect(&m_history, &CHistoryService::finished, this, [this] { OnUpdated(); });
     PlaceOnScreen(this, pParent);
 }
