@@ -41,10 +41,10 @@ int main(int argc, char** argv)
     InstallFontSubstitutions();
     InstallJapanese();
     ::testing::UnitTest::GetInstance()->listeners().Append(new testsupport::CTempDirListener);
-    // Qt's own work (its image conversions among it) runs on its global pool, whose idle threads
-    // would otherwise end in the static destruction at exit, beside the leak checker's last look,
-    // which then now and then finds a thread record of theirs without an owner. Idle threads
-    // end at once here, and the last ones are waited for before main returns.
+    // Some of Qt's own work runs on its global thread pool, whose idle threads would otherwise
+    // end in the static destruction at exit, beside the leak checker's last look, which then now
+    // and then finds a thread record of theirs without an owner. Idle threads end at once here,
+    // and the last ones are waited for before main returns.
     QThreadPool::globalInstance()->setExpiryTimeout(0);
     const int nResult = RUN_ALL_TESTS();
     QThreadPool::globalInstance()->waitForDone();
