@@ -49,18 +49,10 @@ QString Plain(const CString& s)
 
 QTableWidget* NewTable(const char* const* ppszColumns, int nColumns)
 {
-    auto* pTable = new QTableWidget(0, nColumns);
     QStringList headings;
     for (int i = 0; i < nColumns; ++i)
         headings << Utf8(ppszColumns[i]);
-    pTable->setHorizontalHeaderLabels(headings);
-    pTable->verticalHeader()->hide();
-    pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    pTable->horizontalHeader()->setStretchLastSection(true);
-    pTable->verticalHeader()->setDefaultSectionSize(pTable->fontMetrics().height() + 6);
-    return pTable;
+    return NewRecordTable(headings);
 }
 
 // Words to the left, figures to the right.

@@ -4,11 +4,26 @@
 #include "platform/gui/QtText.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 
 #include <algorithm>
+
+QTableWidget* NewRecordTable(const QStringList& headings)
+{
+    auto* pTable = new QTableWidget(0, static_cast<int>(headings.size()));
+    pTable->setHorizontalHeaderLabels(headings);
+    pTable->verticalHeader()->hide();
+    pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    pTable->horizontalHeader()->setStretchLastSection(true);
+    pTable->verticalHeader()->setDefaultSectionSize(pTable->fontMetrics().height() + 6);
+    return pTable;
+}
 
 QTabWidget* NewNamedTabs(std::initializer_list<std::pair<QWidget*, QString>> pages)
 {

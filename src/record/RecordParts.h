@@ -1,7 +1,7 @@
 #pragma once
 // What the record windows (the predictions' and a racer's) are built of alike.
 
-#include <QString>
+#include <QStringList>
 
 #include <initializer_list>
 #include <utility>
@@ -11,7 +11,11 @@ class QHBoxLayout;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
+class QTableWidget;
 class QWidget;
+
+// A read-only table of whole rows under the headings, each column as wide as its contents.
+QTableWidget* NewRecordTable(const QStringList& headings);
 
 // Tabs whose pages carry their tab's text as their accessible name.
 QTabWidget* NewNamedTabs(std::initializer_list<std::pair<QWidget*, QString>> pages);

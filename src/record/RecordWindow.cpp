@@ -39,7 +39,6 @@ constexpr QSize kWindowSize(900, 560);
 const char* const kColumns[] = {"レース数",       "2連単的中",      "2連単的中率",    "2連単回収率",
                                 "3連単的中",      "3連単的中率",    "3連単回収率",    "人気上位2連単的中率",
                                 "人気上位2連単回収率", "人気上位3連単的中率", "人気上位3連単回収率"};
-constexpr int kColumnCount = 1 + static_cast<int>(std::size(kColumns));
 
 // "54.3%": one decimal and a point, whatever the desktop's locale; a comma would read as
 // another number.
@@ -129,18 +128,10 @@ CLeftOut LeftOutDays(const CPredictionRecord& record)
 
 QTableWidget* NewTable(const char* pszFirst)
 {
-    auto* pTable = new QTableWidget(0, kColumnCount);
     QStringList headings{Utf8(pszFirst)};
     for (const char* psz : kColumns)
         headings << Utf8(psz);
-    pTable->setHorizontalHeaderLabels(headings);
-    pTable->verticalHeader()->hide();
-    pTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    pTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    pTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    pTable->horizontalHeader()->setStretchLastSection(true);
-    pTable->verticalHeader()->setDefaultSectionSize(pTable->fontMetrics().height() + 6);
-    return pTable;
+    return NewRecordTable(headings);
 }
 
 void AddRow(QTableWidget* pTable, const QString& strName, const SRecordCount& c)
