@@ -26,11 +26,6 @@ constexpr int kDistanceLength = 12;
 constexpr int kStartFieldPos = 50;
 constexpr int kStartFieldLength = 5;
 
-bool IsDigit(char ch)
-{
-    return ch >= '0' && ch <= '9';
-}
-
 // The text without blanks around it, half-width or full-width: "予　選　　　" gives "予　選".
 CString WithoutBlanks(const CString& s)
 {

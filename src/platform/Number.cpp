@@ -19,11 +19,6 @@ bool IsSpace(char ch)
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\v' || ch == '\f';
 }
 
-bool IsDigit(char ch)
-{
-    return ch >= '0' && ch <= '9';
-}
-
 } // namespace
 
 CLocaleScope::CLocaleScope()

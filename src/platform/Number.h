@@ -6,6 +6,9 @@
 
 #include <string>
 
+// An ASCII decimal digit, whatever the locale says.
+inline bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
 // Leading ASCII white space, an optional sign, then decimal digits; reading stops at the first
 // other byte. No digits gives 0; values beyond the int range are clamped.
 int AtoI(const char* psz);
