@@ -64,7 +64,7 @@ void LayOutFirst()
 
 } // namespace
 
-TEST(ProgramFolderTest, AnEditedTemplateStaysThroughLaterBuildsUntilDeleted)
+TEST(ProgramFolderTest, AnEditedTemplateStaysUntilDeletedAndAnUneditedOneFollowsEachNewVersion)
 {
     LayOutFirst();
     const fs::path mine = "kelu/data/ydtpl.txt";
@@ -76,31 +76,25 @@ TEST(ProgramFolderTest, AnEditedTemplateStaysThroughLaterBuildsUntilDeleted)
 
     LayOut();
     EXPECT_EQ(Read(mine), strEdited);
-    // Not even when a newer build ships another version of it.
+    // A newer build ships another version of both: the edited one stays, the other follows.
     Ship("ydtpl.txt", Read("shipped/ydtpl.txt") + "LINE\t1\t1\t2\t2\r\n", 1);
-    LayOut();
-    EXPECT_EQ(Read(mine), strEdited);
-    EXPECT_EQ(Read("kelu/data/favorite.txt"), "4321\t\r\n");
-    EXPECT_EQ(Read("kelu/data/kelu.ini"), "[URL]\r\n");
-
-    // Deleted, the shipped one comes back.
-    fs::remove(mine);
-    LayOut();
-    EXPECT_EQ(Read(mine), Read("shipped/ydtpl.txt"));
-}
-
-TEST(ProgramFolderTest, AnUneditedTemplateFollowsTheNewShippedVersion)
-{
-    LayOutFirst();
     const std::string strNew = Read("shipped/kftpl.txt") + "LINE\t1\t1\t2\t2\r\n";
     Ship("kftpl.txt", strNew, 1);
     LayOut();
+    EXPECT_EQ(Read(mine), strEdited);
     EXPECT_EQ(Read("kelu/data/kftpl.txt"), strNew);
+    EXPECT_EQ(Read("kelu/data/favorite.txt"), "4321\t\r\n");
+    EXPECT_EQ(Read("kelu/data/kelu.ini"), "[URL]\r\n");
     // And the next version after that, as long as it stays unedited.
     Ship("kftpl.txt", strNew + "LINE\t3\t3\t4\t4\r\n", 2);
     LayOut();
     EXPECT_EQ(Read("kelu/data/kftpl.txt"), strNew + "LINE\t3\t3\t4\t4\r\n");
     // The others were never edited and never changed: still the project's own.
-    for (const char* pszName : {"yftpl.txt", "ydtpl.txt", "kdtpl.txt"})
+    for (const char* pszName : {"yftpl.txt", "kdtpl.txt"})
         EXPECT_EQ(Read(fs::path("kelu/data") / pszName), Read(fs::path(KELU_TEMPLATE_DIR) / pszName)) << pszName;
+
+    // Deleted, the shipped one comes back.
+    fs::remove(mine);
+    LayOut();
+    EXPECT_EQ(Read(mine), Read("shipped/ydtpl.txt"));
 }

@@ -43,7 +43,7 @@ QDateTimeAxis* TimeAxisOf(QWidget* pView)
 
 } // namespace
 
-TEST(ChartTest, MonthsOverYearsAreLabelledByYearAndMonthAndAMissingMonthIsAGap)
+TEST(ChartTest, MonthsAreNamedOnceEachAMissingMonthIsAGapAndPlacesGoByDay)
 {
     ASSERT_NE(ChartLibrary().pfnNew, nullptr);
     std::unique_ptr<QWidget> pView(NewChartView());
@@ -60,10 +60,7 @@ TEST(ChartTest, MonthsOverYearsAreLabelledByYearAndMonthAndAMissingMonthIsAGap)
     chart.lines = {mine};
     ChartLibrary().pfnShowMonths(pView.get(), chart);
     QChart* pChart = qobject_cast<QChartView*>(pView.get())->chart();
-
-    const auto axes = pChart->axes(Qt::Horizontal);
-    ASSERT_EQ(axes.size(), 1);
-    auto* pAxis = qobject_cast<QDateTimeAxis*>(axes[0]);
+    QDateTimeAxis* pAxis = TimeAxisOf(pView.get());
     ASSERT_NE(pAxis, nullptr);
     EXPECT_EQ(pAxis->format(), QStringLiteral("yyyy/MM"));
     // 28 months on the axis: few enough labels to read.
@@ -88,47 +85,40 @@ TEST(ChartTest, MonthsOverYearsAreLabelledByYearAndMonthAndAMissingMonthIsAGap)
     EXPECT_EQ(nVisibleMarkers, 1);
     EXPECT_EQ(pSecond->pen().color(), pFirst->pen().color());
 
-    // A racer's places: a point a start, a start without a place below the sixth.
-    CPlaceChart places;
-    places.dates = {20200101, 20200105, 20210301};
-    places.places = {1, 0, 6};
-    ChartLibrary().pfnShowPlaces(pView.get(), places);
-    pChart = qobject_cast<QChartView*>(pView.get())->chart();
-    ASSERT_EQ(pChart->series().size(), 1);
-    auto* pPoints = qobject_cast<QScatterSeries*>(pChart->series()[0]);
-    ASSERT_NE(pPoints, nullptr);
-    ASSERT_EQ(pPoints->count(), 3);
-    EXPECT_EQ(pPoints->points()[0].y(), 1.0);
-    EXPECT_EQ(pPoints->points()[1].y(), 7.0);
-    EXPECT_EQ(DateOfX(pPoints->points()[2].x()), QDate(2021, 3, 1));
-}
-
-TEST(ChartTest, NoLabelNamesAMonthTwiceOrAMonthWithoutAPoint)
-{
-    std::unique_ptr<QWidget> pView(NewChartView());
     // Five months across a new year: a label a month, each the month of its point.
     CMonthChart months;
     months.months = {201909, 201910, 201911, 201912, 202001};
     months.lines = {{QStringLiteral("mine"), {10, 20, 30, 40, 50}}};
     ChartLibrary().pfnShowMonths(pView.get(), months);
-    QDateTimeAxis* pAxis = TimeAxisOf(pView.get());
+    pAxis = TimeAxisOf(pView.get());
     ASSERT_NE(pAxis, nullptr);
     EXPECT_EQ(TickLabels(*pAxis),
               (QStringList{QStringLiteral("2019/09"), QStringLiteral("2019/10"), QStringLiteral("2019/11"),
                            QStringLiteral("2019/12"), QStringLiteral("2020/01")}));
 
-    // A racer's starts over four months: every label a different day.
+    // A racer's starts over four months: a point a start, one without a place below the sixth,
+    // and every label a different day.
     CPlaceChart places;
     for (int nMonth : {201909, 201910, 201911, 201912})
         for (int nDay : {2, 10, 18, 26}) {
             places.dates << nMonth * 100 + nDay;
-            places.places << 1;
+            places.places << (nDay == 10 ? 0 : nDay == 18 ? 6 : 1);
         }
     ChartLibrary().pfnShowPlaces(pView.get(), places);
+    pChart = qobject_cast<QChartView*>(pView.get())->chart();
+    ASSERT_EQ(pChart->series().size(), 1);
+    auto* pPoints = qobject_cast<QScatterSeries*>(pChart->series()[0]);
+    ASSERT_NE(pPoints, nullptr);
+    ASSERT_EQ(pPoints->count(), 16);
+    EXPECT_EQ(pPoints->points()[0].y(), 1.0);
+    EXPECT_EQ(pPoints->points()[1].y(), 7.0);
+    EXPECT_EQ(pPoints->points()[2].y(), 6.0);
+    EXPECT_EQ(DateOfX(pPoints->points()[15].x()), QDate(2019, 12, 26));
     pAxis = TimeAxisOf(pView.get());
     ASSERT_NE(pAxis, nullptr);
     const QStringList labels = TickLabels(*pAxis);
-    EXPECT_EQ(QSet<QString>(labels.begin(), labels.end()).size(), labels.size()) << labels.join(QLatin1Char(0x20)).toStdString();
+    EXPECT_EQ(QSet<QString>(labels.begin(), labels.end()).size(), labels.size())
+        << labels.join(QLatin1Char(0x20)).toStdString();
     EXPECT_LE(pAxis->min().date(), QDate(2019, 9, 2));
     EXPECT_GE(pAxis->max().date(), QDate(2019, 12, 26));
 }
