@@ -7,6 +7,7 @@
 #include "platform/Sjis.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <iterator>
@@ -27,10 +28,9 @@ constexpr int kStartFieldPos = 50;
 constexpr int kStartFieldLength = 5;
 
 // The text without blanks around it, half-width or full-width: "予　選　　　" gives "予　選".
-CString WithoutBlanks(const CString& s)
+CString WithoutBlanks(std::string_view bytes)
 {
     static const CString kFullWidthBlank = Sjis("　");
-    const std::string& bytes = s.Str();
     size_t nFirst = std::string::npos, nEnd = 0;
     for (size_t i = 0; i < bytes.size();) {
         const size_t nChar = CString::IsLeadByte(static_cast<unsigned char>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
@@ -45,20 +45,34 @@ CString WithoutBlanks(const CString& s)
     return nFirst == std::string::npos ? CString() : CString(bytes.substr(nFirst, nEnd - nFirst));
 }
 
-// A number the text starts with, or none when it starts with something else or is blank.
-std::optional<long long> Number(CString s)
+// A number the text starts with, after blanks, as AtoI reads it ("-3", "12m", ".5" is 0); none
+// when it starts with something else or is blank.
+std::optional<long long> Number(std::string_view s)
 {
-    s.Trim();
-    if (s.IsEmpty() || !(IsDigit(s[0]) || ((s[0] == '-' || s[0] == '.') && IsDigit(s[1]))))
+    s = Trimmed(s);
+    const bool bNegative = !s.empty() && s[0] == '-';
+    const size_t nFirst = bNegative || (!s.empty() && s[0] == '.') ? 1 : 0;
+    if (nFirst >= s.size() || !IsDigit(s[nFirst]))
         return std::nullopt;
-    return AtoI(s);
+    if (s[0] == '.')
+        return 0;
+    // Clamped to an int, as AtoI clamps.
+    long long n = 0;
+    for (size_t i = nFirst; i < s.size() && IsDigit(s[i]); ++i)
+        n = n > INT_MAX ? n : n * 10 + (s[i] - '0');
+    return std::clamp<long long>(bNegative ? -n : n, INT_MIN, INT_MAX);
+}
+
+// A registration number, 0 when the text holds none.
+int RegNo(std::string_view s)
+{
+    return static_cast<int>(Number(s).value_or(0));
 }
 
 // "6.50" gives 650, " 45.2" 4520; none for a blank or a text that is no rate. Read digit by
 // digit: a year holds millions of rates.
-std::optional<long long> Hundredths(const CString& s)
+std::optional<long long> Hundredths(std::string_view t)
 {
-    const std::string& t = s.Str();
     size_t i = t.find_first_not_of(' ');
     long long n = 0;
     bool bDigits = false;
@@ -78,14 +92,14 @@ std::optional<long long> Hundredths(const CString& s)
 
 // "Ｈ１８００ｍ": the full-width digits (0x82 0x4F..0x58) and any half-width ones, read as one
 // number.
-std::optional<long long> Distance(const CString& s)
+std::optional<long long> Distance(std::string_view s)
 {
     long long n = 0;
     bool bAny = false;
-    for (int i = 0; i < s.GetLength(); ++i) {
+    for (size_t i = 0; i < s.size(); ++i) {
         const auto ch = static_cast<unsigned char>(s[i]);
         if (CString::IsLeadByte(ch)) {
-            const auto trail = static_cast<unsigned char>(s[i + 1]);
+            const auto trail = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
             if (ch == 0x82 && trail >= 0x4F && trail <= 0x58) {
                 n = n * 10 + (trail - 0x4F);
                 bAny = true;
@@ -100,57 +114,49 @@ std::optional<long long> Distance(const CString& s)
 }
 
 // " 0.18" gives 18; "F0.03", "L1.04" and "K .  " give none: they are no start to time.
-std::optional<long long> StartTiming(const CString& field)
+std::optional<long long> StartTiming(std::string_view s)
 {
-    const std::string& s = field.Str();
     if (s.size() < 5 || s[0] != ' ' || !IsDigit(s[1]) || s[2] != '.' || !IsDigit(s[3]) || !IsDigit(s[4]))
         return std::nullopt;
     return (s[1] - '0') * 100 + (s[3] - '0') * 10 + (s[4] - '0');
 }
 
 // "1.50.1" gives 1101 tenths; " .  . " none.
-std::optional<long long> RaceTime(const CString& field)
+std::optional<long long> RaceTime(std::string_view s)
 {
-    const std::string& s = field.Str();
     if (s.size() < 6 || !IsDigit(s[0]) || s[1] != '.' || !IsDigit(s[2]) || !IsDigit(s[3]) || s[4] != '.' ||
         !IsDigit(s[5]))
         return std::nullopt;
     return (s[0] - '0') * 600 + ((s[2] - '0') * 10 + (s[3] - '0')) * 10 + (s[5] - '0');
 }
 
-CString Trimmed(CString s)
-{
-    return s.Trim();
-}
-
-// "1-2-3" gives "123".
-CString PickDigits(const CString& label)
+// The boats of each pick, best first: "1-2", "1-3" give "1213".
+CString PickDigits(const CString* pPicks, int nPicks)
 {
     std::string digits;
-    for (char ch : label.Str())
-        if (IsDigit(ch))
-            digits += ch;
-    return CString(digits);
+    digits.reserve(static_cast<size_t>(nPicks) * 3);
+    for (int k = 0; k < nPicks; ++k)
+        for (char ch : pPicks[k].Str())
+            if (IsDigit(ch))
+                digits += ch;
+    return CString(std::move(digits));
 }
 
 // At most nLength bytes from nPos on; nothing when the text ends before.
-CString Slice(std::string_view s, size_t nPos, size_t nLength)
+std::string_view Slice(std::string_view s, size_t nPos, size_t nLength)
 {
-    return nPos < s.size() ? CString(s.substr(nPos, nLength)) : CString();
+    return nPos < s.size() ? s.substr(nPos, nLength) : std::string_view();
 }
 
-// The words of a text, split at blanks (never a byte of a double-byte character).
-std::vector<CString> Words(const CString& text)
+// The words of a text, split at blanks (never a byte of a double-byte character), into words.
+void SplitWords(std::string_view s, std::vector<std::string_view>& words)
 {
-    std::vector<CString> words;
-    words.reserve(8);
-    const std::string& s = text.Str();
+    words.clear();
     for (size_t i = s.find_first_not_of(' '); i != std::string::npos; i = s.find_first_not_of(' ', i)) {
         const size_t nEnd = std::min(s.find(' ', i), s.size());
-        words.emplace_back(s.substr(i, nEnd - i));
+        words.push_back(s.substr(i, nEnd - i));
         i = nEnd;
     }
-    return words;
 }
 
 // The racer index as the picks were worked out from it; none for a boat without one.
@@ -263,11 +269,11 @@ void CDayRows::ReadRace(CKeluDoc& doc, int nVenue, int nRace)
     row.record = CPredictionRecord::RaceRecord(doc);
     const bool bPicked = row.record.nRaces > 0 && !doc.GetClass(1).IsEmpty();
     for (int b = 1; b < CKeluDoc::kBoats; ++b)
-        row.racerIndex[b - 1] = bPicked ? IndexHundredths(doc.m_dPickIndex[b]) : Hundredths(doc.GetRacerIndex(b));
-    for (int k = 1; bPicked && k <= SRecordCount::kExactaPicks; ++k)
-        row.strExactaPicks += PickDigits(doc.m_strExactaPick[k]);
-    for (int k = 1; bPicked && k <= SRecordCount::kTrifectaPicks; ++k)
-        row.strTrifectaPicks += PickDigits(doc.m_strTrifectaPick[k]);
+        row.racerIndex[b - 1] = bPicked ? IndexHundredths(doc.m_dPickIndex[b]) : Hundredths(doc.GetRacerIndex(b).Str());
+    if (bPicked) {
+        row.strExactaPicks = PickDigits(&doc.m_strExactaPick[1], SRecordCount::kExactaPicks);
+        row.strTrifectaPicks = PickDigits(&doc.m_strTrifectaPick[1], SRecordCount::kTrifectaPicks);
+    }
     row.outcome = Outcome(doc, row.record);
     if (row.record.nRaces > 0)
         m_byVenue[nVenue].Add(row.record);
@@ -284,7 +290,7 @@ void CDayRows::ReadEntries(const CKeluDoc& doc, int nVenue, int nRace)
     int finishRegNo[CKeluDoc::kBoats - 1];
     for (int p = 0; p < CKeluDoc::kBoats - 1; ++p) {
         finishes[p] = doc.m_szFinish[nVenue][nRace][p];
-        finishRegNo[p] = AtoI(cut(finishes[p], EField::FinishRegNo));
+        finishRegNo[p] = RegNo(cut(finishes[p], EField::FinishRegNo));
     }
     for (int b = 1; b < CKeluDoc::kBoats; ++b) {
         const std::string_view line = doc.m_szProgram[nVenue][nRace][b];
@@ -295,10 +301,10 @@ void CDayRows::ReadEntries(const CKeluDoc& doc, int nVenue, int nRace)
         e.nRace = nRace;
         e.nBoat = b;
         // Four digits; anything else is no number the store can key a racer by.
-        e.nRegNo = AtoI(cut(line, EField::RegNo));
+        e.nRegNo = RegNo(cut(line, EField::RegNo));
         e.nRegNo = e.nRegNo >= 0 && e.nRegNo < rowkey::kRacers ? e.nRegNo : 0;
         e.strName = WithoutBlanks(cut(line, EField::RacerName));
-        e.strClass = Trimmed(cut(line, EField::Class));
+        e.strClass = CString(Trimmed(cut(line, EField::Class)));
         e.nWinRate = Hundredths(cut(line, EField::WinRate));
         e.nTwoRate = Hundredths(cut(line, EField::TwoRate));
         e.nLocalWinRate = Hundredths(cut(line, EField::LocalWinRate));
@@ -311,11 +317,10 @@ void CDayRows::ReadEntries(const CKeluDoc& doc, int nVenue, int nRace)
         const auto* pFinish = std::find(std::begin(finishRegNo), std::end(finishRegNo), e.nRegNo);
         if (e.nRegNo > 0 && pFinish != std::end(finishRegNo)) {
             const std::string_view finish = finishes[pFinish - std::begin(finishRegNo)];
-            e.strCourse = Trimmed(cut(finish, EField::FinishCourse));
-            e.strStart = Trimmed(cut(finish, EField::FinishStart));
-            e.strPlace = Trimmed(cut(finish, EField::FinishPlace));
-            e.nStartTiming = StartTiming(CString(finish.substr(std::min<size_t>(kStartFieldPos, finish.size()),
-                                                               kStartFieldLength)));
+            e.strCourse = CString(Trimmed(cut(finish, EField::FinishCourse)));
+            e.strStart = CString(Trimmed(cut(finish, EField::FinishStart)));
+            e.strPlace = CString(Trimmed(cut(finish, EField::FinishPlace)));
+            e.nStartTiming = StartTiming(Slice(finish, kStartFieldPos, kStartFieldLength));
             e.nTime = RaceTime(cut(finish, EField::FinishTime));
         }
     }
@@ -326,15 +331,16 @@ void CDayRows::ReadPayouts(const CKeluDoc& doc, int nVenue, int nRace)
     static const CString kPopularity = Sjis("人気");
     int nLine = 0;
     std::optional<EBet> last;
+    std::vector<std::string_view> words;
     for (const auto& [bet, text] : doc.GetAllBetLines()) {
         nLine = bet == last ? nLine : 0;
         last = bet;
-        const std::vector<CString> words = Words(text);
+        SplitWords(text, words);
         auto add = [&](size_t nCombo, size_t nPay, std::optional<size_t> nPopularity) {
             // Even a dead heat of three gives a bet far fewer lines than its keys have room for.
             if (nLine >= rowkey::kPayoutLinesPerBet || nCombo >= words.size())
                 return;
-            m_payouts.push_back({nVenue, nRace, static_cast<int>(bet), nLine++, words[nCombo],
+            m_payouts.push_back({nVenue, nRace, static_cast<int>(bet), nLine++, CString(words[nCombo]),
                                  nPay < words.size() ? Number(words[nPay]) : std::nullopt,
                                  nPopularity && *nPopularity < words.size() ? Number(words[*nPopularity])
                                                                             : std::nullopt});
@@ -345,7 +351,7 @@ void CDayRows::ReadPayouts(const CKeluDoc& doc, int nVenue, int nRace)
                 add(w, w + 1, std::nullopt);
         } else {
             // "2-3       1020  人気     7", or "不成立" alone.
-            add(0, 1, words.size() > 3 && words[2] == kPopularity ? std::optional<size_t>(3) : std::nullopt);
+            add(0, 1, words.size() > 3 && words[2] == kPopularity.Str() ? std::optional<size_t>(3) : std::nullopt);
         }
     }
 }

@@ -184,11 +184,10 @@ private:
         stmt.Bind(n + 4, e.nWinRate).Bind(n + 5, e.nTwoRate).Bind(n + 6, e.nLocalWinRate).Bind(n + 7, e.nLocalTwoRate);
         stmt.Bind(n + 8, e.nMotor).Bind(n + 9, e.nMotorRate).Bind(n + 10, e.nHull).Bind(n + 11, e.nHullRate);
         // Without a finishing line the result's columns stay NULL.
-        const bool bFinished = !e.strPlace.IsEmpty();
-        for (int c = 12; c <= 14; ++c)
-            stmt.BindNull(n + c);
-        if (bFinished)
+        if (!e.strPlace.IsEmpty())
             stmt.Bind(n + 12, e.strCourse).Bind(n + 13, e.strStart).Bind(n + 14, e.strPlace);
+        else
+            stmt.BindNull(n + 12).BindNull(n + 13).BindNull(n + 14);
         stmt.Bind(n + 15, e.nStartTiming).Bind(n + 16, e.nTime);
     }
 
@@ -282,7 +281,9 @@ bool CHistoryStore::PrepareFile()
     // In WAL mode a commit that is not synced can be lost in a power cut, never half-written:
     // the store stays whole, and the day is read again at the next update.
     m_db.Exec("PRAGMA synchronous = NORMAL");
-    m_db.Exec("PRAGMA journal_size_limit = 4194304");
+    // The log is reused from its start after each checkpoint (every thousand pages, 8 MiB):
+    // cutting it back below that size would make the file system find it new blocks each time.
+    m_db.Exec("PRAGMA journal_size_limit = 33554432");
     // Up to 64 MiB of pages in memory: the pages of a year stay there while it is written.
     m_db.Exec("PRAGMA cache_size = -65536");
     // A statement of many rows keeps a journal of its own in the transaction: in memory, not in a

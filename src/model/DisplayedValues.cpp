@@ -93,15 +93,19 @@ constexpr int kBetTextPos = 17;
 constexpr SField kSummaryText{15, 6};
 
 // The bytes from the field's start on, at most its length; nothing when the line ends before.
-CString Cut(std::string_view line, const SField& f)
+std::string_view CutView(std::string_view line, const SField& f)
 {
     const auto nStart = static_cast<size_t>(f.nStart);
-    CString s = line.size() > nStart ? CString(line.substr(nStart, static_cast<size_t>(f.nLength))) : CString();
+    const std::string_view s =
+        line.size() > nStart ? line.substr(nStart, static_cast<size_t>(f.nLength)) : std::string_view();
     if (f.eTrim == ETrim::Left)
-        s.TrimLeft();
-    else if (f.eTrim == ETrim::Right)
-        s.TrimRight();
-    return s;
+        return TrimmedLeft(s);
+    return f.eTrim == ETrim::Right ? TrimmedRight(s) : s;
+}
+
+CString Cut(std::string_view line, const SField& f)
+{
+    return CString(CutView(line, f));
 }
 
 CString Cut(const CString& line, const SField& f)
@@ -182,10 +186,9 @@ const CString& BetLabel(CKeluDoc::EBet bet)
 }
 
 // What a bet's line says after its label.
-CString BetText(std::string_view line)
+std::string_view BetText(std::string_view line)
 {
-    CString text(line.size() > kBetTextPos ? line.substr(kBetTextPos) : std::string_view());
-    return text.Trim();
+    return Trimmed(line.size() > kBetTextPos ? line.substr(kBetTextPos) : std::string_view());
 }
 
 CString WithoutFullWidthBlanks(CString s)
@@ -315,14 +318,14 @@ std::vector<CString> CKeluDoc::GetBetLines(EBet bet) const
 {
     std::vector<CString> lines;
     for (int n : FindBetLines(bet))
-        lines.push_back(BetText(GetResultLine(n).Str()));
+        lines.emplace_back(BetText(GetResultLine(n).Str()));
     return lines;
 }
 
-std::vector<std::pair<CKeluDoc::EBet, CString>> CKeluDoc::GetAllBetLines() const
+std::vector<std::pair<CKeluDoc::EBet, std::string_view>> CKeluDoc::GetAllBetLines() const
 {
     // As FindBetLines: a bet is its first labelled line and the unlabelled ones below it.
-    std::vector<std::pair<EBet, CString>> lines;
+    std::vector<std::pair<EBet, std::string_view>> lines;
     if (!IsSelectedRaceValid())
         return lines;
     bool bSeen[std::size(kBets)] = {};
@@ -330,9 +333,9 @@ std::vector<std::pair<CKeluDoc::EBet, CString>> CKeluDoc::GetAllBetLines() const
     for (int n = kFirstFollowingLine; n < kResultLines; ++n) {
         // Read where it lies: a reader of many days asks this of every race.
         const std::string_view line = m_szResult[m_nVenue][m_nRace][n];
-        const CString label = Cut(line, kBetLabel);
+        const std::string_view label = CutView(line, kBetLabel);
         const EBet* pBet = std::find_if(std::begin(kBets), std::end(kBets),
-                                        [&](EBet bet) { return label == BetLabel(bet); });
+                                        [&](EBet bet) { return label == BetLabel(bet).Str(); });
         if (pBet != std::end(kBets) && !bSeen[static_cast<int>(*pBet)]) {
             pCurrent = pBet;
             bSeen[static_cast<int>(*pBet)] = true;
@@ -345,9 +348,9 @@ std::vector<std::pair<CKeluDoc::EBet, CString>> CKeluDoc::GetAllBetLines() const
     return lines;
 }
 
-CString CKeluDoc::CutField(std::string_view line, EField field)
+std::string_view CKeluDoc::CutField(std::string_view line, EField field)
 {
-    return Cut(line, kFields[static_cast<int>(field)]);
+    return CutView(line, kFields[static_cast<int>(field)]);
 }
 
 std::vector<CString> CKeluDoc::GetWinningCombos(EBet bet) const

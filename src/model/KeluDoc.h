@@ -176,8 +176,9 @@ public:
     CString GetTrioPay() const { return GetComboPay(FindBetLine(EBet::Trio)); }
     CString GetTrioPopularity() const { return GetComboPopularity(FindBetLine(EBet::Trio)); }
     // Every line of every bet in one pass, in the file's order: the bet, and what the line says
-    // after its label, trimmed, as GetBetLines gives them bet by bet.
-    std::vector<std::pair<EBet, CString>> GetAllBetLines() const;
+    // after its label, trimmed, as GetBetLines gives them bet by bet. The texts are views of the
+    // loaded lines, good until the next load.
+    std::vector<std::pair<EBet, std::string_view>> GetAllBetLines() const;
 
     // --- Values of a line as it stands in its slot -------------------------------------------
     // The same cuts as the program, finishing and race families, from the line itself: a reader
@@ -188,7 +189,9 @@ public:
         BoatRate, FinishPlace, FinishRegNo, FinishCourse, FinishStart, FinishTime,
         Weather, WindDirection, WindSpeed, WaveHeight, WinningMove,
     };
-    static CString CutField(std::string_view line, EField field);
+    // A view of the line's bytes, trimmed as the field's value is: no copy for a reader of many
+    // days.
+    static std::string_view CutField(std::string_view line, EField field);
 
     // A race declared void after it was run ("レース不成立" below its finishing lines), and a
     // race the result file's summary lists as cancelled ("中　止") and gives no result.

@@ -130,21 +130,34 @@ int CString::Replace(char chOld, char chNew)
     return chOld ? Replace(szOld, szNew) : 0;
 }
 
+std::string_view TrimmedLeft(std::string_view s)
+{
+    while (!s.empty() && IsAsciiSpace(s.front()))
+        s.remove_prefix(1);
+    return s;
+}
+
+std::string_view TrimmedRight(std::string_view s)
+{
+    while (!s.empty() && IsAsciiSpace(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string_view Trimmed(std::string_view s)
+{
+    return TrimmedLeft(TrimmedRight(s));
+}
+
 CString& CString::TrimLeft()
 {
-    size_t i = 0;
-    while (i < m_str.size() && IsAsciiSpace(m_str[i]))
-        ++i;
-    m_str.erase(0, i);
+    m_str.erase(0, m_str.size() - TrimmedLeft(m_str).size());
     return *this;
 }
 
 CString& CString::TrimRight()
 {
-    size_t n = m_str.size();
-    while (n > 0 && IsAsciiSpace(m_str[n - 1]))
-        --n;
-    m_str.resize(n);
+    m_str.resize(TrimmedRight(m_str).size());
     return *this;
 }
 

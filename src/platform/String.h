@@ -68,3 +68,9 @@ public:
 private:
     std::string m_str;
 };
+
+// The bytes without ASCII white space before, after or around them, as CString's TrimLeft,
+// TrimRight and Trim leave them, without a copy.
+std::string_view TrimmedLeft(std::string_view s);
+std::string_view TrimmedRight(std::string_view s);
+std::string_view Trimmed(std::string_view s);
