@@ -62,7 +62,7 @@ void BM_IndexYear(benchmark::State& state)
     state.counters["cpu_ms"] = (benchyear::ProcessCpuMs() - dCpu) / static_cast<double>(state.iterations());
     state.counters["MB"] = static_cast<double>(fs::file_size(kStore)) / (1024.0 * 1024.0);
 }
-BENCHMARK(BM_IndexYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_IndexYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7)->UseRealTime();
 
 // The indexed year copied into a store of nYears years, at strPath: every table the queries
 // read, each copy with its days moved on by 365 days more.

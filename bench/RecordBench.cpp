@@ -30,7 +30,7 @@ void BM_RecordYear(benchmark::State& state)
     state.counters["cpu_ms"] = (benchyear::ProcessCpuMs() - dCpu) / static_cast<double>(state.iterations());
     state.counters["days"] = static_cast<double>(year.Days().size());
 }
-BENCHMARK(BM_RecordYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->UseRealTime();
+BENCHMARK(BM_RecordYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(7)->UseRealTime();
 
 void BM_LoadYear(benchmark::State& state)
 {

@@ -14,7 +14,7 @@ CSqliteStatement& CBatchInsert::Statement(int nRows)
     for (int c = 0; c < m_nColumns; ++c)
         row += c ? ", ?" : "?";
     row += ")";
-    std::string sql = "INSERT INTO " + m_strTable + " VALUES " + row;
+    std::string sql = "INSERT OR ROLLBACK INTO " + m_strTable + " VALUES " + row;
     for (int r = 1; r < nRows; ++r)
         sql += ", " + row;
     return m_statements.emplace(nRows, m_db.Prepare(sql.c_str())).first->second;

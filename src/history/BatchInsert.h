@@ -2,6 +2,9 @@
 // Rows of one table inserted many to a statement, "INSERT INTO t VALUES (...), (...), ...": a
 // statement's run costs more than the row it carries, and a day brings a thousand rows. The
 // statements are prepared once for each number of rows, so a day's last, shorter batch too.
+// They are "INSERT OR ROLLBACK": a statement that could fail halfway and keep the rows before
+// would make SQLite copy every page it touches aside first. A day is written whole or not at
+// all anyway, so a failed row ends the day's transaction.
 
 #include "history/SqliteDb.h"
 

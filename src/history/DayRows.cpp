@@ -233,14 +233,20 @@ CDayRows CDayRows::Read(CKeluDoc& doc, const CTime& day, const CDayFiles& files)
         for (int r = 1; r < CKeluDoc::kRaces && doc.HasRace(v, r); ++r)
             rows.ReadRace(doc, v, r);
     doc.ClearSelection();
-    // In the order the store keeps them, so that they are written one after the other. Entries
-    // are large: their order is sorted, not they.
-    rows.m_entryOrder.resize(rows.m_entries.size());
+    // In the order the store keeps them, so that they are written one after the other, and
+    // the writer reads them from one end to the other. Entries are large: their keys are
+    // sorted, and each is moved once.
+    std::vector<std::pair<long long, size_t>> order(rows.m_entries.size());
     for (size_t i = 0; i < rows.m_entries.size(); ++i) {
         const CEntryRow& e = rows.m_entries[i];
-        rows.m_entryOrder[i] = {rowkey::Entry(0, e.nRegNo, rowkey::RaceOfDay(e.nVenue, e.nRace), e.nBoat), i};
+        order[i] = {rowkey::Entry(0, e.nRegNo, rowkey::RaceOfDay(e.nVenue, e.nRace), e.nBoat), i};
     }
-    std::sort(rows.m_entryOrder.begin(), rows.m_entryOrder.end());
+    std::sort(order.begin(), order.end());
+    std::vector<CEntryRow> sorted;
+    sorted.reserve(order.size());
+    for (const auto& [nKey, i] : order)
+        sorted.push_back(std::move(rows.m_entries[i]));
+    rows.m_entries = std::move(sorted);
     return rows;
 }
 

@@ -78,9 +78,7 @@ public:
 
     CDayState m_state;
     std::vector<CRaceRow> m_races;
-    std::vector<CEntryRow> m_entries;
-    // The entries in the store's order, by racer, race and boat: (key, index in m_entries).
-    std::vector<std::pair<long long, size_t>> m_entryOrder;
+    std::vector<CEntryRow> m_entries; // in the store's order: by racer, race and boat
     std::vector<CPayoutRow> m_payouts;
     std::map<int, SRecordCount> m_byVenue; // the decided races' record, by venue
 

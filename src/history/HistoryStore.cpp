@@ -116,11 +116,7 @@ public:
         Insert(m_days, std::vector<CDayState>{day.m_state}, &CWriter::BindDay);
         Insert(m_races, day.m_races, &CWriter::BindRace);
         Insert(m_picks, day.m_races, &CWriter::BindPicks);
-        std::vector<const CEntryRow*> entries;
-        entries.reserve(day.m_entries.size());
-        for (const auto& [nKey, i] : day.m_entryOrder)
-            entries.push_back(&day.m_entries[i]);
-        Insert(m_entries, entries, &CWriter::BindEntry);
+        Insert(m_entries, day.m_entries, &CWriter::BindEntry);
         Insert(m_payouts, day.m_payouts, &CWriter::BindPayout);
         Insert(m_venueDays, std::vector<std::pair<int, SRecordCount>>(day.m_byVenue.begin(), day.m_byVenue.end()),
                &CWriter::BindVenueDay);
@@ -176,9 +172,8 @@ private:
         BindRecord(stmt, n + 10, r.record, false, r.record.nRaces > 0);
     }
 
-    void BindEntry(CSqliteStatement& stmt, int n, const CEntryRow* const& pEntry)
+    void BindEntry(CSqliteStatement& stmt, int n, const CEntryRow& e)
     {
-        const CEntryRow& e = *pEntry;
         stmt.Bind(n + 1, rowkey::Entry(m_nDay, e.nRegNo, rowkey::RaceOfDay(e.nVenue, e.nRace), e.nBoat));
         stmt.Bind(n + 2, e.strName).Bind(n + 3, e.strClass);
         stmt.Bind(n + 4, e.nWinRate).Bind(n + 5, e.nTwoRate).Bind(n + 6, e.nLocalWinRate).Bind(n + 7, e.nLocalTwoRate);
