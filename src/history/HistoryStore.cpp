@@ -279,8 +279,10 @@ bool CHistoryStore::PrepareFile()
     // The log is reused from its start after each checkpoint (every thousand pages, 8 MiB):
     // cutting it back below that size would make the file system find it new blocks each time.
     m_db.Exec("PRAGMA journal_size_limit = 33554432");
-    // Up to 64 MiB of pages in memory: the pages of a year stay there while it is written.
-    m_db.Exec("PRAGMA cache_size = -65536");
+    // 4 MiB of pages in memory. A writer adds at the right edge of each table and touches a few
+    // dozen pages a day; holding the whole year would only make the system find and clear
+    // memory for every page written, and a reader's ranges come from the system's file cache.
+    m_db.Exec("PRAGMA cache_size = -4096");
     // A statement of many rows keeps a journal of its own in the transaction: in memory, not in a
     // temporary file for every statement.
     m_db.Exec("PRAGMA temp_store = MEMORY");
