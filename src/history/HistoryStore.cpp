@@ -283,8 +283,8 @@ bool CHistoryStore::PrepareFile()
     // dozen pages a day; holding the whole year would only make the system find and clear
     // memory for every page written, and a reader's ranges come from the system's file cache.
     m_db.Exec("PRAGMA cache_size = -4096");
-    // A statement of many rows keeps a journal of its own in the transaction: in memory, not in a
-    // temporary file for every statement.
+    // Whatever SQLite sets aside for a statement (a sort, a journal of its own) stays in memory
+    // rather than in a temporary file.
     m_db.Exec("PRAGMA temp_store = MEMORY");
     const long long nVersion = m_db.QueryInt("PRAGMA user_version");
     if (nVersion == kSchemaVersion)
