@@ -175,5 +175,10 @@ BENCHMARK(BM_RecordTwentyYears)->Unit(benchmark::kMillisecond)->UseRealTime();
 KELU_RATIO("Indexing a year into the store (2 threads) vs its record count", "BM_IndexYear", "BM_RecordYear", 1.5);
 KELU_LIMIT("A racer's record over ten years from the store", "BM_RacerTenYears", 100.0);
 KELU_LIMIT("The predictions' record over twenty years from the store", "BM_RecordTwentyYears", 1000.0);
+// Against what the same questions would cost without the store, one year of the span only:
+// finding a racer's races means loading every day's files, and the record counts from them.
+KELU_RATIO("A racer's record over ten years vs loading one year of files", "BM_RacerTenYears", "BM_LoadYear");
+KELU_RATIO("The record over twenty years vs counting one year from the files", "BM_RecordTwentyYears",
+           "BM_RecordYear");
 
 } // namespace
