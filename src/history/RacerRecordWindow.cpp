@@ -4,19 +4,16 @@
 #include "history/HistoryStore.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
-#include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
 #include "platform/gui/WindowFit.h"
 #include "record/ChartLibrary.h"
 #include "record/RecordParts.h"
 
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -210,20 +207,11 @@ QString CRacerRecordWindow::CsvText(const CRacerRecord& record)
 
 bool CRacerRecordWindow::SaveCsv(const QString& strPath) const
 {
-    QSaveFile file(strPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = CsvText(m_record).toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
+    return WriteCsvFile(strPath, CsvText(m_record).toStdString());
 }
 
 void CRacerRecordWindow::OnSave()
 {
-    const QString strPath = QFileDialog::getSaveFileName(this, Utf8("CSV で保存"), Utf8("選手の成績_%1.csv").arg(m_nRegNo),
-                                                         Utf8("CSV ファイル (*.csv)"));
-    if (strPath.isEmpty())
-        return;
-    if (!SaveCsv(strPath))
-        KeluMessageBox(this, FromQString(Utf8("%1 に書き込めませんでした。").arg(strPath)), Sjis("選手の成績"),
-                       MB_OK | MB_ICONEXCLAMATION);
+    SaveCsvAs(this, Utf8("選手の成績_%1.csv").arg(m_nRegNo), Sjis("選手の成績"),
+              [this](const QString& strPath) { return SaveCsv(strPath); });
 }

@@ -1,8 +1,12 @@
 #include "record/RecordParts.h"
 
 #include "history/HistoryService.h"
+#include "platform/TextFile.h"
+#include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
 
+#include <QFile>
+#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QProgressBar>
@@ -45,6 +49,21 @@ CRecordButtons NewRecordButtons(QWidget* pWindow)
     buttons.pRow->addWidget(buttons.pSave);
     buttons.pRow->addWidget(pClose);
     return buttons;
+}
+
+bool WriteCsvFile(const QString& strPath, const std::string& csv)
+{
+    return ReplaceFileAtomically(CString(QFile::encodeName(strPath).toStdString()), csv);
+}
+
+void SaveCsvAs(QWidget* pWindow, const QString& strName, const CString& strCaption,
+               const std::function<bool(const QString&)>& save)
+{
+    const QString strPath = QFileDialog::getSaveFileName(pWindow, Utf8("CSV で保存"), strName,
+                                                         Utf8("CSV ファイル (*.csv)"));
+    if (!strPath.isEmpty() && !save(strPath))
+        KeluMessageBox(pWindow, FromQString(Utf8("%1 に書き込めませんでした。").arg(strPath)), strCaption,
+                       MB_OK | MB_ICONEXCLAMATION);
 }
 
 void FollowUpdate(CHistoryService& history, QProgressBar* pBar)

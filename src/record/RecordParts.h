@@ -3,10 +3,13 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 class CHistoryService;
+class CString;
 class QHBoxLayout;
 class QProgressBar;
 class QPushButton;
@@ -27,6 +30,14 @@ struct CRecordButtons {
     QPushButton* pSave;
 };
 CRecordButtons NewRecordButtons(QWidget* pWindow);
+
+// Writes a record's CSV to strPath whole, or leaves what was there: false when it could not.
+bool WriteCsvFile(const QString& strPath, const std::string& csv);
+
+// Asks where to save a record's CSV, offering strName, and saves it there with save; a save
+// that fails is told in a message box captioned strCaption.
+void SaveCsvAs(QWidget* pWindow, const QString& strName, const CString& strCaption,
+               const std::function<bool(const QString&)>& save);
 
 // The bar follows the history store's update, day by day.
 void FollowUpdate(CHistoryService& history, QProgressBar* pBar);

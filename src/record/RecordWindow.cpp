@@ -15,14 +15,12 @@
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QSignalBlocker>
@@ -346,11 +344,7 @@ void CRecordWindow::ShowChart()
 
 bool CRecordWindow::SaveCsv(const QString& strPath) const
 {
-    QSaveFile file(strPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    const std::string csv = CRecordCsv::Write(m_record);
-    return file.write(csv.data(), static_cast<qint64>(csv.size())) == static_cast<qint64>(csv.size()) && file.commit();
+    return WriteCsvFile(strPath, CRecordCsv::Write(m_record));
 }
 
 void CRecordWindow::OnSave()
@@ -361,11 +355,6 @@ void CRecordWindow::OnSave()
                        Sjis("予想の成績"), MB_OK | MB_ICONINFORMATION);
         return;
     }
-    const QString strPath = QFileDialog::getSaveFileName(this, Utf8("CSV で保存"), Utf8("予想の成績.csv"),
-                                                         Utf8("CSV ファイル (*.csv)"));
-    if (strPath.isEmpty())
-        return;
-    if (!SaveCsv(strPath))
-        KeluMessageBox(this, FromQString(Utf8("%1 に書き込めませんでした。").arg(strPath)), Sjis("予想の成績"),
-                       MB_OK | MB_ICONEXCLAMATION);
+    SaveCsvAs(this, Utf8("予想の成績.csv"), Sjis("予想の成績"),
+              [this](const QString& strPath) { return SaveCsv(strPath); });
 }
