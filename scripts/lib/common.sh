@@ -9,6 +9,8 @@ KELU_PACKAGES=(
   fonts-ipafont fontconfig
   libcurl4-openssl-dev libarchive-dev libsqlite3-dev
   libcpp-httplib-dev tzdata
+  # The forecast: the optimiser that fits it and the JSON library of its model file.
+  liblbfgs-dev nlohmann-json3-dev
   curl # the period download's benchmark measures against the curl tool
   locales
   poppler-utils

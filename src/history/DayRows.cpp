@@ -113,12 +113,15 @@ std::optional<long long> Distance(std::string_view s)
     return bAny ? std::optional<long long>(n) : std::nullopt;
 }
 
-// " 0.18" gives 18; "F0.03", "L1.04" and "K .  " give none: they are no start to time.
+// " 0.18" gives 18 and "F0.03" -3, a flying start being that far ahead of the signal; "L1.04"
+// and "K .  " give none: they are no start to time.
 std::optional<long long> StartTiming(std::string_view s)
 {
-    if (s.size() < 5 || s[0] != ' ' || !IsDigit(s[1]) || s[2] != '.' || !IsDigit(s[3]) || !IsDigit(s[4]))
+    if (s.size() < 5 || (s[0] != ' ' && s[0] != 'F') || !IsDigit(s[1]) || s[2] != '.' || !IsDigit(s[3]) ||
+        !IsDigit(s[4]))
         return std::nullopt;
-    return (s[1] - '0') * 100 + (s[3] - '0') * 10 + (s[4] - '0');
+    const long long n = (s[1] - '0') * 100 + (s[3] - '0') * 10 + (s[4] - '0');
+    return s[0] == 'F' ? -n : n;
 }
 
 // "1.50.1" gives 1101 tenths; " .  . " none.
@@ -222,7 +225,9 @@ CDayRows CDayRows::Read(CKeluDoc& doc, const CTime& day, const CDayFiles& files)
     CDayRows rows;
     rows.m_state.nDate = DateOf(day);
     rows.m_state.files = files;
-    JudgeDay(doc, day, doc.LoadDay(day), rows.m_state);
+    // A day whose results are not out yet is read for its programs.
+    const bool bLoaded = doc.LoadDay(day) || files.nResultSize == CDayFiles::kNoFile;
+    JudgeDay(doc, day, bLoaded, rows.m_state);
     if (rows.m_state.state != EDayState::Read)
         return rows;
     // A day of 24 venues at most: room for all of it at once.
@@ -319,6 +324,11 @@ void CDayRows::ReadEntries(const CKeluDoc& doc, int nVenue, int nRace)
         e.nMotorRate = Hundredths(cut(line, EField::MotorRate));
         e.nHull = Number(cut(line, EField::HullNo));
         e.nHullRate = Hundredths(cut(line, EField::BoatRate));
+        e.nAge = Number(cut(line, EField::Age));
+        e.nWeight = Number(cut(line, EField::Weight));
+        e.strBranch = WithoutBlanks(cut(line, EField::Branch));
+        e.strMeet = CString(TrimmedRight(cut(line, EField::MeetResults)));
+        e.nEarlyRace = Number(cut(line, EField::EarlyRace));
         // The racer's finishing line is the one with the racer's number.
         const auto* pFinish = std::find(std::begin(finishRegNo), std::end(finishRegNo), e.nRegNo);
         if (e.nRegNo > 0 && pFinish != std::end(finishRegNo)) {
@@ -328,6 +338,7 @@ void CDayRows::ReadEntries(const CKeluDoc& doc, int nVenue, int nRace)
             e.strPlace = CString(Trimmed(cut(finish, EField::FinishPlace)));
             e.nStartTiming = StartTiming(Slice(finish, kStartFieldPos, kStartFieldLength));
             e.nTime = RaceTime(cut(finish, EField::FinishTime));
+            e.nExhibition = Hundredths(cut(finish, EField::FinishExhibition));
         }
     }
 }

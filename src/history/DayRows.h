@@ -52,12 +52,18 @@ struct CEntryRow {
     // Rates in hundredths: 6.50 is 650.
     std::optional<long long> nWinRate, nTwoRate, nLocalWinRate, nLocalTwoRate;
     std::optional<long long> nMotor, nMotorRate, nHull, nHullRate;
+    std::optional<long long> nAge, nWeight; // years, kg
+    CString strBranch;  // "長崎"
+    CString strMeet;    // the meet's results as the program writes them, "4 354", blanks on the right cut
+    std::optional<long long> nEarlyRace; // the racer's other race of the day, when there is one
     // From the racer's finishing line, as the results page shows them; empty without one.
     CString strCourse;
     CString strStart; // "18" for 0.18
     CString strPlace; // "01", "F", "K0"
-    std::optional<long long> nStartTiming; // hundredths; none for a flying, late or absent start
-    std::optional<long long> nTime;        // tenths of a second
+    // Hundredths, negative for a flying start ("F0.02" is -2); none for a late or absent start.
+    std::optional<long long> nStartTiming;
+    std::optional<long long> nTime;       // tenths of a second
+    std::optional<long long> nExhibition; // hundredths: "6.75" is 675
 };
 
 struct CPayoutRow {

@@ -6,6 +6,9 @@
 
 // Sizes in bytes, times in nanoseconds since the epoch.
 struct CDayFiles {
+    // The size of a result file that is not there yet.
+    static constexpr long long kNoFile = -1;
+
     long long nProgramSize = 0;
     long long nProgramTime = 0;
     long long nResultSize = 0;

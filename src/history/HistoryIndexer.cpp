@@ -30,14 +30,19 @@ bool Stamp(const CString& path, long long& nSize, long long& nTime)
     return true;
 }
 
+// Every day with a program: a day whose results are not out yet is stored too, so that its
+// races have their forecast before they are run; its result file, when it comes, changes the
+// stamp and the day is read again.
 std::vector<CDayOnDisk> DaysOnDisk()
 {
     std::vector<CDayOnDisk> days;
-    for (const CTime& day : FindRecordedDays()) {
+    for (const CTime& day : FindProgramDays()) {
         CDayOnDisk d{day, {}};
-        if (Stamp(CKeluDoc::ProgramFileName(day), d.files.nProgramSize, d.files.nProgramTime) &&
-            Stamp(CKeluDoc::ResultFileName(day), d.files.nResultSize, d.files.nResultTime))
-            days.push_back(d);
+        if (!Stamp(CKeluDoc::ProgramFileName(day), d.files.nProgramSize, d.files.nProgramTime))
+            continue;
+        if (!Stamp(CKeluDoc::ResultFileName(day), d.files.nResultSize, d.files.nResultTime))
+            d.files.nResultSize = CDayFiles::kNoFile;
+        days.push_back(d);
     }
     return days;
 }
@@ -172,6 +177,14 @@ CIndexSummary CHistoryIndexer::Update(int nThreads, const std::atomic<bool>& bSt
     queue.Close();
     for (std::thread& t : threads)
         t.join();
+    if (m_pModel && m_pModel->IsUsable() && summary.bOk && !summary.bStopped) {
+        summary.forecast = CForecastPass(m_store, *m_pModel).Run(bStop, progress);
+        summary.bStopped = summary.forecast.bStopped;
+        if (!summary.forecast.bOk) {
+            summary.bOk = false;
+            summary.strError = summary.forecast.strError;
+        }
+    }
     m_store.Checkpoint();
     return summary;
 }

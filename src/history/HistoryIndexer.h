@@ -8,6 +8,7 @@
 // off the window thread; it returns when done, stopped or failed.
 
 #include "history/DayState.h"
+#include "history/ForecastPass.h"
 
 #include <atomic>
 #include <functional>
@@ -29,18 +30,24 @@ struct CIndexSummary {
     std::vector<CIndexedDay> indexed; // as they were written, which is not date order
     std::vector<int> removed;         // dates
     int nUnchanged = 0;
+    CForecastSummary forecast; // the forecasts made to follow, when a model was given
 };
 
 class CHistoryIndexer {
 public:
-    explicit CHistoryIndexer(CHistoryStore& store) : m_store(store) {}
+    // With a model, the stored forecasts follow the days written and the model.
+    explicit CHistoryIndexer(CHistoryStore& store, const CForecastModel* pModel = nullptr)
+        : m_store(store), m_pModel(pModel)
+    {
+    }
 
     // Loads on up to nThreads threads. progress(done, total) is called on the calling thread
-    // after each day written; bStop ends the work after the day being written, and the days
-    // not written yet are left for the next update.
+    // after each day written, and then after each day forecast; bStop ends the work after the
+    // day being written, and the days not written yet are left for the next update.
     CIndexSummary Update(int nThreads, const std::atomic<bool>& bStop,
                          const std::function<void(int nDone, int nTotal)>& progress = {});
 
 private:
     CHistoryStore& m_store;
+    const CForecastModel* m_pModel;
 };

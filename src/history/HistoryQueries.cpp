@@ -85,14 +85,31 @@ bool CHistoryStore::QueryRecord(const CRecordQuery& query, CPredictionRecord& re
             record.m_byMonth[static_cast<int>(sums.Int(1))].Add(c);
             record.m_total.Add(c);
         }
-        // The days read are counted; those left out are listed, as the window names them.
-        CSqliteStatement days = m_db.Prepare("SELECT state, day FROM days WHERE day BETWEEN ?1 AND ?2 ORDER BY day");
+        // The forecast's figures over the same races, summed the same way.
+        CSqliteStatement forecasts = m_db.Prepare(
+            "SELECT venue, day / 100, sum(exacta_hits), sum(trifecta_hits), sum(exacta_return), sum(trifecta_return) "
+            "FROM forecast_days WHERE day BETWEEN ?1 AND ?2 AND (?3 = 0 OR venue = ?3) GROUP BY venue, day / 100");
+        forecasts.Bind(1, query.nFrom).Bind(2, query.nTo).Bind(3, query.nVenue);
+        while (forecasts.Step()) {
+            SRecordCount c;
+            c.nForecastExactaHits = static_cast<int>(forecasts.Int(2));
+            c.nForecastTrifectaHits = static_cast<int>(forecasts.Int(3));
+            c.nForecastExactaReturn = forecasts.Int(4);
+            c.nForecastTrifectaReturn = forecasts.Int(5);
+            record.m_byVenue[static_cast<int>(forecasts.Int(0))].Add(c);
+            record.m_byMonth[static_cast<int>(forecasts.Int(1))].Add(c);
+            record.m_total.Add(c);
+        }
+        // The days read are counted; those left out are listed, as the window names them. A
+        // day whose results are not out yet is neither.
+        CSqliteStatement days = m_db.Prepare(
+            "SELECT state, day, result_size FROM days WHERE day BETWEEN ?1 AND ?2 ORDER BY day");
         days.Bind(1, query.nFrom).Bind(2, query.nTo);
         while (days.Step()) {
             const auto state = static_cast<EDayState>(days.Int(0));
             const auto nDate = static_cast<int>(days.Int(1));
             const CTime day(nDate / 10000, nDate / 100 % 100, nDate % 100, 12, 0, 0);
-            if (state == EDayState::Read)
+            if (state == EDayState::Read && days.Int(2) != CDayFiles::kNoFile)
                 ++record.m_nDays;
             else if (state == EDayState::Damaged)
                 record.m_skippedDays.push_back(day);

@@ -33,7 +33,8 @@ CREATE TABLE entries(
     name BLOB, class BLOB,
     win_rate INTEGER, two_rate INTEGER, local_win_rate INTEGER, local_two_rate INTEGER,
     motor INTEGER, motor_rate INTEGER, hull INTEGER, hull_rate INTEGER,
-    course BLOB, start BLOB, place BLOB, start_timing INTEGER, time INTEGER);
+    course BLOB, start BLOB, place BLOB, start_timing INTEGER, time INTEGER,
+    age INTEGER, weight INTEGER, branch BLOB, meet BLOB, early INTEGER, exhibition INTEGER);
 CREATE TABLE payouts(
     id INTEGER PRIMARY KEY,
     combo BLOB, pay INTEGER, popularity INTEGER);
@@ -50,6 +51,18 @@ CREATE TABLE venue_days(
     crowd_exacta_hits INTEGER NOT NULL, crowd_trifecta_hits INTEGER NOT NULL,
     crowd_exacta_return INTEGER NOT NULL, crowd_trifecta_return INTEGER NOT NULL,
     PRIMARY KEY(day, venue)) WITHOUT ROWID;
+CREATE TABLE forecasts(
+    race INTEGER PRIMARY KEY,
+    history INTEGER NOT NULL, chances BLOB NOT NULL, exacta BLOB NOT NULL, trifecta BLOB NOT NULL,
+    exacta_hit INTEGER, trifecta_hit INTEGER, exacta_return INTEGER, trifecta_return INTEGER);
+CREATE TABLE forecast_days(
+    day INTEGER NOT NULL, venue INTEGER NOT NULL, races INTEGER NOT NULL,
+    exacta_hits INTEGER NOT NULL, trifecta_hits INTEGER NOT NULL,
+    exacta_return INTEGER NOT NULL, trifecta_return INTEGER NOT NULL,
+    PRIMARY KEY(day, venue)) WITHOUT ROWID;
+CREATE TABLE forecast_state(
+    id INTEGER PRIMARY KEY CHECK (id = 0), model TEXT NOT NULL, stale_from INTEGER NOT NULL);
+INSERT INTO forecast_state VALUES (0, '', 0);
 )";
 
 // The rows of a day in each table keyed by race: the keys from ?1 up to ?2, race keys times the
@@ -62,6 +75,7 @@ constexpr CDayRange kDeleteDay[] = {
     {"DELETE FROM races WHERE id >= ?1 AND id < ?2", 1},
     {"DELETE FROM picks WHERE race >= ?1 AND race < ?2", 1},
     {"DELETE FROM payouts WHERE id >= ?1 AND id < ?2", rowkey::kPayoutsPerRace},
+    {"DELETE FROM forecasts WHERE race >= ?1 AND race < ?2", 1},
 };
 
 void RemoveStoreFiles(const std::string& strPath)
@@ -82,11 +96,14 @@ public:
           m_rollback(db.Prepare("ROLLBACK")),
           m_deleteDay(db.Prepare("DELETE FROM days WHERE day = ?1")),
           m_deleteVenueDays(db.Prepare("DELETE FROM venue_days WHERE day = ?1")),
+          m_deleteForecastDays(db.Prepare("DELETE FROM forecast_days WHERE day = ?1")),
+          // The forecasts of this day and of every later one read the day's results as history.
+          m_markStale(db.Prepare("UPDATE forecast_state SET stale_from = min(stale_from, ?1) WHERE id = 0")),
           m_deleteEntries(db.Prepare("DELETE FROM entries WHERE id >= ?1 AND id < ?2")),
           m_days(db, "days", 10),
           m_races(db, "races", 9),
           m_picks(db, "picks", 17),
-          m_entries(db, "entries", 16),
+          m_entries(db, "entries", 22),
           m_payouts(db, "payouts", 4),
           m_venueDays(db, "venue_days", 11)
     {
@@ -99,6 +116,8 @@ public:
     {
         m_deleteDay.Bind(1, nDate).Run();
         m_deleteVenueDays.Bind(1, nDate).Run();
+        m_deleteForecastDays.Bind(1, nDate).Run();
+        m_markStale.Bind(1, nDate).Run();
         const long long nDay = rowkey::DayNumber(nDate);
         m_deleteEntries.Bind(1, rowkey::FirstEntry(nDay, 0)).Bind(2, rowkey::FirstEntry(nDay + 1, 0)).Run();
         for (size_t i = 0; i < m_deleteRaces.size(); ++i) {
@@ -184,6 +203,8 @@ private:
         else
             stmt.BindNull(n + 12).BindNull(n + 13).BindNull(n + 14);
         stmt.Bind(n + 15, e.nStartTiming).Bind(n + 16, e.nTime);
+        stmt.Bind(n + 17, e.nAge).Bind(n + 18, e.nWeight).Bind(n + 19, e.strBranch).Bind(n + 20, e.strMeet);
+        stmt.Bind(n + 21, e.nEarlyRace).Bind(n + 22, e.nExhibition);
     }
 
     void BindPayout(CSqliteStatement& stmt, int n, const CPayoutRow& p)
@@ -222,7 +243,7 @@ private:
             stmt.Bind(i++, IfThere(bThere, n));
     }
 
-    CSqliteStatement m_deleteDay, m_deleteVenueDays, m_deleteEntries;
+    CSqliteStatement m_deleteDay, m_deleteVenueDays, m_deleteForecastDays, m_markStale, m_deleteEntries;
     std::vector<CSqliteStatement> m_deleteRaces;
     CBatchInsert m_days, m_races, m_picks, m_entries, m_payouts, m_venueDays;
     int m_nDate = 0;

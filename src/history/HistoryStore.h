@@ -22,8 +22,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDayRows;
+struct CStoredRace;
+struct CForecastRow;
 
 // The period and venue of a record from the store; the dates are YYYYMMDD and both included.
 struct CRecordQuery {
@@ -35,7 +38,7 @@ struct CRecordQuery {
 class CHistoryStore {
 public:
     static constexpr const char* kDefaultPath = "data/history.sqlite";
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     CHistoryStore();
     ~CHistoryStore();
@@ -63,6 +66,25 @@ public:
     // --- Reading (the windows, kelu-history) --------------------------------------------------
     // Every race the racer has a program line in over the stored days, with the figures.
     bool QueryRacer(int nRegNo, CRacerRecord& record);
+    // The dates of the days read whole, from nFrom to nTo (YYYYMMDD), oldest first.
+    bool ReadDates(int nFrom, int nTo, std::vector<int>& dates);
+    // The races of a stored day in venue and race order, as the forecast reads them.
+    bool ReadStoredRaces(int nDate, std::vector<CStoredRace>& races);
+
+    // --- The forecasts (history/ForecastStore.cpp) ----------------------------------------------
+    // The fingerprint of the model the stored forecasts were made with, and the first day from
+    // which they must be made again: a day written or removed marks itself, as the history of
+    // every later day.
+    bool ReadForecastState(std::string& strModel, int& nStaleFrom);
+    // Another model: every day's forecast is due again.
+    bool RestartForecasts(const std::string& strModel);
+    // Replaces the day's forecasts in one transaction. The day after is due next when the
+    // first day due was still nDueFrom, as the caller read it; a day marked meanwhile stays due.
+    bool WriteForecastDay(int nDate, const std::string& strModel, int nDueFrom, const std::vector<CForecastRow>& rows);
+    // The forecasts of the day's races in venue and race order, or of the one race when nVenue
+    // is not 0.
+    bool ReadForecasts(int nDate, int nVenue, int nRace, std::vector<CForecastRow>& rows);
+
     // The predictions' record of the decided races in the period, as the direct count gives
     // it: by venue, by month and in total, with the days read and those skipped as damaged.
     bool QueryRecord(const CRecordQuery& query, CPredictionRecord& record);

@@ -39,7 +39,8 @@ void CRacerFigures::Add(const CRacerRace& race)
     nWins += nPlace == 1;
     nTopTwo += nPlace >= 1 && nPlace <= 2;
     nTopThree += nPlace >= 1 && nPlace <= 3;
-    if (race.nStartTiming) {
+    // A flying start's timing is before the signal: no start to average.
+    if (race.nStartTiming && *race.nStartTiming >= 0) {
         ++nTimedStarts;
         nStartTimingSum += *race.nStartTiming;
     }

@@ -94,9 +94,14 @@ long long CSqliteStatement::Int(int nColumn) const
 
 CString CSqliteStatement::Text(int nColumn) const
 {
+    return CString(View(nColumn));
+}
+
+std::string_view CSqliteStatement::View(int nColumn) const
+{
     const void* p = sqlite3_column_blob(m_pStmt, nColumn);
     const int n = sqlite3_column_bytes(m_pStmt, nColumn);
-    return p ? CString(static_cast<const char*>(p), n) : CString();
+    return p ? std::string_view(static_cast<const char*>(p), static_cast<size_t>(n)) : std::string_view();
 }
 
 void CSqliteStatement::Fail(const char* pszWhat) const

@@ -5,6 +5,7 @@
 #include "platform/String.h"
 
 #include <optional>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -40,6 +41,8 @@ public:
     bool IsNull(int nColumn) const;
     long long Int(int nColumn) const;
     CString Text(int nColumn) const;
+    // The column's bytes where SQLite keeps them, good until the next step or reset.
+    std::string_view View(int nColumn) const;
 
 private:
     [[noreturn]] void Fail(const char* pszWhat) const;

@@ -54,6 +54,8 @@ constexpr SField kFinishGivenName{21, 8};
 constexpr SField kFinishCourse{46, 1};
 constexpr SField kFinishStart{53, 2};
 constexpr SField kFinishTime{60, 6};
+// The exhibition run's time, "6.75"; blank for a racer who did not run it.
+constexpr SField kFinishExhibition{39, 4};
 
 // Race line (result slot 0) and column heading line (slot 1).
 constexpr int kRaceLine = 0;
@@ -117,8 +119,9 @@ CString Cut(const CString& line, const SField& f)
 constexpr SField kFields[] = {kRegNo,        kRacerName,    kClass,       kWinRate,    kTwoRate,      kLocalWinRate,
                               kLocalTwoRate, kMotorNo,      kMotorRate,   kHullNo,     kBoatRate,     kFinishPlace,
                               kFinishRegNo,  kFinishCourse, kFinishStart, kFinishTime, kWeather,      kWindDirection,
-                              kWindSpeed,    kWaveHeight,   kWinningMove};
-static_assert(std::size(kFields) == static_cast<size_t>(CKeluDoc::EField::WinningMove) + 1);
+                              kWindSpeed,    kWaveHeight,   kWinningMove, kAge,        kBranch,       kWeight,
+                              kMeetResults,  kEarlyRace,    kFinishExhibition};
+static_assert(std::size(kFields) == static_cast<size_t>(CKeluDoc::EField::FinishExhibition) + 1);
 
 // Boat 0 is the race header line, which is no boat's line.
 CString BoatLine(const CKeluDoc& doc, int b)

@@ -188,6 +188,7 @@ public:
         RegNo, RacerName, Class, WinRate, TwoRate, LocalWinRate, LocalTwoRate, MotorNo, MotorRate, HullNo,
         BoatRate, FinishPlace, FinishRegNo, FinishCourse, FinishStart, FinishTime,
         Weather, WindDirection, WindSpeed, WaveHeight, WinningMove,
+        Age, Branch, Weight, MeetResults, EarlyRace, FinishExhibition,
     };
     // A view of the line's bytes, trimmed as the field's value is: no copy for a reader of many
     // days.

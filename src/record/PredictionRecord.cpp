@@ -108,6 +108,10 @@ void SRecordCount::Add(const SRecordCount& other)
     nCrowdTrifectaHits += other.nCrowdTrifectaHits;
     nCrowdExactaReturn += other.nCrowdExactaReturn;
     nCrowdTrifectaReturn += other.nCrowdTrifectaReturn;
+    nForecastExactaHits += other.nForecastExactaHits;
+    nForecastTrifectaHits += other.nForecastTrifectaHits;
+    nForecastExactaReturn += other.nForecastExactaReturn;
+    nForecastTrifectaReturn += other.nForecastTrifectaReturn;
 }
 
 double SRecordCount::ExactaHitRate() const { return Percent(nExactaHits, nRaces); }
@@ -120,6 +124,16 @@ double SRecordCount::CrowdExactaReturnRate() const { return ReturnPercent(nCrowd
 double SRecordCount::CrowdTrifectaReturnRate() const
 {
     return ReturnPercent(nCrowdTrifectaReturn, nRaces, kTrifectaPicks);
+}
+double SRecordCount::ForecastExactaHitRate() const { return Percent(nForecastExactaHits, nRaces); }
+double SRecordCount::ForecastTrifectaHitRate() const { return Percent(nForecastTrifectaHits, nRaces); }
+double SRecordCount::ForecastExactaReturnRate() const
+{
+    return ReturnPercent(nForecastExactaReturn, nRaces, kExactaPicks);
+}
+double SRecordCount::ForecastTrifectaReturnRate() const
+{
+    return ReturnPercent(nForecastTrifectaReturn, nRaces, kTrifectaPicks);
 }
 
 SRecordCount CPredictionRecord::RaceRecord(CKeluDoc& doc)
@@ -176,19 +190,27 @@ void CPredictionRecord::Merge(const CPredictionRecord& other)
     AppendInOrder(m_demoDays, other.m_demoDays);
 }
 
-std::vector<CTime> FindRecordedDays()
+std::vector<CTime> FindProgramDays()
 {
     namespace fs = std::filesystem;
     std::vector<CTime> days;
     std::error_code ec;
     for (fs::directory_iterator it("data/prog", ec), end; !ec && it != end; it.increment(ec)) {
         CTime day;
-        if (!DayOfProgramFile(it->path().filename().string(), day))
-            continue;
-        if (fs::is_regular_file(CKeluDoc::ResultFileName(day).Str(), ec))
+        if (DayOfProgramFile(it->path().filename().string(), day))
             days.push_back(day);
     }
     std::sort(days.begin(), days.end());
+    return days;
+}
+
+std::vector<CTime> FindRecordedDays()
+{
+    std::vector<CTime> days;
+    std::error_code ec;
+    for (const CTime& day : FindProgramDays())
+        if (std::filesystem::is_regular_file(CKeluDoc::ResultFileName(day).Str(), ec))
+            days.push_back(day);
     return days;
 }
 

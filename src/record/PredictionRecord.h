@@ -29,6 +29,12 @@ struct SRecordCount {
     int nCrowdTrifectaHits = 0;
     long long nCrowdExactaReturn = 0;
     long long nCrowdTrifectaReturn = 0;
+    // The forecast's six exactas and twelve trifectas over the same races: kept by the history
+    // store, so a count straight from the day files has none.
+    int nForecastExactaHits = 0;
+    int nForecastTrifectaHits = 0;
+    long long nForecastExactaReturn = 0;
+    long long nForecastTrifectaReturn = 0;
 
     void Add(const SRecordCount& other);
     // Percentages; 0 without races.
@@ -40,6 +46,10 @@ struct SRecordCount {
     double CrowdTrifectaHitRate() const;
     double CrowdExactaReturnRate() const;
     double CrowdTrifectaReturnRate() const;
+    double ForecastExactaHitRate() const;
+    double ForecastTrifectaHitRate() const;
+    double ForecastExactaReturnRate() const;
+    double ForecastTrifectaReturnRate() const;
     friend bool operator==(const SRecordCount&, const SRecordCount&) = default;
 };
 
@@ -62,6 +72,8 @@ public:
     std::vector<CTime> m_demoDays;
 };
 
+// The days that have a program file in data/prog, oldest first.
+std::vector<CTime> FindProgramDays();
 // The days that have both a program file in data/prog and a result file in data/res, oldest
 // first.
 std::vector<CTime> FindRecordedDays();

@@ -39,6 +39,12 @@ const CColumn kColumns[] = {
     {"人気上位3連単的中", [](const SRecordCount& c) { return Count(c.nCrowdTrifectaHits); }},
     {"人気上位3連単的中率(%)", [](const SRecordCount& c) { return Rate(c.CrowdTrifectaHitRate()); }},
     {"人気上位3連単回収率(%)", [](const SRecordCount& c) { return Rate(c.CrowdTrifectaReturnRate()); }},
+    {"予測2連単的中", [](const SRecordCount& c) { return Count(c.nForecastExactaHits); }},
+    {"予測2連単的中率(%)", [](const SRecordCount& c) { return Rate(c.ForecastExactaHitRate()); }},
+    {"予測2連単回収率(%)", [](const SRecordCount& c) { return Rate(c.ForecastExactaReturnRate()); }},
+    {"予測3連単的中", [](const SRecordCount& c) { return Count(c.nForecastTrifectaHits); }},
+    {"予測3連単的中率(%)", [](const SRecordCount& c) { return Rate(c.ForecastTrifectaHitRate()); }},
+    {"予測3連単回収率(%)", [](const SRecordCount& c) { return Rate(c.ForecastTrifectaReturnRate()); }},
 };
 
 std::string Row(const std::string& strKind, const std::string& strName, const SRecordCount& c)

@@ -112,14 +112,22 @@ TEST(HistoryStoreTest, NewAndChangedDaysAreReadOnceAndVanishedOnesLeave)
     EXPECT_EQ(RacesOf(store, 4999), std::vector<std::string>{"20210501 3 2"});
     EXPECT_EQ(RacesOf(store, 4011), (std::vector<std::string>{"20210502 3 2", "20210502 12 2"}));
 
+    // Without its results a day keeps its programs, and counts for nothing in the record.
     fs::remove(CKeluDoc::ResultFileName(Noon(2021, 5, 2)).Str());
     summary = Update(store);
-    EXPECT_EQ(summary.removed, std::vector<int>{20210502});
-    EXPECT_EQ(RacesOf(store, 4001), (std::vector<std::string>{"20210501 3 1", "20210601 5 1"}));
+    EXPECT_TRUE(summary.removed.empty());
+    ASSERT_EQ(summary.indexed.size(), 1u);
+    EXPECT_EQ(summary.indexed[0].nRaces, 4);
+    EXPECT_EQ(RacesOf(store, 4001), (std::vector<std::string>{"20210501 3 1", "20210502 3 1", "20210502 12 1", "20210601 5 1"}));
     CPredictionRecord record;
     ASSERT_TRUE(store.QueryRecord({}, record));
     EXPECT_EQ(record.m_nDays, 2);
     EXPECT_EQ(record.m_total.nRaces, 3);
+    // Without its programs it leaves the store.
+    fs::remove(CKeluDoc::ProgramFileName(Noon(2021, 5, 2)).Str());
+    summary = Update(store);
+    EXPECT_EQ(summary.removed, std::vector<int>{20210502});
+    EXPECT_EQ(RacesOf(store, 4001), (std::vector<std::string>{"20210501 3 1", "20210601 5 1"}));
 
     // A stop after the first of two new days writes that one; the next update the other.
     fixture::WriteStandardDay(Noon(2021, 7, 1), {7}, 1);

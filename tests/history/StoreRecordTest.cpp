@@ -144,10 +144,11 @@ TEST(StoreRecordTest, TheRecordCsvHasARowAVenueAMonthAndTheTotalWithPointsInAnyL
 {
     CPredictionRecord record;
     // 7 races at 桐生 in January 2021: 3 and 1 hits, 1,234 and 567 yen back; the crowd 5 and 2,
-    // 2,000 and 3,500 yen.
+    // 2,000 and 3,500 yen; the forecast 4 and 2, 3,000 and 1,500 yen.
     const SRecordCount c{.nRaces = 7, .nExactaHits = 3, .nTrifectaHits = 1, .nExactaReturn = 1234,
                          .nTrifectaReturn = 567, .nCrowdExactaHits = 5, .nCrowdTrifectaHits = 2,
-                         .nCrowdExactaReturn = 2000, .nCrowdTrifectaReturn = 3500};
+                         .nCrowdExactaReturn = 2000, .nCrowdTrifectaReturn = 3500, .nForecastExactaHits = 4,
+                         .nForecastTrifectaHits = 2, .nForecastExactaReturn = 3000, .nForecastTrifectaReturn = 1500};
     record.m_byVenue[1] = c;
     record.m_byMonth[202101] = c;
     record.m_total = c;
@@ -158,10 +159,13 @@ TEST(StoreRecordTest, TheRecordCsvHasARowAVenueAMonthAndTheTotalWithPointsInAnyL
         csv = CRecordCsv::Write(record);
     }
     // 3/7 = 42.9%, 1234/4200 = 29.4%, 1/7 = 14.3%, 567/8400 = 6.75 -> 6.8%, 5/7 = 71.4%,
-    // 2000/4200 = 47.6%, 2/7 = 28.6%, 3500/8400 = 41.7%.
-    const std::string figures = "7,3,42.9,29.4,1,14.3,6.8,5,71.4,47.6,2,28.6,41.7\r\n";
+    // 2000/4200 = 47.6%, 2/7 = 28.6%, 3500/8400 = 41.7%; 4/7 = 57.1%, 3000/4200 = 71.4%,
+    // 2/7 = 28.6%, 1500/8400 = 17.857 -> 17.9%.
+    const std::string figures = "7,3,42.9,29.4,1,14.3,6.8,5,71.4,47.6,2,28.6,41.7,4,57.1,71.4,2,28.6,17.9\r\n";
     const std::string header = "区分,名前,レース数,2連単的中,2連単的中率(%),2連単回収率(%),3連単的中,3連単的中率(%),"
                                "3連単回収率(%),人気上位2連単的中,人気上位2連単的中率(%),人気上位2連単回収率(%),"
-                               "人気上位3連単的中,人気上位3連単的中率(%),人気上位3連単回収率(%)\r\n";
+                               "人気上位3連単的中,人気上位3連単的中率(%),人気上位3連単回収率(%),"
+                               "予測2連単的中,予測2連単的中率(%),予測2連単回収率(%),"
+                               "予測3連単的中,予測3連単的中率(%),予測3連単回収率(%)\r\n";
     EXPECT_EQ(csv, header + "レース場,桐生," + figures + "月,2021/01," + figures + "合計,," + figures);
 }
