@@ -4,6 +4,7 @@
 #include "frame/AboutDlg.h"
 #include "frame/MainFrame.h"
 #include "history/HistoryService.h"
+#include "record/FitForecastDlg.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
 #include "platform/gui/MessageBox.h"
@@ -41,6 +42,7 @@ const CommandEntry<CKeluApp> kCommands[] = {
     {ID_FILE_SAVE, &CKeluApp::OnFileSave},
     {ID_FILE_PRINT_SETUP, &CKeluApp::OnFilePrintSetup},
     {ID_FILE_PREDICTION_RECORD, &CKeluApp::OnPredictionRecord},
+    {ID_FILE_FIT_FORECAST, &CKeluApp::OnFitForecast},
 };
 
 // What the command line asks for. Kelu has no switches of its own; it knows the standard ones
@@ -306,6 +308,12 @@ void CKeluApp::OnPredictionRecord()
     m_pRecordWindow->show();
     m_pRecordWindow->raise();
     m_pRecordWindow->activateWindow();
+}
+
+void CKeluApp::OnFitForecast()
+{
+    CFitForecastDlg dlg(*m_pHistory, m_pMainWnd.get());
+    dlg.exec();
 }
 
 void CKeluApp::OnFilePrintSetup()

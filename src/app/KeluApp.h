@@ -45,6 +45,8 @@ public:
     void OnFilePrintSetup();
     // Opens the window of the predictions' record, or brings it forward.
     void OnPredictionRecord();
+    // Fits a new forecast model in its dialog, modal.
+    void OnFitForecast();
     CRecordWindow* GetRecordWindow() const;
 
     // The racer schedule page address, a format with one "%d"; read at start.

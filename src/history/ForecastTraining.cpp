@@ -135,7 +135,8 @@ CFitOutcome CForecastTraining::Fit(CHistoryStore& store, int nFrom, int nTo, con
                 fitted.Set(set) = CCoefficientSet();
                 continue;
             }
-            if (!bWhole)
+            // Scaled once, on the races of the first fit it takes part in.
+            if (data.Mean().empty())
                 data.Standardise(fit.nRaces);
             const EStage stage = bWhole ? EStage::Refitting : EStage::Fitting;
             if (!CFitter::Fit(data, fit, bStop, [&](int k) { if (progress) progress(stage, k, 0); },

@@ -1,11 +1,15 @@
 #include "history/HistoryService.h"
 
+#include "forecast/ModelFile.h"
 #include "history/HistoryIndexer.h"
 #include "history/HistoryStore.h"
 #include "platform/gui/QtText.h"
 
+#include <QCoreApplication>
 #include <QPointer>
 #include <QThread>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -16,10 +20,54 @@ QString Summary(const CIndexSummary& summary)
     QString text = Utf8("履歴: %1 日を読み込みました").arg(summary.indexed.size());
     if (!summary.removed.empty())
         text += Utf8("、ファイルのなくなった %1 日を除きました").arg(summary.removed.size());
+    if (summary.forecast.nDays > 0)
+        text += Utf8("、%1 日の予測を作りました").arg(summary.forecast.nDays);
     if (summary.bStopped)
         text += Utf8("（途中で止めました）");
     return text;
 }
+
+// The model file's size and time: a new fit replaces the file, and the next read takes it up.
+std::pair<long long, long long> ModelStamp()
+{
+    struct stat st {};
+    if (stat(CModelFile::kPath, &st) != 0)
+        return {-1, 0};
+    return {st.st_size, static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec};
+}
+
+class CReading : public CStoreReading {
+public:
+    explicit CReading(std::function<void(const std::string&)> warn) : m_warn(std::move(warn)) {}
+
+    CHistoryStore* Store() override
+    {
+        if (!m_store.IsOpen() && !m_store.Open())
+            return nullptr;
+        return &m_store;
+    }
+    const std::string& Error() const override { return m_store.LastError(); }
+    const CForecastModel& Model() override
+    {
+        const auto stamp = ModelStamp();
+        if (!m_bModel || stamp != m_stamp) {
+            std::string strWarning;
+            m_model = CModelFile::Current(strWarning);
+            m_stamp = stamp;
+            m_bModel = true;
+            if (!strWarning.empty())
+                m_warn(strWarning);
+        }
+        return m_model;
+    }
+
+private:
+    std::function<void(const std::string&)> m_warn;
+    CHistoryStore m_store;
+    CForecastModel m_model;
+    std::pair<long long, long long> m_stamp;
+    bool m_bModel = false;
+};
 
 } // namespace
 
@@ -32,6 +80,52 @@ CHistoryService::~CHistoryService()
 {
     m_bStop = true;
     m_worker.Join();
+    if (m_pReadThread) {
+        m_pReadThread->quit();
+        m_pReadThread->wait();
+        delete m_pReadThread;
+    }
+    // The reading thread is gone: what it kept can go here.
+    delete m_pReader;
+}
+
+void CHistoryService::WarnOnce(const std::string& strWarning)
+{
+    QPointer<CHistoryService> self(this);
+    const QString strText = QString::fromStdString(strWarning);
+    QMetaObject::invokeMethod(
+        this,
+        [self, strText] {
+            if (!self || self->m_strLastWarning == strText)
+                return;
+            self->m_strLastWarning = strText;
+            emit self->modelWarning(strText);
+        },
+        Qt::QueuedConnection);
+}
+
+void CHistoryService::Read(QObject* pReceiver, std::function<CAnswer(CStoreReading&)> work)
+{
+    if (!m_pReadThread) {
+        m_pReadThread = new QThread;
+        m_pReader = new QObject;
+        m_pReader->moveToThread(m_pReadThread);
+        m_pReading = std::make_shared<CReading>([this](const std::string& s) { WarnOnce(s); });
+        m_pReadThread->start();
+    }
+    QPointer<QObject> receiver(pReceiver);
+    std::shared_ptr<CStoreReading> pReading = m_pReading;
+    QMetaObject::invokeMethod(
+        m_pReader,
+        [receiver, pReading, work = std::move(work)] {
+            CAnswer answer = work(*pReading);
+            if (!answer)
+                return;
+            // The receiver may be gone by the time the answer reaches the window thread.
+            QMetaObject::invokeMethod(
+                qApp, [receiver, answer = std::move(answer)] { if (receiver) answer(); }, Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
 }
 
 void CHistoryService::Update()
@@ -51,6 +145,10 @@ void CHistoryService::Start()
     QPointer<CHistoryService> self(this);
     const int nThreads = std::max(1, QThread::idealThreadCount());
     m_worker.Start([this, self, nThreads] {
+        std::string strWarning;
+        const CForecastModel model = CModelFile::Current(strWarning);
+        if (!strWarning.empty())
+            WarnOnce(strWarning);
         // A connection of the worker's own, opened where the program runs.
         CHistoryStore store;
         CIndexSummary summary;
@@ -58,7 +156,7 @@ void CHistoryService::Start()
             summary.bOk = false;
             summary.strError = store.LastError();
         } else {
-            summary = CHistoryIndexer(store).Update(nThreads, m_bStop, [self](int nDone, int nTotal) {
+            summary = CHistoryIndexer(store, &model).Update(nThreads, m_bStop, [self](int nDone, int nTotal) {
                 QMetaObject::invokeMethod(
                     self, [self, nDone, nTotal] { if (self) emit self->progress(nDone, nTotal); }, Qt::QueuedConnection);
             });

@@ -49,6 +49,7 @@ public:
     // schema version or no SQLite file at all.
     bool Open(const std::string& strPath = kDefaultPath);
     void Close();
+    bool IsOpen() const { return m_db.IsOpen(); }
     const std::string& LastError() const { return m_strError; }
 
     // --- Writing (the indexer) --------------------------------------------------------------

@@ -104,10 +104,14 @@ void KeluShowMonthChart(QWidget* pWidget, const CMonthChart& chart)
                     pRun->setPen(pen);
                     for (QLegendMarker* pMarker : pChart->legend()->markers(pRun))
                         pMarker->setVisible(false);
-                } else if (line.bDashed) {
+                } else {
                     QPen pen = pRun->pen();
-                    pen.setStyle(Qt::DashLine);
+                    pen.setStyle(line.penStyle);
+                    if (line.color.isValid())
+                        pen.setColor(line.color);
                     pRun->setPen(pen);
+                    if (line.color.isValid())
+                        pRun->setColor(line.color);
                 }
                 runs << pRun;
             }

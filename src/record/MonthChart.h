@@ -4,8 +4,10 @@
 // program, Qt's chart library and the OpenGL libraries under it were loaded at every start, a
 // megabyte of memory and a millisecond for windows most runs never open.
 
+#include <QColor>
 #include <QList>
 #include <QString>
+#include <Qt>
 
 class QWidget;
 
@@ -14,7 +16,8 @@ struct CMonthChart {
     struct CLine {
         QString strName;
         QList<double> rates; // one a month of `months`
-        bool bDashed = false;
+        Qt::PenStyle penStyle = Qt::SolidLine;
+        QColor color; // the chart's own colour when not given
     };
     QString strTitle;
     QString strAxisTitle;

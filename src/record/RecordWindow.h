@@ -14,6 +14,7 @@
 class CHistoryService;
 class QComboBox;
 class QDateEdit;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -29,8 +30,11 @@ public:
     bool IsRunning() const;
     // Stops the update; the record is read over what the store holds.
     void Stop();
-    // Reads the record of the chosen period and venue from the store.
+    // Reads the record of the chosen period and venue from the store, off the window thread:
+    // the tables show it when the answer comes.
     void Query();
+    // A question to the store is not answered yet.
+    bool IsReading() const;
     // The period (YYYYMMDD, both included) and the venue (0: all) of the record shown.
     void SetPeriod(int nFrom, int nTo);
     void SetVenue(int nVenue);
@@ -53,10 +57,17 @@ public:
     QComboBox* VenueChoice() const { return m_pVenue; }
 
 private:
+    QHBoxLayout* NewChoiceRow();
+    void ShowNote();
     void OnUpdated();
     void OnSave();
+    // The record read, into the status line, the tables and the chart; nFirst and nLast are the
+    // first and last day the store holds.
+    void ShowRecord(int nFirst, int nLast);
     void ShowTables();
     void ShowChart();
+    // A month (YYYYMM) within the forecast model's training period.
+    bool InTraining(int nMonth) const;
 
     CHistoryService& m_history;
     std::function<bool()> m_fnBusy;
@@ -72,5 +83,8 @@ private:
     QTableWidget* m_pVenues = nullptr;
     QTableWidget* m_pMonths = nullptr;
     QWidget* m_pChart = nullptr;
+    QLabel* m_pNote = nullptr;
     CPredictionRecord m_record;
+    int m_nQueries = 0, m_nAnswered = 0;
+    int m_nModelFrom = 0, m_nModelTo = 0; // the forecast model's training period, YYYYMMDD
 };

@@ -14,6 +14,7 @@ const CMenuItemDef kFileItems[] = {
     {ID_FILE_DOWNLOAD_WEEK, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (一週間分) ..."},
     {ID_FILE_DOWNLOAD_PERIOD, "期間を指定してﾀﾞｳﾝﾛｰﾄﾞ(&P)..."},
     {ID_FILE_PREDICTION_RECORD, "予想の成績(&R)..."},
+    {ID_FILE_FIT_FORECAST, "予想の学習(&L)..."},
     {ID_FILE_UPDATE_HISTORY, "履歴の更新(&U)"},
     {0, nullptr},
     {ID_FILE_PRINT_ALL, "全ﾚｰｽ印刷(&A)..."},

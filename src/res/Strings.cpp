@@ -28,6 +28,7 @@ const Entry kTable[] = {
     {ID_FILE_PREDICTION_RECORD, "手元の全ての日の予想の的中率と回収率を集計\n予想の成績"},
     {ID_FILE_SETTINGS, "データのサーバーとあっせん予定のページのアドレスを設定\n設定"},
     {ID_FAVORITE_RACER_RECORD, "登録番号で選ぶ選手の、手元の全ての日の成績\n選手の成績"},
+    {ID_FILE_FIT_FORECAST, "予測ページの予測のモデルを、履歴の決着したレースから学習し直す\n予想の学習"},
     {ID_FILE_UPDATE_HISTORY, "履歴 (data/history.sqlite) を番組表と結果表のファイルに合わせて更新\n履歴の更新"},
     {ID_FAVORITE_ADD, "注目選手リストに追加します\n注目選手の追加"},
     {ID_FAVORITE_ORGANIZE, "注目選手リストの並び替えや削除\n注目選手の整理"},

@@ -79,6 +79,7 @@
 #define ID_FILE_DOWNLOAD_PERIOD 32811  // the days from one date to another
 #define ID_FAVORITE_RACER_RECORD 32812 // a racer's record over the stored days, by number
 #define ID_FILE_UPDATE_HISTORY 32813   // the history store brought up to date with the day files
+#define ID_FILE_FIT_FORECAST 32814     // a new forecast model fitted on the stored races
 
 // The watched-racer menu: racer i (0..255) has these three items
 #define ID_FAVORITE_SCHEDULE_FIRST 33000 // "あっせん予定", 33000 + i

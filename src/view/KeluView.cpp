@@ -517,6 +517,7 @@ void CKeluView::SetUpTabs()
     m_tab->DeleteAllItems();
     m_tab->InsertItem(0, Utf8("詳 細"));
     m_tab->InsertItem(1, Utf8("結 果"));
+    m_tab->InsertItem(kForecastPage, Utf8("予 測"));
     m_tab->SetCurSel(0);
 }
 
@@ -703,12 +704,18 @@ void CKeluView::StepDay(int nDays)
 
 void CKeluView::ShowLowerPage()
 {
+    // The note beside the tabs is the forecast page's.
+    if (m_tab->GetCurSel() != kForecastPage)
+        m_tab->SetNote(QString());
     switch (m_tab->GetCurSel()) {
     case 0:
         ShowDetailPage();
         break;
     case 1:
         ShowResultPage();
+        break;
+    case kForecastPage:
+        ShowForecastPage();
         break;
     default:
         break;

@@ -5,6 +5,7 @@
 // the chosen race in two title lines, the program grid and the lower grid, whose page (details
 // or results) the tab control chooses.
 
+#include "history/ForecastRow.h"
 #include "platform/String.h"
 #include "platform/Time.h"
 #include "platform/gui/CmdTarget.h"
@@ -21,6 +22,7 @@
 #include <map>
 #include <vector>
 #include <memory>
+#include <optional>
 
 class CKeluDoc;
 class CCommandRouter;
@@ -77,6 +79,10 @@ public:
     void ShowProgramGrid();
     void ShowDetailPage();
     void ShowResultPage();
+    // The forecast page (view/ForecastPage.cpp): what the history store keeps for the race, read
+    // off the window thread; the page fills in when the answer comes.
+    void ShowForecastPage();
+    static constexpr int kForecastPage = 2;
     // The background of a finishing-order cell: red for a boat that flew, started late or was
     // absent (status F, L, K), else the colour of the boat.
     static COLORREF FinishCellColor(const CString& strBoat, const CString& strStatus);
@@ -194,6 +200,10 @@ private:
     void OnFileSettings();
     void OnRacerRecord();
     void OnUpdateHistory();
+    // Asks the store for the race's forecast, once for a race.
+    void AskForecast(int nDate, int nVenue, int nRace);
+    // The store has changed: the forecast shown is asked for again.
+    void ForgetForecast();
     // The history's progress in the status bar while the store is brought up to date.
     void WatchHistory();
     // The settings dialog; strWhy, when given, says at its top why it opened. True when the
@@ -274,6 +284,15 @@ private:
     CString m_strAssenUrl;
     std::unique_ptr<CFavoritesMenu> m_pFavoritesMenu;
     CHistoryService* m_pHistory = nullptr;
+    // The race the forecast page was last asked for, and what the store answered.
+    struct CShownForecast {
+        int nDate = 0, nVenue = 0, nRace = 0;
+        bool bAsked = false, bAnswered = false;
+        std::optional<CForecastRow> row;
+        QString strNote, strToolTip;
+    } m_shownForecast;
+    // The day whose forecasts the page had the store make, so that it asks once.
+    int m_nForecastUpdateDate = 0;
     QWidget* m_pHistoryStatus = nullptr;
     std::function<QPrinter*()> m_fnPrinter;
     std::shared_ptr<QPrinter> m_pOwnPrinter;

@@ -101,6 +101,13 @@ void CKeluView::WatchHistory()
         m_pHistoryStatus->hide();
         if (auto* pMain = qobject_cast<QMainWindow*>(window()))
             pMain->statusBar()->showMessage(strSummary, 5000);
+        // The forecasts may have been made meanwhile.
+        ForgetForecast();
+    });
+    // Said once, where the user looks for what the program is doing.
+    connect(m_pHistory, &CHistoryService::modelWarning, this, [this](const QString& strWarning) {
+        if (auto* pMain = qobject_cast<QMainWindow*>(window()))
+            pMain->statusBar()->showMessage(strWarning, 15000);
     });
 }
 

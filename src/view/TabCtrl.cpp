@@ -1,6 +1,7 @@
 #include "view/TabCtrl.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionTabWidgetFrame>
@@ -32,7 +33,10 @@ private:
 CTabCtrl::CTabCtrl(QWidget* pParent)
     : QWidget(pParent)
     , m_pBar(new QTabBar(this))
+    , m_pNote(new QLabel(this))
 {
+    m_pNote->setTextFormat(Qt::PlainText);
+    m_pNote->hide();
     m_pBar->setShape(QTabBar::RoundedSouth);
     m_pBar->setDrawBase(false);
     m_pBar->setExpanding(false);
@@ -73,11 +77,25 @@ void CTabCtrl::SetCurSel(int nItem)
     m_pBar->setCurrentIndex(nItem);
 }
 
+void CTabCtrl::SetNote(const QString& strText, const QString& strToolTip)
+{
+    m_pNote->setText(strText);
+    m_pNote->setAccessibleName(strText);
+    m_pNote->setToolTip(strToolTip);
+    m_pNote->setVisible(!strText.isEmpty());
+    LayOutBar();
+}
+
 void CTabCtrl::LayOutBar()
 {
     const QSize hint = m_pBar->sizeHint();
     const int nWidth = std::min(hint.width(), width() - 2 * kBarIndent);
     m_pBar->setGeometry(kBarIndent, height() - hint.height(), std::max(0, nWidth), hint.height());
+    // The note takes the rest of the band, after a gap; a note longer than that wraps.
+    const int nLeft = m_pBar->geometry().right() + 1 + 3 * kBarIndent;
+    m_pNote->setWordWrap(true);
+    m_pNote->setGeometry(nLeft, height() - hint.height() + kOverlap, std::max(0, width() - nLeft - kBarIndent),
+                         hint.height() - kOverlap);
 }
 
 QRect CTabCtrl::PageRect() const

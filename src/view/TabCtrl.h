@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QLabel;
 class QTabBar;
 
 class CTabCtrl : public QWidget {
@@ -23,6 +24,9 @@ public:
     void SetSelChangeHandler(std::function<void()> handler) { m_onSelChange = std::move(handler); }
 
     QTabBar* TabBar() const { return m_pBar; }
+    // A line of text beside the tabs, for what the page shows; empty hides it.
+    void SetNote(const QString& strText, const QString& strToolTip = QString());
+    QLabel* Note() const { return m_pNote; }
 
 protected:
     void paintEvent(QPaintEvent* pEvent) override;
@@ -35,6 +39,7 @@ private:
     QRect PageRect() const;
 
     QTabBar* m_pBar;
+    QLabel* m_pNote;
     std::function<void()> m_onSelChange;
     bool m_bQuiet = false;
 };

@@ -45,6 +45,7 @@ TEST(FrameTest, MenuHasEveryPopupItemTextAndId)
           {57611, "番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (一週間分) ..."},
           {32811, "期間を指定してﾀﾞｳﾝﾛｰﾄﾞ(&P)..."},
           {ID_FILE_PREDICTION_RECORD, "予想の成績(&R)..."},
+          {32814, "予想の学習(&L)..."},
           {ID_FILE_UPDATE_HISTORY, "履歴の更新(&U)"},
           {0, ""},
           {32776, "全ﾚｰｽ印刷(&A)..."},

@@ -7,6 +7,9 @@
 #include "MessageLog.h"
 #include "TestDir.h"
 #include "model/KeluDoc.h"
+#include "ModelFixture.h"
+#include "platform/gui/QtText.h"
+#include "record/GroupedHeader.h"
 #include "record/RecordWindow.h"
 #include "res/resource.h"
 
@@ -14,6 +17,8 @@
 #include <QChartView>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 
@@ -25,12 +30,13 @@ using namespace apptest;
 
 namespace {
 
+// The update, then the reading of the record, both off the window thread.
 bool WaitUntilDone(CRecordWindow* pWindow)
 {
-    for (int i = 0; i < 3000 && pWindow->IsRunning(); ++i)
+    for (int i = 0; i < 3000 && (pWindow->IsRunning() || pWindow->IsReading()); ++i)
         QTest::qWait(10);
     QTest::qWait(20); // the queued progress and the end are shown
-    return !pWindow->IsRunning();
+    return !pWindow->IsRunning() && !pWindow->IsReading();
 }
 
 // A row's cells in UTF-8, joined by commas.
@@ -153,6 +159,10 @@ TEST(RecordWindowTest, FiguresCountedFromDaysOfKnownResultsInACommaLocale)
     }
     WriteDemoDay(CTime(2020, 3, 10, 12, 0, 0));
 
+    // The forecast weighs only the lanes (ModelFixture.h): its exacta picks are 1-2, 1-3..1-6
+    // and 2-1, its trifecta picks all start with boat 1 and end before 1-5-x. It was fitted
+    // on March, so to speak.
+    ASSERT_TRUE(fixture::WriteLaneModel(20200301, 20200331));
     // A desktop whose numbers have a decimal comma: the figures keep their point.
     const testsupport::CCommaLocale comma;
     ASSERT_TRUE(comma.IsOn()) << testsupport::CCommaLocale::kMissing;
@@ -165,20 +175,55 @@ TEST(RecordWindowTest, FiguresCountedFromDaysOfKnownResultsInACommaLocale)
     // Asked again, the same window comes forward.
     EXPECT_EQ(OpenRecord(*pApp), pWindow);
 
-    // Kelu's figures, then the crowd's rates beside them (hit and return, exacta then trifecta).
-    const std::string kKiryu = "3,1,33.3%,38.9%,1,33.3%,69.4%,66.7%,211.1%,33.3%,69.4%";
-    const std::string kAshiya = "4,2,50.0%,102.1%,2,50.0%,191.7%,50.0%,147.9%,50.0%,214.6%";
-    const std::string kTotal = "7,3,42.9%,75.0%,3,42.9%,139.3%,57.1%,175.0%,42.9%,152.4%";
+    // The races, then the details page's picks, the crowd's and the forecast's, each with its
+    // hit rate and return, exacta then trifecta. The forecast: March 2-1 hit (700 back on
+    // 1800) and no trifecta; February 1-2 and 1-4 (2450 on 2400), 1-2-3 and 1-3-2 (9200 on
+    // 4800).
+    const std::string kKiryu = "3,33.3%,38.9%,33.3%,69.4%,66.7%,211.1%,33.3%,69.4%,33.3%,38.9%,0.0%,0.0%";
+    const std::string kAshiya = "4,50.0%,102.1%,50.0%,191.7%,50.0%,147.9%,50.0%,214.6%,50.0%,102.1%,50.0%,191.7%";
+    const std::string kTotal = "7,42.9%,75.0%,42.9%,139.3%,57.1%,175.0%,42.9%,152.4%,42.9%,75.0%,28.6%,109.5%";
     QTableWidget* pVenues = pWindow->VenueTable();
     ASSERT_EQ(pVenues->rowCount(), 3);
     EXPECT_EQ(Row(pVenues, 0), "桐生," + kKiryu);
     EXPECT_EQ(Row(pVenues, 1), "芦屋," + kAshiya);
     EXPECT_EQ(Row(pVenues, 2), "合計," + kTotal);
+    // The hits are the rates' tooltips.
+    EXPECT_EQ(pVenues->item(2, 2)->toolTip(), Utf8("的中 3 レース"));
+    EXPECT_EQ(pVenues->item(2, 12)->toolTip(), Utf8("的中 2 レース"));
+    // The month the model was fitted on is marked.
     QTableWidget* pMonths = pWindow->MonthTable();
     ASSERT_EQ(pMonths->rowCount(), 3);
     EXPECT_EQ(Row(pMonths, 0), "2020/02," + kAshiya);
-    EXPECT_EQ(Row(pMonths, 1), "2020/03," + kKiryu);
+    EXPECT_EQ(Row(pMonths, 1), "2020/03＊," + kKiryu);
+    EXPECT_EQ(pMonths->item(1, 0)->toolTip(), Utf8("予測のモデルの学習期間に入る月"));
     EXPECT_EQ(Row(pMonths, 2), "合計," + kTotal);
+
+    // Every heading reads whole, under its predictor, and no table needs scrolling sideways
+    // at the window's size.
+    auto* pHeader = dynamic_cast<CGroupedHeader*>(pVenues->horizontalHeader());
+    ASSERT_NE(pHeader, nullptr);
+    ASSERT_EQ(pHeader->Groups().size(), 3u);
+    EXPECT_EQ(pHeader->Groups()[2].strName, Utf8("予測"));
+    EXPECT_EQ(pHeader->Groups()[2].nFirst, 10);
+    EXPECT_EQ(pVenues->horizontalHeaderItem(12)->data(Qt::AccessibleTextRole).toString(), Utf8("予測 3連単的中率"));
+    pWindow->show();
+    for (QTableWidget* pTable : {pVenues, pMonths}) {
+        pWindow->findChild<QTabWidget*>()->setCurrentWidget(pTable);
+        QApplication::processEvents();
+        EXPECT_EQ(pTable->horizontalScrollBar()->maximum(), 0);
+        const QFontMetrics metrics(pTable->horizontalHeader()->font());
+        for (int c = 0; c < pTable->columnCount(); ++c) {
+            const QSize text = metrics.size(0, pTable->horizontalHeaderItem(c)->text());
+            EXPECT_LE(text.width(), pTable->horizontalHeader()->sectionSize(c)) << c;
+            EXPECT_LE(text.height(), pTable->horizontalHeader()->height() - pHeader->BandHeight()) << c;
+        }
+        for (const CGroupedHeader::CGroup& g : pHeader->Groups()) {
+            int nWidth = 0;
+            for (int c = g.nFirst; c < g.nFirst + g.nCount; ++c)
+                nWidth += pTable->horizontalHeader()->sectionSize(c);
+            EXPECT_LE(metrics.horizontalAdvance(g.strName), nWidth);
+        }
+    }
 
     // What was left out, with the dates; the tooltip names every day.
     EXPECT_EQ(pWindow->StatusLabel()->text().toStdString(),
@@ -189,11 +234,17 @@ TEST(RecordWindowTest, FiguresCountedFromDaysOfKnownResultsInACommaLocale)
                    "2020/03/07\n\n数えていないデモの日:\n2020/03/10"));
     EXPECT_EQ(pWindow->StatusLabel()->textFormat(), Qt::PlainText);
 
-    // The chart: a point a month for each of the two bets and the crowd's two, February first.
+    // The chart: a point a month for each of the two bets, the crowd's two and the forecast's
+    // two, February first.
     auto* pChartView = qobject_cast<QChartView*>(pWindow->Chart());
     ASSERT_NE(pChartView, nullptr);
     QChart* pChart = pChartView->chart();
-    ASSERT_EQ(pChart->series().size(), 4);
+    ASSERT_EQ(pChart->series().size(), 6);
+    auto* pForecastTrifecta = qobject_cast<QLineSeries*>(pChart->series()[5]);
+    ASSERT_NE(pForecastTrifecta, nullptr);
+    EXPECT_NEAR(pForecastTrifecta->at(0).y(), 50.0, 1e-9);
+    EXPECT_NEAR(pForecastTrifecta->at(1).y(), 0.0, 1e-9);
+    EXPECT_EQ(pForecastTrifecta->pen().style(), Qt::DashDotLine);
     auto* pExacta = qobject_cast<QLineSeries*>(pChart->series()[0]);
     auto* pCrowdExacta = qobject_cast<QLineSeries*>(pChart->series()[2]);
     ASSERT_TRUE(pExacta && pCrowdExacta);
@@ -209,12 +260,13 @@ TEST(RecordWindowTest, FiguresCountedFromDaysOfKnownResultsInACommaLocale)
     const std::vector<std::string> kExpected = {
         "区分,名前,レース数,2連単的中,2連単的中率(%),2連単回収率(%),3連単的中,3連単的中率(%),3連単回収率(%),"
         "人気上位2連単的中,人気上位2連単的中率(%),人気上位2連単回収率(%),人気上位3連単的中,人気上位3連単的中率(%),"
-        "人気上位3連単回収率(%)\r",
-        "レース場,桐生,3,1,33.3,38.9,1,33.3,69.4,2,66.7,211.1,1,33.3,69.4\r",
-        "レース場,芦屋,4,2,50.0,102.1,2,50.0,191.7,2,50.0,147.9,2,50.0,214.6\r",
-        "月,2020/02,4,2,50.0,102.1,2,50.0,191.7,2,50.0,147.9,2,50.0,214.6\r",
-        "月,2020/03,3,1,33.3,38.9,1,33.3,69.4,2,66.7,211.1,1,33.3,69.4\r",
-        "合計,,7,3,42.9,75.0,3,42.9,139.3,4,57.1,175.0,3,42.9,152.4\r"};
+        "人気上位3連単回収率(%),予測2連単的中,予測2連単的中率(%),予測2連単回収率(%),予測3連単的中,"
+        "予測3連単的中率(%),予測3連単回収率(%)\r",
+        "レース場,桐生,3,1,33.3,38.9,1,33.3,69.4,2,66.7,211.1,1,33.3,69.4,1,33.3,38.9,0,0.0,0.0\r",
+        "レース場,芦屋,4,2,50.0,102.1,2,50.0,191.7,2,50.0,147.9,2,50.0,214.6,2,50.0,102.1,2,50.0,191.7\r",
+        "月,2020/02,4,2,50.0,102.1,2,50.0,191.7,2,50.0,147.9,2,50.0,214.6,2,50.0,102.1,2,50.0,191.7\r",
+        "月,2020/03,3,1,33.3,38.9,1,33.3,69.4,2,66.7,211.1,1,33.3,69.4,1,33.3,38.9,0,0.0,0.0\r",
+        "合計,,7,3,42.9,75.0,3,42.9,139.3,4,57.1,175.0,3,42.9,152.4,3,42.9,75.0,2,28.6,109.5\r"};
     ASSERT_EQ(rows.size(), kExpected.size());
     for (size_t i = 0; i < rows.size(); ++i)
         EXPECT_EQ(Fields(rows[i]), Fields(kExpected[i])) << "row " << i << ": " << rows[i];
@@ -222,11 +274,13 @@ TEST(RecordWindowTest, FiguresCountedFromDaysOfKnownResultsInACommaLocale)
 
     // A period and a venue: March alone, then 芦屋 alone over the whole period.
     pWindow->SetPeriod(20200301, 20200331);
+    ASSERT_TRUE(WaitUntilDone(pWindow));
     ASSERT_EQ(pVenues->rowCount(), 2);
     EXPECT_EQ(Row(pVenues, 0), "桐生," + kKiryu);
     EXPECT_EQ(pWindow->StatusLabel()->text().toStdString().substr(0, std::string("1 日、3 レース").size()), "1 日、3 レース");
     pWindow->SetPeriod(20200101, 20201231);
     pWindow->SetVenue(21);
+    ASSERT_TRUE(WaitUntilDone(pWindow));
     ASSERT_EQ(pMonths->rowCount(), 2);
     EXPECT_EQ(Row(pMonths, 0), "2020/02," + kAshiya);
 
@@ -261,8 +315,9 @@ TEST(RecordWindowTest, PublishedDaysGiveTheHitsCountedFromThePicks)
     ASSERT_TRUE(WaitUntilDone(pWindow));
     QTableWidget* pVenues = pWindow->VenueTable();
     // 318 of 686 races, as the record's own test counts them from the details page's picks.
-    EXPECT_EQ(Row(pVenues, pVenues->rowCount() - 1).substr(0, std::string("合計,686,318,46.4%,").size()),
-              "合計,686,318,46.4%,");
+    EXPECT_EQ(Row(pVenues, pVenues->rowCount() - 1).substr(0, std::string("合計,686,46.4%,").size()),
+              "合計,686,46.4%,");
+    EXPECT_EQ(pVenues->item(pVenues->rowCount() - 1, 2)->toolTip(), Utf8("的中 318 レース"));
 
     // Closing the window while it counts stops the workers; nothing is left running.
     pWindow->Start();

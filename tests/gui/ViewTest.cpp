@@ -94,9 +94,10 @@ TEST_F(ViewTest, SetUpLaysOutTheFormAndChoosesNoVenueAndRaceOne)
     EXPECT_EQ(host.RaceList()->itemText(8), Utf8(" 9 R"));
     EXPECT_EQ(host.RaceList()->itemText(11), Utf8("12R"));
     EXPECT_EQ(host.RaceList()->currentIndex(), 0);
-    ASSERT_EQ(host.Tabs()->count(), 2);
+    ASSERT_EQ(host.Tabs()->count(), 3);
     EXPECT_EQ(host.Tabs()->tabText(0), Utf8("詳 細"));
     EXPECT_EQ(host.Tabs()->tabText(1), Utf8("結 果"));
+    EXPECT_EQ(host.Tabs()->tabText(2), Utf8("予 測"));
     EXPECT_EQ(host.Tabs()->currentIndex(), 0);
     EXPECT_EQ(host.Doc().GetVenue(), 0);
     EXPECT_EQ(host.Doc().GetRace(), 1);

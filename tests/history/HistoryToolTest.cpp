@@ -3,6 +3,7 @@
 // folder that cannot be read.
 
 #include "DayFixture.h"
+#include "ModelFixture.h"
 #include "forecast/ModelFile.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -191,4 +193,80 @@ TEST(HistoryToolTest, BadArgumentsAndAnUnreadableDataFolderEndWithTheirStatus)
     EXPECT_EQ(run.out.size(), 4u);
     EXPECT_TRUE(fs::exists("days/history.sqlite"));
     EXPECT_FALSE(fs::exists("data"));
+}
+
+TEST(HistoryToolTest, PredictWritesEachRaceOfTheDayWithTheModelAsItIs)
+{
+    // Venue 12's second race has no boat 6. The model weighs the lanes alone (ModelFixture.h):
+    // each boat's chance to win is e^-(lane - 1) over the sum of the same for the boats that
+    // start, and its picks follow by hand.
+    fixture::ProgramVenue venue12{.venue = 12, .races = {{.race = 1}, {.race = 2, .boats = fixture::StandardBoats(2)}}};
+    venue12.races[1].boats.pop_back();
+    fixture::WriteProgramFile(Noon(2021, 5, 1), fixture::ProgramFile({{.venue = 3, .races = {{.race = 1}}}, venue12}));
+    ASSERT_TRUE(fixture::WriteLaneModel(20210101, 20210430));
+    const std::string model = FileLines(CModelFile::kPath).front();
+
+    CRun run = RunTool({"predict", "2021-05-01"});
+    ASSERT_EQ(run.nStatus, 0) << (run.err.empty() ? "" : run.err[0]);
+    EXPECT_TRUE(run.err.empty()) << run.err[0];
+    ASSERT_EQ(run.out.size(), 4u);
+    EXPECT_EQ(run.out[0], "date,venue,race,p1,p2,p3,p4,p5,p6,exacta,trifecta");
+    auto chances = [](int nBoats) {
+        double dSum = 0;
+        for (int l = 1; l <= nBoats; ++l)
+            dSum += std::exp(-(l - 1));
+        std::vector<std::string> p;
+        for (int l = 1; l <= 6; ++l) {
+            char sz[16] = "";
+            if (l <= nBoats)
+                std::snprintf(sz, sizeof sz, "%.3f", std::exp(-(l - 1)) / dSum);
+            p.push_back(sz);
+        }
+        return p;
+    };
+    struct CWant {
+        std::string date, venue, race;
+        int nBoats;
+        std::string exacta, trifecta;
+    };
+    const std::string kSix = "1-2-3 1-2-4 1-2-5 1-2-6 1-3-2 1-3-4 1-3-5 1-3-6 1-4-2 1-4-3 1-4-5 1-4-6";
+    const std::string kFive = "1-2-3 1-2-4 1-2-5 1-3-2 1-3-4 1-3-5 1-4-2 1-4-3 1-4-5 1-5-2 1-5-3 1-5-4";
+    const CWant want[] = {{"2021-05-01", "3", "1", 6, "1-2 1-3 1-4 1-5 1-6 2-1", kSix},
+                          {"2021-05-01", "12", "1", 6, "1-2 1-3 1-4 1-5 1-6 2-1", kSix},
+                          {"2021-05-01", "12", "2", 5, "1-2 1-3 1-4 1-5 2-1 2-3", kFive}};
+    for (size_t i = 0; i < std::size(want); ++i) {
+        // Field by field: no field holds a comma.
+        std::vector<std::string> fields;
+        std::stringstream in(run.out[i + 1]);
+        for (std::string field; std::getline(in, field, ',');)
+            fields.push_back(field);
+        if (run.out[i + 1].back() == ',')
+            fields.emplace_back();
+        ASSERT_EQ(fields.size(), 11u) << run.out[i + 1];
+        EXPECT_EQ(fields[0], want[i].date);
+        EXPECT_EQ(fields[1], want[i].venue);
+        EXPECT_EQ(fields[2], want[i].race);
+        const std::vector<std::string> p = chances(want[i].nBoats);
+        for (int b = 0; b < 6; ++b)
+            EXPECT_EQ(fields[3 + static_cast<size_t>(b)], p[static_cast<size_t>(b)]) << i << " boat " << b + 1;
+        EXPECT_EQ(fields[9], want[i].exacta) << i;
+        EXPECT_EQ(fields[10], want[i].trifecta) << i;
+    }
+    // Lines end in LF alone, and the model was used as it is.
+    std::ifstream raw("out.txt", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(raw)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes.find('\r'), std::string::npos);
+    EXPECT_EQ(FileLines(CModelFile::kPath).front(), model);
+
+    // A day without a program file, and a date that is none.
+    run = RunTool({"predict", "2021-05-02"});
+    EXPECT_EQ(run.nStatus, 1);
+    ASSERT_EQ(run.err.size(), 1u);
+    EXPECT_NE(run.err[0].find("data/prog/B210502.TXT"), std::string::npos) << run.err[0];
+    EXPECT_TRUE(run.out.empty());
+    for (const char* pszDate : {"2021-02-29", "20210501", "2021-5-01"}) {
+        run = RunTool({"predict", pszDate});
+        EXPECT_EQ(run.nStatus, 2) << pszDate;
+        EXPECT_TRUE(run.out.empty()) << pszDate;
+    }
 }

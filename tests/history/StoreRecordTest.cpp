@@ -7,6 +7,8 @@
 #include "PublishedDays.h"
 #include "SpecialRaces.h"
 #include "TestDir.h"
+#include "forecast/ModelFile.h"
+#include "history/ForecastRow.h"
 #include "history/HistoryIndexer.h"
 #include "history/HistoryStore.h"
 #include "model/KeluDoc.h"
@@ -14,7 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <tuple>
 
@@ -168,4 +172,72 @@ TEST(StoreRecordTest, TheRecordCsvHasARowAVenueAMonthAndTheTotalWithPointsInAnyL
                                "予測2連単的中,予測2連単的中率(%),予測2連単回収率(%),"
                                "予測3連単的中,予測3連単的中率(%),予測3連単回収率(%)\r\n";
     EXPECT_EQ(csv, header + "レース場,桐生," + figures + "月,2021/01," + figures + "合計,," + figures);
+}
+
+TEST(StoreRecordTest, TheForecastsFiguresAreThoseOfItsPicksAgainstTheResultFiles)
+{
+    if (!published::CopyDays())
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
+    CHistoryStore store;
+    ASSERT_TRUE(store.Open());
+    const CForecastModel model = CModelFile::Shipped();
+    ASSERT_TRUE(CHistoryIndexer(store, &model).Update(2, false).bOk);
+
+    // Each decided race's picks as the forecast made them, against the winning lines the result
+    // file gives: a hit when a winning line is among the picks, and each such line paid.
+    const published::CRaces races = published::ReadDays();
+    std::map<int, SRecordCount> want;
+    int nPicked = 0;
+    for (const auto& [tag, date] : published::kDays) {
+        std::vector<CForecastRow> rows;
+        ASSERT_TRUE(store.ReadForecasts(date, 0, 0, rows)) << store.LastError();
+        for (const CForecastRow& row : rows) {
+            const auto it = races.find({date, row.nVenue, row.nRace});
+            ASSERT_NE(it, races.end());
+            ++nPicked;
+            if (it->second.exacta.empty())
+                continue;
+            SRecordCount& c = want[row.nVenue];
+            ++c.nRaces;
+            std::vector<std::string> exacta, trifecta;
+            for (const CPick& p : row.forecast.exacta)
+                exacta.push_back(std::to_string(p.lanes[0]) + "-" + std::to_string(p.lanes[1]));
+            for (const CPick& p : row.forecast.trifecta)
+                trifecta.push_back(std::to_string(p.lanes[0]) + "-" + std::to_string(p.lanes[1]) + "-" +
+                                   std::to_string(p.lanes[2]));
+            ASSERT_EQ(exacta.size(), 6u);
+            ASSERT_EQ(trifecta.size(), 12u);
+            for (const auto& [lines, picks, pnHits, pnReturn] :
+                 {std::tuple(&it->second.exacta, &exacta, &c.nForecastExactaHits, &c.nForecastExactaReturn),
+                  std::tuple(&it->second.trifecta, &trifecta, &c.nForecastTrifectaHits, &c.nForecastTrifectaReturn)}) {
+                bool bHit = false;
+                for (const published::CPayout& p : *lines)
+                    if (std::find(picks->begin(), picks->end(), p.combo) != picks->end()) {
+                        bHit = true;
+                        *pnReturn += p.nPay;
+                    }
+                *pnHits += bHit;
+            }
+        }
+    }
+    // Every race of the days has its forecast, decided or not.
+    EXPECT_EQ(nPicked, static_cast<int>(races.size()));
+    const CPredictionRecord record = FromStore(store, {});
+    SRecordCount total;
+    for (const auto& [nVenue, c] : want) {
+        const SRecordCount& got = record.m_byVenue.at(nVenue);
+        EXPECT_EQ(got.nRaces, c.nRaces) << nVenue;
+        EXPECT_EQ(got.nForecastExactaHits, c.nForecastExactaHits) << nVenue;
+        EXPECT_EQ(got.nForecastTrifectaHits, c.nForecastTrifectaHits) << nVenue;
+        EXPECT_EQ(got.nForecastExactaReturn, c.nForecastExactaReturn) << nVenue;
+        EXPECT_EQ(got.nForecastTrifectaReturn, c.nForecastTrifectaReturn) << nVenue;
+        total.Add(c);
+    }
+    EXPECT_EQ(record.m_total.nForecastExactaHits, total.nForecastExactaHits);
+    EXPECT_EQ(record.m_total.nForecastTrifectaReturn, total.nForecastTrifectaReturn);
+    EXPECT_DOUBLE_EQ(record.m_total.ForecastExactaHitRate(), 100.0 * total.nForecastExactaHits / total.nRaces);
+    EXPECT_DOUBLE_EQ(record.m_total.ForecastTrifectaReturnRate(),
+                     100.0 * static_cast<double>(total.nForecastTrifectaReturn) / (total.nRaces * 12 * 100));
+    // On days of the model's own training the forecast is far ahead of the details page's.
+    EXPECT_GT(record.m_total.ForecastExactaHitRate(), record.m_total.ExactaHitRate() + 15);
 }
