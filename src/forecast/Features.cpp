@@ -44,7 +44,7 @@ constexpr int kMeetDays = 7;
 constexpr double kCoursePrior = 5.0;
 
 // What the program's meet field tells: one byte a race.
-void AddMeet(const std::string& meet, double* f)
+void AddMeet(std::string_view meet, double* f)
 {
     int nStarts = 0, nPlaced = 0, nPlaceSum = 0, nWins = 0, nFlying = 0, nLate = 0, nDisq = 0, nAbsent = 0;
     for (char ch : meet) {
@@ -90,7 +90,7 @@ void ProgramFeatures(const CForecastRace& race, int nLane, double* f)
     *p++ = b.dHullRate;
     *p++ = b.dWeight;
     *p++ = b.dAge;
-    AddMeet(b.strMeet, p);
+    AddMeet(b.Meet(), p);
     p += 7;
     *p++ = b.bEarly;
     *p++ = b.bHome;
@@ -103,8 +103,8 @@ void ProgramFeatures(const CForecastRace& race, int nLane, double* f)
     for (int l = 2; l <= 6; ++l)
         *p++ = nLane == l ? b.dWinRate : 0;
     *p++ = b.dLocalWinRate > 0 ? b.dLocalWinRate - b.dWinRate : 0;
-    const size_t nLast = b.strMeet.find_last_not_of(' ');
-    const char chLast = nLast == std::string::npos ? ' ' : b.strMeet[nLast];
+    const size_t nLast = b.Meet().find_last_not_of(' ');
+    const char chLast = nLast == std::string_view::npos ? ' ' : b.Meet()[nLast];
     *p++ = chLast >= '1' && chLast <= '6' ? chLast - '0' : (chLast == ' ' ? kNoPlace : 6);
     *p++ = nLane == 1 && b.nClass == 0;
 }
@@ -120,38 +120,40 @@ struct CMean {
 void HistoryFeatures(const CForecastRace& race, int nLane, const CPastForm& past, double* f)
 {
     const CForecastBoat& b = race.boats[static_cast<size_t>(nLane - 1)];
-    const int nFirst = past.FirstDay();
     CMean timing, timingSquares, place, exhibition, meet, wins, topTwo;
     int nStarts = 0, nFlying = 0, nCourse = 0, nCourseWins = 0, nCourseTopTwo = 0;
-    bool bMeet = true;
-    if (const auto* pStarts = past.Racer(b.nRegNo)) {
-        for (auto it = pStarts->rbegin(); it != pStarts->rend() && it->nDay >= nFirst; ++it) {
-            ++nStarts;
-            nFlying += it->bFlying;
+    if (const CPastForm::CRacer* pRacer = past.Racer(b.nRegNo)) {
+        // The window's counts are kept; only the recent starts and the meet are walked.
+        nStarts = static_cast<int>(pRacer->starts.size());
+        nFlying = pRacer->nFlying;
+        nCourse = pRacer->courseStarts[static_cast<size_t>(nLane)];
+        nCourseWins = pRacer->courseWins[static_cast<size_t>(nLane)];
+        nCourseTopTwo = pRacer->courseTopTwo[static_cast<size_t>(nLane)];
+        bool bMeet = true;
+        int nSeen = 0;
+        for (auto it = pRacer->starts.rbegin(); it != pRacer->starts.rend(); ++it) {
+            ++nSeen;
+            bMeet = bMeet && it->nVenue == race.nVenue && it->nDay >= race.nDay - kMeetDays;
+            if (bMeet && it->bExhibited)
+                meet.Add(it->dExhibitionDelta);
             if (it->bTimed && timing.n < kRecentStarts) {
                 timing.Add(it->nStartTiming);
                 timingSquares.Add(static_cast<double>(it->nStartTiming) * it->nStartTiming);
             }
-            if (nStarts <= kRecentStarts) {
+            if (nSeen <= kRecentStarts) {
                 place.Add(it->nPlace > 0 ? it->nPlace : 6);
                 wins.Add(it->nPlace == 1);
                 topTwo.Add(it->nPlace == 1 || it->nPlace == 2);
                 if (it->bExhibited)
                     exhibition.Add(it->dExhibitionDelta);
             }
-            if (it->nCourse == nLane) {
-                ++nCourse;
-                nCourseWins += it->nPlace == 1;
-                nCourseTopTwo += it->nPlace == 1 || it->nPlace == 2;
-            }
-            bMeet = bMeet && it->nVenue == race.nVenue && it->nDay >= race.nDay - kMeetDays;
-            if (bMeet && it->bExhibited)
-                meet.Add(it->dExhibitionDelta);
+            if (!bMeet && nSeen >= kRecentStarts && timing.n >= kRecentStarts)
+                break;
         }
     }
     CMean motorExhibition, motorPlace;
     if (const auto* pRuns = past.Motor(race.nVenue, b.nMotor)) {
-        for (auto it = pRuns->rbegin(); it != pRuns->rend() && it->nDay >= nFirst; ++it) {
+        for (auto it = pRuns->rbegin(); it != pRuns->rend(); ++it) {
             motorPlace.Add(it->nPlace > 0 ? it->nPlace : 6);
             if (it->bExhibited)
                 motorExhibition.Add(it->dExhibitionDelta);

@@ -37,32 +37,58 @@ void KeepBest(std::vector<CPick>& picks, size_t nKeep)
     picks.resize(n);
 }
 
+// e^(v - max) of the boats in the mask, 0 for the others.
+std::array<double, 6> ExpOf(const std::array<double, 6>& v, const std::array<bool, 6>& mask)
+{
+    double dMax = -std::numeric_limits<double>::infinity();
+    for (int i = 0; i < 6; ++i)
+        if (mask[i])
+            dMax = std::max(dMax, v[i]);
+    std::array<double, 6> e{};
+    for (int i = 0; i < 6; ++i)
+        e[i] = mask[i] ? std::exp(v[i] - dMax) : 0.0;
+    return e;
+}
+
 } // namespace
 
+CPairTables COrderChances::Exponentials(const CPairTables& pairs)
+{
+    CPairTables e;
+    for (int j = 0; j < 6; ++j)
+        for (int k = 0; k < 6; ++k) {
+            e.second[j][k] = std::exp(pairs.second[j][k]);
+            e.thirdAfterFirst[j][k] = std::exp(pairs.thirdAfterFirst[j][k]);
+            e.thirdAfterSecond[j][k] = std::exp(pairs.thirdAfterSecond[j][k]);
+        }
+    return e;
+}
+
 COrderChances::COrderChances(const std::array<std::array<double, 6>, 3>& scores, const std::array<bool, 6>& present,
-                             const CPairTables& pairs)
+                             const CPairTables& expPairs)
 {
     Softmax(scores[0].data(), present, m_first.data());
-    std::array<double, 6> values{}, p2{}, p3{};
+    const std::array<double, 6> e2 = ExpOf(scores[1], present);
+    const std::array<double, 6> e3 = ExpOf(scores[2], present);
     for (int j = 0; j < 6; ++j) {
         if (!present[j])
             continue;
-        std::array<bool, 6> rest = present;
-        rest[j] = false;
+        std::array<double, 6> w2{};
+        double dSum2 = 0;
         for (int k = 0; k < 6; ++k)
-            values[k] = scores[1][k] + pairs.second[j][k];
-        Softmax(values.data(), rest, p2.data());
+            if (k != j)
+                dSum2 += w2[k] = e2[k] * expPairs.second[j][k];
         for (int k = 0; k < 6; ++k) {
-            m_exacta[j][k] = m_first[j] * p2[k];
-            if (!rest[k])
+            if (k == j || !present[k])
                 continue;
-            std::array<bool, 6> others = rest;
-            others[k] = false;
+            m_exacta[j][k] = m_first[j] * w2[k] / dSum2;
+            std::array<double, 6> w3{};
+            double dSum3 = 0;
             for (int c = 0; c < 6; ++c)
-                values[c] = scores[2][c] + pairs.thirdAfterFirst[j][c] + pairs.thirdAfterSecond[k][c];
-            Softmax(values.data(), others, p3.data());
+                if (c != j && c != k)
+                    dSum3 += w3[c] = e3[c] * expPairs.thirdAfterFirst[j][c] * expPairs.thirdAfterSecond[k][c];
             for (int c = 0; c < 6; ++c)
-                m_trifecta[j][k][c] = m_exacta[j][k] * p3[c];
+                m_trifecta[j][k][c] = dSum3 > 0 ? m_exacta[j][k] * w3[c] / dSum3 : 0.0;
         }
     }
 }
@@ -107,6 +133,8 @@ bool CForecastModel::Resolve(std::string& strError)
         strError = "番組表だけの係数がありません";
         return false;
     }
+    for (int s = 0; s < 2; ++s)
+        m_resolved[s].expPairs = COrderChances::Exponentials(m_sets[s].pairs);
     m_bResolved = true;
     return true;
 }
@@ -134,7 +162,7 @@ CForecast CForecastModel::Forecast(const CForecastRace& race, const double* pRow
             scores[p][b] = u;
         }
     }
-    const COrderChances chances(scores, f.present, m_sets[s].pairs);
+    const COrderChances chances(scores, f.present, resolved.expPairs);
     f.exacta.reserve(30);
     f.trifecta.reserve(120);
     for (int j = 0; j < 6; ++j) {

@@ -78,17 +78,21 @@ private:
     struct CResolved {
         std::vector<int> columns;                // where each name is in a row of CFeatures
         std::array<std::vector<double>, 3> unit; // weights over the raw values: weight / scale
+        CPairTables expPairs;                    // the pair tables' exponentials
     };
     CCoefficientSet m_sets[2];
     CResolved m_resolved[2];
     bool m_bResolved = false;
 };
 
-// From the scores and the pair tables, the chances of every order of the boats present.
+// From the scores and the pair tables, the chances of every order of the boats present. The
+// pair tables come as their exponentials: a softmax of a score plus a pair term is then a
+// product, and a race takes eighteen exponentials instead of two hundred.
 class COrderChances {
 public:
+    static CPairTables Exponentials(const CPairTables& pairs);
     COrderChances(const std::array<std::array<double, 6>, 3>& scores, const std::array<bool, 6>& present,
-                  const CPairTables& pairs);
+                  const CPairTables& expPairs);
     double First(int j) const { return m_first[j]; }
     double Exacta(int j, int k) const { return m_exacta[j][k]; }
     double Trifecta(int j, int k, int c) const { return m_trifecta[j][k][c]; }

@@ -1,5 +1,13 @@
 #include "forecast/ForecastRace.h"
 
+#include <algorithm>
+
+void CForecastBoat::SetMeet(std::string_view s)
+{
+    nMeet = static_cast<unsigned char>(std::min(s.size(), meet.size()));
+    std::copy_n(s.begin(), nMeet, meet.begin());
+}
+
 std::array<int, 3> CForecastRace::Order() const
 {
     // By place, and a shared place in lane order: a dead heat for second puts the outer boat

@@ -4,7 +4,7 @@
 // part feeds the past form of later days and the fitting.
 
 #include <array>
-#include <string>
+#include <string_view>
 
 // Where a boat ended; the result file's codes.
 enum class EFinish : unsigned char {
@@ -27,7 +27,12 @@ struct CForecastBoat {
     double dAge = 0, dWeight = 0;
     bool bHome = false;   // the racer's branch is the venue's
     bool bEarly = false;  // a second race the same day
-    std::string strMeet;  // the meet's results, one byte a race: "4 354"
+    // The meet's results, one byte a race: "4 354". Kept in place, as a day's thousand boats
+    // are read for every forecast made again.
+    std::array<char, 12> meet{};
+    unsigned char nMeet = 0;
+    std::string_view Meet() const { return {meet.data(), nMeet}; }
+    void SetMeet(std::string_view s);
 
     // The result.
     EFinish finish = EFinish::None;

@@ -1,6 +1,7 @@
 #include "forecast/PastForm.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -25,11 +26,41 @@ int MotorKey(int nVenue, int nMotor)
 
 } // namespace
 
-template <class T>
-void CPastForm::Trim(std::deque<T>& runs, int nFirstDay)
+void CPastForm::Count(CRacer& racer, const CPastStart& start, int nSign)
 {
-    while (!runs.empty() && runs.front().nDay < nFirstDay)
-        runs.pop_front();
+    racer.nFlying += nSign * start.bFlying;
+    if (start.nCourse < 1 || start.nCourse > 6)
+        return;
+    const auto c = static_cast<size_t>(start.nCourse);
+    racer.courseStarts[c] += nSign;
+    racer.courseWins[c] += nSign * (start.nPlace == 1);
+    racer.courseTopTwo[c] += nSign * (start.nPlace == 1 || start.nPlace == 2);
+}
+
+void CPastForm::Trim(const CDayTotals& day)
+{
+    const int nFirst = FirstDay();
+    for (const int nRegNo : day.racers) {
+        const auto it = m_racers.find(nRegNo);
+        if (it == m_racers.end())
+            continue;
+        CRacer& racer = it->second;
+        while (!racer.starts.empty() && racer.starts.front().nDay < nFirst) {
+            Count(racer, racer.starts.front(), -1);
+            racer.starts.pop_front();
+        }
+        if (racer.starts.empty())
+            m_racers.erase(it);
+    }
+    for (const int nKey : day.motors) {
+        const auto it = m_motors.find(nKey);
+        if (it == m_motors.end())
+            continue;
+        while (!it->second.empty() && it->second.front().nDay < nFirst)
+            it->second.pop_front();
+        if (it->second.empty())
+            m_motors.erase(it);
+    }
 }
 
 void CPastForm::Count(const CDayTotals& day, int nSign)
@@ -46,63 +77,79 @@ void CPastForm::Count(const CDayTotals& day, int nSign)
 
 void CPastForm::MoveTo(int nDay)
 {
-    m_nDay = std::max(m_nDay, nDay);
+    if (nDay <= m_nDay)
+        return;
+    m_nDay = nDay;
     while (!m_days.empty() && m_days.front().nDay < FirstDay()) {
         Count(m_days.front(), -1);
+        Trim(m_days.front());
         m_days.pop_front();
     }
 }
 
-void CPastForm::AddDay(int nDay, const std::vector<CForecastRace>& races)
+void CPastForm::AddRace(int nDay, const CForecastRace& race)
 {
-    CDayTotals totals;
+    CDayTotals& totals = m_today;
     totals.nDay = nDay;
-    for (const CForecastRace& race : races) {
-        double dMean = 0;
-        const bool bMean = MeanExhibition(race, dMean);
-        for (const CForecastBoat& b : race.boats) {
-            if (!b.bPresent || b.finish == EFinish::None || b.finish == EFinish::Absent)
-                continue;
-            CPastStart s;
-            s.nDay = nDay;
-            s.nVenue = race.nVenue;
-            s.nCourse = b.nCourse;
-            s.nPlace = b.finish == EFinish::Placed ? b.nPlace : 0;
-            s.bFlying = b.finish == EFinish::Flying;
-            s.bTimed = b.bTimed && b.nStartTiming >= 0;
-            s.nStartTiming = b.nStartTiming;
-            s.bExhibited = bMean && b.bExhibited;
-            s.dExhibitionDelta = s.bExhibited ? b.nExhibition / 100.0 - dMean : 0;
-            if (b.nRegNo > 0) {
-                std::deque<CPastStart>& starts = m_racers[b.nRegNo];
-                Trim(starts, nDay - kWindowDays);
-                starts.push_back(s);
-            }
-            if (b.nMotor > 0) {
-                std::deque<CMotorRun>& runs = m_motors[MotorKey(race.nVenue, b.nMotor)];
-                Trim(runs, nDay - kWindowDays);
-                runs.push_back({nDay, s.nPlace, s.bExhibited, s.dExhibitionDelta});
-                if (runs.size() > kMotorRuns)
-                    runs.pop_front();
-            }
-            if (s.nCourse >= 1 && s.nCourse <= 6 && race.nVenue >= 1 && race.nVenue <= 24) {
-                for (const int v : {0, race.nVenue}) {
-                    ++totals.starts[v][s.nCourse];
-                    totals.wins[v][s.nCourse] += s.nPlace == 1;
-                    totals.topTwo[v][s.nCourse] += s.nPlace == 1 || s.nPlace == 2;
-                }
-            }
-            if (s.bTimed) {
-                ++totals.nTimed;
-                totals.nTimingSum += s.nStartTiming;
+    double dMean = 0;
+    const bool bMean = MeanExhibition(race, dMean);
+    for (const CForecastBoat& b : race.boats) {
+        if (!b.bPresent || b.finish == EFinish::None || b.finish == EFinish::Absent)
+            continue;
+        CPastStart s;
+        s.nDay = nDay;
+        s.nVenue = race.nVenue;
+        s.nCourse = b.nCourse;
+        s.nPlace = b.finish == EFinish::Placed ? b.nPlace : 0;
+        s.bFlying = b.finish == EFinish::Flying;
+        s.bTimed = b.bTimed && b.nStartTiming >= 0;
+        s.nStartTiming = b.nStartTiming;
+        s.bExhibited = bMean && b.bExhibited;
+        s.dExhibitionDelta = s.bExhibited ? b.nExhibition / 100.0 - dMean : 0;
+        if (b.nRegNo > 0) {
+            CRacer& racer = m_racers[b.nRegNo];
+            racer.starts.push_back(s);
+            Count(racer, s, +1);
+            totals.racers.push_back(b.nRegNo);
+        }
+        if (b.nMotor > 0) {
+            const int nKey = MotorKey(race.nVenue, b.nMotor);
+            std::deque<CMotorRun>& runs = m_motors[nKey];
+            runs.push_back({nDay, s.nPlace, s.bExhibited, s.dExhibitionDelta});
+            if (runs.size() > kMotorRuns)
+                runs.pop_front();
+            totals.motors.push_back(nKey);
+        }
+        if (s.nCourse >= 1 && s.nCourse <= 6 && race.nVenue >= 1 && race.nVenue <= 24) {
+            for (const int v : {0, race.nVenue}) {
+                ++totals.starts[v][s.nCourse];
+                totals.wins[v][s.nCourse] += s.nPlace == 1;
+                totals.topTwo[v][s.nCourse] += s.nPlace == 1 || s.nPlace == 2;
             }
         }
+        if (s.bTimed) {
+            ++totals.nTimed;
+            totals.nTimingSum += s.nStartTiming;
+        }
     }
-    Count(totals, +1);
-    m_days.push_back(totals);
 }
 
-const std::deque<CPastStart>* CPastForm::Racer(int nRegNo) const
+void CPastForm::EndDay(int nDay)
+{
+    m_today.nDay = nDay;
+    Count(m_today, +1);
+    m_days.push_back(std::move(m_today));
+    m_today = CDayTotals();
+}
+
+void CPastForm::AddDay(int nDay, const std::vector<CForecastRace>& races)
+{
+    for (const CForecastRace& race : races)
+        AddRace(nDay, race);
+    EndDay(nDay);
+}
+
+const CPastForm::CRacer* CPastForm::Racer(int nRegNo) const
 {
     const auto it = m_racers.find(nRegNo);
     return it == m_racers.end() ? nullptr : &it->second;

@@ -40,16 +40,24 @@ public:
     // then those of a race on that day. Days only move forward.
     void MoveTo(int nDay);
     // Adds the day's races that have a result. Days come in date order, each once, after the
-    // day's own forecasts.
+    // day's own forecasts: race by race, then the end of the day.
+    void AddRace(int nDay, const CForecastRace& race);
+    void EndDay(int nDay);
     void AddDay(int nDay, const std::vector<CForecastRace>& races);
 
     // How many days were added within the window.
     int Days() const { return static_cast<int>(m_days.size()); }
     // The first day within the window.
     int FirstDay() const { return m_nDay - kWindowDays; }
-    // The racer's starts and the motor's runs, oldest first; null when there are none. Those
-    // older than FirstDay() may still be at the front: a reader stops at them.
-    const std::deque<CPastStart>* Racer(int nRegNo) const;
+
+    // A racer's starts within the window, oldest first, with their counts from each course.
+    struct CRacer {
+        std::deque<CPastStart> starts;
+        std::array<int, 7> courseStarts{}, courseWins{}, courseTopTwo{};
+        int nFlying = 0;
+    };
+    // The racer's starts and the motor's runs within the window; null when there are none.
+    const CRacer* Racer(int nRegNo) const;
     const std::deque<CMotorRun>* Motor(int nVenue, int nMotor) const;
     // Of all starts from the course within the window: the share won and the share in the
     // first two; none before any.
@@ -71,14 +79,19 @@ private:
         std::array<std::array<int, 7>, 25> starts{}, wins{}, topTwo{};
         long long nTimed = 0;
         long long nTimingSum = 0;
+        // Who raced that day, and which motors ran.
+        std::vector<int> racers, motors;
     };
     void Count(const CDayTotals& day, int nSign);
-    template <class T>
-    static void Trim(std::deque<T>& runs, int nFirstDay);
+    static void Count(CRacer& racer, const CPastStart& start, int nSign);
+    // Drops the starts and runs of the days that left the window: only the racers and motors
+    // of those days can have any.
+    void Trim(const CDayTotals& day);
 
     int m_nDay = 0;
-    std::unordered_map<int, std::deque<CPastStart>> m_racers;
+    std::unordered_map<int, CRacer> m_racers;
     std::unordered_map<int, std::deque<CMotorRun>> m_motors;
     std::deque<CDayTotals> m_days;
     CDayTotals m_window; // the sums of m_days
+    CDayTotals m_today;  // the day being added
 };

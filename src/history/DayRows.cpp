@@ -1,5 +1,6 @@
 #include "history/DayRows.h"
 
+#include "forecast/HomeBranch.h"
 #include "history/RowKeys.h"
 
 #include "model/KeluDoc.h"
@@ -326,7 +327,7 @@ void CDayRows::ReadEntries(const CKeluDoc& doc, int nVenue, int nRace)
         e.nHullRate = Hundredths(cut(line, EField::BoatRate));
         e.nAge = Number(cut(line, EField::Age));
         e.nWeight = Number(cut(line, EField::Weight));
-        e.strBranch = WithoutBlanks(cut(line, EField::Branch));
+        e.bHome = IsHomeBranch(nVenue, Trimmed(cut(line, EField::Branch)));
         e.strMeet = CString(TrimmedRight(cut(line, EField::MeetResults)));
         e.nEarlyRace = Number(cut(line, EField::EarlyRace));
         // The racer's finishing line is the one with the racer's number.

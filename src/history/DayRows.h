@@ -53,7 +53,7 @@ struct CEntryRow {
     std::optional<long long> nWinRate, nTwoRate, nLocalWinRate, nLocalTwoRate;
     std::optional<long long> nMotor, nMotorRate, nHull, nHullRate;
     std::optional<long long> nAge, nWeight; // years, kg
-    CString strBranch;  // "長崎"
+    bool bHome = false; // the racer's branch is the venue's
     CString strMeet;    // the meet's results as the program writes them, "4 354", blanks on the right cut
     std::optional<long long> nEarlyRace; // the racer's other race of the day, when there is one
     // From the racer's finishing line, as the results page shows them; empty without one.

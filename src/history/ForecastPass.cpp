@@ -7,6 +7,7 @@
 #include "history/StoredRace.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace {
 
@@ -39,15 +40,6 @@ void JudgeBet(const std::vector<CPick>& picks, int nLanes, const std::vector<CWi
     }
 }
 
-std::vector<CForecastRace> Races(const std::vector<CStoredRace>& stored)
-{
-    std::vector<CForecastRace> races;
-    races.reserve(stored.size());
-    for (const CStoredRace& s : stored)
-        races.push_back(s.race);
-    return races;
-}
-
 } // namespace
 
 CForecastJudgement CForecastPass::Judge(const CForecast& forecast, const CStoredRace& race)
@@ -60,7 +52,9 @@ CForecastJudgement CForecastPass::Judge(const CForecast& forecast, const CStored
 
 CForecastRow CForecastPass::ForecastRace(const CForecastModel& model, const CStoredRace& race, const CPastForm& past)
 {
-    std::vector<double> rows(6 * CFeatures::Names().size());
+    // A race's rows are worked out anew for every race: the buffer stays with the thread.
+    thread_local std::vector<double> rows;
+    rows.resize(6 * CFeatures::Names().size());
     const bool bHistory = past.Days() >= kHistoryDays && model.HasSet(EFeatureSet::History);
     CFeatures::Compute(race.race, bHistory ? &past : nullptr, rows.data());
     CForecastRow row;
@@ -94,50 +88,28 @@ bool CForecastPass::ReadDays(CHistoryStore& store, int nFrom, int nTo, const std
         past.MoveTo(nDay);
         if (nDate >= nFrom && !visit(nDate, races, past))
             return false;
-        past.AddDay(nDay, Races(races));
+        for (const CStoredRace& race : races)
+            past.AddRace(nDay, race.race);
+        past.EndDay(nDay);
     }
     return true;
 }
 
-CForecastSummary CForecastPass::Run(const std::atomic<bool>& bStop, const std::function<void(int, int)>& progress)
+void CForecastPass::ForecastDay(const std::vector<CStoredRace>& races, const CPastForm& past,
+                                std::vector<CForecastRow>& rows) const
 {
-    CForecastSummary summary;
-    auto fail = [&] {
-        summary.bOk = false;
-        summary.strError = m_store.LastError();
-        return summary;
+    // The races of a day are forecast apart from each other: a second thread takes the later
+    // half, while the past form stays as it is.
+    rows.resize(races.size());
+    auto part = [&](size_t nBegin, size_t nEnd) {
+        for (size_t i = nBegin; i < nEnd; ++i)
+            rows[i] = ForecastRace(m_model, races[i], past);
     };
-    std::string strModel;
-    int nStaleFrom = 0;
-    if (!m_store.ReadForecastState(strModel, nStaleFrom))
-        return fail();
-    if (strModel != m_model.m_strFingerprint) {
-        if (!m_store.RestartForecasts(m_model.m_strFingerprint))
-            return fail();
-        nStaleFrom = 0;
-    }
-    std::vector<int> due;
-    if (!m_store.ReadDates(nStaleFrom, 99991231, due))
-        return fail();
-    if (due.empty())
-        return summary;
-    std::vector<CForecastRow> rows;
-    bool bStopped = false;
-    const bool bRead = ReadDays(m_store, due.front(), due.back(), bStop, bStopped,
-                                [&](int nDate, const std::vector<CStoredRace>& races, const CPastForm& past) {
-                                    rows.clear();
-                                    for (const CStoredRace& race : races)
-                                        rows.push_back(ForecastRace(m_model, race, past));
-                                    if (!m_store.WriteForecastDay(nDate, m_model.m_strFingerprint, nStaleFrom, rows))
-                                        return false;
-                                    nStaleFrom = rowkey::DateOfDayNumber(rowkey::DayNumber(nDate) + 1);
-                                    ++summary.nDays;
-                                    if (progress)
-                                        progress(summary.nDays, static_cast<int>(due.size()));
-                                    return true;
-                                });
-    if (!bRead)
-        return fail();
-    summary.bStopped = bStopped;
-    return summary;
+    const size_t nHalf = races.size() / 2;
+    std::thread second;
+    if (m_nThreads > 1 && nHalf > 0)
+        second = std::thread(part, nHalf, races.size());
+    part(0, second.joinable() ? nHalf : races.size());
+    if (second.joinable())
+        second.join();
 }

@@ -1,41 +1,30 @@
 #pragma once
-// Makes the stored forecasts follow the store and the model: from the first day due (a day
-// written or removed since, or every day for another model) to the last stored day, each day's
-// races are forecast from their program and the days before them, judged once decided, and
-// written in one transaction a day. The past form is read from the store, starting a window's
-// length before the first day due, so a forecast is the same however it came to be made.
-//
-// Fitting reads the same way (history/ForecastTraining.h).
+// A day's forecasts: each race's from its program and the past form of the days before it,
+// judged once the race is decided. The indexer makes them as it writes the days
+// (history/HistoryIndexer.h); fitting reads the days the same way (history/ForecastTraining.h),
+// so that a model learns from the figures it will forecast with.
 
 #include "forecast/ForecastModel.h"
 #include "history/ForecastRow.h"
 
 #include <atomic>
 #include <functional>
-#include <string>
 #include <vector>
 
 class CHistoryStore;
 class CPastForm;
 struct CStoredRace;
 
-struct CForecastSummary {
-    bool bOk = true;
-    std::string strError;
-    bool bStopped = false;
-    int nDays = 0; // days forecast
-};
-
 class CForecastPass {
 public:
     // A race is forecast with the history's coefficients only after this many stored days.
     static constexpr int kHistoryDays = 30;
 
-    CForecastPass(CHistoryStore& store, const CForecastModel& model) : m_store(store), m_model(model) {}
+    // The races of a day are forecast on up to two threads.
+    explicit CForecastPass(const CForecastModel& model, int nThreads = 2) : m_model(model), m_nThreads(nThreads) {}
 
-    // progress(done, total) after each day written; bStop ends it after that day, and the rest
-    // is due at the next run.
-    CForecastSummary Run(const std::atomic<bool>& bStop, const std::function<void(int nDone, int nTotal)>& progress = {});
+    // The forecasts of a day's races, with the past form moved to the day.
+    void ForecastDay(const std::vector<CStoredRace>& races, const CPastForm& past, std::vector<CForecastRow>& rows) const;
 
     // The forecast of a stored race with the past form moved to its day, and how it fared.
     static CForecastRow ForecastRace(const CForecastModel& model, const CStoredRace& race, const CPastForm& past);
@@ -49,6 +38,6 @@ public:
                                                   const CPastForm& past)>& visit);
 
 private:
-    CHistoryStore& m_store;
     const CForecastModel& m_model;
+    int m_nThreads;
 };

@@ -3,7 +3,7 @@
 
 #include "history/HistoryStore.h"
 
-#include "forecast/HomeBranch.h"
+#include "history/ForecastStatements.h"
 #include "history/RowKeys.h"
 #include "history/StoredRace.h"
 #include "model/KeluDoc.h"
@@ -15,12 +15,6 @@
 namespace {
 
 using EBet = CKeluDoc::EBet;
-
-// "6.50" was stored as 650.
-double Rate(const CSqliteStatement& stmt, int nColumn)
-{
-    return static_cast<double>(stmt.Int(nColumn)) / 100.0;
-}
 
 int ClassOf(std::string_view s)
 {
@@ -59,19 +53,100 @@ void ReadFinish(std::string_view place, CForecastBoat& b)
     }
 }
 
-struct CForecastReader {
-    explicit CForecastReader(CSqliteDb& db)
-        : races(db.Prepare("SELECT id, outcome FROM races WHERE id >= ?1 AND id < ?2 ORDER BY id")),
-          entries(db.Prepare("SELECT id, class, win_rate, two_rate, local_win_rate, local_two_rate, motor, motor_rate, "
-                             "hull_rate, age, weight, branch, meet, early, course, place, start_timing, exhibition "
-                             "FROM entries WHERE id >= ?1 AND id < ?2")),
-          payouts(db.Prepare("SELECT id, combo, pay FROM payouts WHERE id >= ?1 AND id < ?2 AND id / 16 % 8 IN (2, 5)"))
-    {
-    }
-    CSqliteStatement races, entries, payouts;
-};
+// What a boat's forecast reads, from the store's columns or from a day's rows on their way to
+// them alike: a forecast must be the same whichever it was made from. A value the store keeps
+// as NULL reads as 0.
+
+// Rates in hundredths, as stored: win, two, local win, local two, motor, hull.
+using CRates = std::array<long long, 6>;
+
+void SetProgram(CForecastBoat& b, int nRegNo, std::string_view cls, const CRates& rates, long long nMotor,
+                long long nAge, long long nWeight, bool bHome, std::string_view meet, bool bEarly)
+{
+    b.bPresent = true;
+    b.nRegNo = nRegNo;
+    b.nClass = ClassOf(cls);
+    double* const pRates[] = {&b.dWinRate, &b.dTwoRate, &b.dLocalWinRate, &b.dLocalTwoRate, &b.dMotorRate, &b.dHullRate};
+    for (size_t i = 0; i < rates.size(); ++i)
+        *pRates[i] = static_cast<double>(rates[i]) / 100.0;
+    b.nMotor = static_cast<int>(nMotor);
+    b.dAge = static_cast<double>(nAge);
+    b.dWeight = static_cast<double>(nWeight);
+    b.bHome = bHome;
+    b.SetMeet(meet);
+    b.bEarly = bEarly;
+}
+
+void SetResult(CForecastBoat& b, std::string_view course, std::string_view place, std::optional<long long> nTiming,
+               std::optional<long long> nExhibition)
+{
+    b.nCourse = course.size() == 1 && course[0] >= '1' && course[0] <= '6' ? course[0] - '0' : 0;
+    ReadFinish(place, b);
+    b.bTimed = nTiming.has_value();
+    b.nStartTiming = static_cast<int>(nTiming.value_or(0));
+    b.bExhibited = nExhibition.has_value();
+    b.nExhibition = static_cast<int>(nExhibition.value_or(0));
+}
+
+std::optional<long long> Maybe(const CSqliteStatement& stmt, int nColumn)
+{
+    return stmt.IsNull(nColumn) ? std::nullopt : std::optional<long long>(stmt.Int(nColumn));
+}
+
+// The payout lines the picks are judged by: the exacta's and the trifecta's, with a payout.
+void AddWinningLine(CStoredRace& race, EBet bet, std::string_view combo, long long nPay)
+{
+    if (bet == EBet::Exacta)
+        race.exacta.push_back({std::string(combo), nPay});
+    else if (bet == EBet::Trifecta)
+        race.trifecta.push_back({std::string(combo), nPay});
+}
 
 } // namespace
+
+void StoredRacesOf(const CDayRows& day, std::vector<CStoredRace>& races)
+{
+    races.clear();
+    if (day.m_state.state != EDayState::Read)
+        return;
+    const int nDay = static_cast<int>(rowkey::DayNumber(day.m_state.nDate));
+    std::array<int, rowkey::kRacesPerDay> index;
+    index.fill(-1);
+    for (const CRaceRow& row : day.m_races) {
+        index[static_cast<size_t>(rowkey::RaceOfDay(row.nVenue, row.nRace))] = static_cast<int>(races.size());
+        CStoredRace& s = races.emplace_back();
+        s.race.nDay = nDay;
+        s.race.nVenue = row.nVenue;
+        s.race.nRace = row.nRace;
+        s.outcome = row.outcome;
+    }
+    for (const CEntryRow& e : day.m_entries) {
+        const int nIndex = index[static_cast<size_t>(rowkey::RaceOfDay(e.nVenue, e.nRace))];
+        if (nIndex < 0 || e.nBoat < 1 || e.nBoat > 6)
+            continue;
+        CStoredRace& s = races[static_cast<size_t>(nIndex)];
+        CForecastBoat& b = s.race.boats[static_cast<size_t>(e.nBoat - 1)];
+        auto zero = [](const std::optional<long long>& n) { return n.value_or(0); };
+        SetProgram(b, e.nRegNo, e.strClass.Str(),
+                   {zero(e.nWinRate), zero(e.nTwoRate), zero(e.nLocalWinRate), zero(e.nLocalTwoRate),
+                    zero(e.nMotorRate), zero(e.nHullRate)},
+                   zero(e.nMotor), zero(e.nAge), zero(e.nWeight), e.bHome, e.strMeet.Str(), e.nEarlyRace.has_value());
+        if (s.outcome == EOutcome::Decided)
+            SetResult(b, e.strCourse.Str(), e.strPlace.Str(), e.nStartTiming, e.nExhibition);
+    }
+    for (const CPayoutRow& p : day.m_payouts) {
+        const int nIndex = index[static_cast<size_t>(rowkey::RaceOfDay(p.nVenue, p.nRace))];
+        if (nIndex >= 0 && p.nPay)
+            AddWinningLine(races[static_cast<size_t>(nIndex)], static_cast<EBet>(p.nBet), p.strCombo.Str(), *p.nPay);
+    }
+}
+
+CForecastStatements& CHistoryStore::ForecastStatements()
+{
+    if (!m_pForecast)
+        m_pForecast = std::make_unique<CForecastStatements>(m_db);
+    return *m_pForecast;
+}
 
 bool CHistoryStore::ReadDates(int nFrom, int nTo, std::vector<int>& dates)
 {
@@ -92,13 +167,14 @@ bool CHistoryStore::ReadStoredRaces(int nDate, std::vector<CStoredRace>& races)
     try {
         races.clear();
         const long long nDay = rowkey::DayNumber(nDate);
-        // Prepared for each day: a day's rows take far longer to read than three statements
-        // to prepare.
-        CForecastReader r(m_db);
+        CForecastStatements& r = ForecastStatements();
         // The races of the day in venue and race order; a race's place in the list by its
         // number within the day.
         std::array<int, rowkey::kRacesPerDay> index;
         index.fill(-1);
+        // A read cut short by an error left its statements where they stopped.
+        for (CSqliteStatement* p : {&r.races, &r.entries, &r.payouts})
+            p->Reset();
         r.races.Bind(1, rowkey::FirstRace(nDate)).Bind(2, rowkey::EndRace(nDate));
         while (r.races.Step()) {
             const long long nRace = r.races.Int(0);
@@ -120,32 +196,14 @@ bool CHistoryStore::ReadStoredRaces(int nDate, std::vector<CStoredRace>& races)
             if (nIndex < 0 || nBoat < 1 || nBoat > 6)
                 continue;
             CStoredRace& s = races[static_cast<size_t>(nIndex)];
+            const CSqliteStatement& e = r.entries;
             CForecastBoat& b = s.race.boats[static_cast<size_t>(nBoat - 1)];
-            b.bPresent = true;
-            b.nRegNo = rowkey::RegNoOfEntry(nEntry);
-            b.nClass = ClassOf(r.entries.View(1));
-            b.dWinRate = Rate(r.entries, 2);
-            b.dTwoRate = Rate(r.entries, 3);
-            b.dLocalWinRate = Rate(r.entries, 4);
-            b.dLocalTwoRate = Rate(r.entries, 5);
-            b.nMotor = static_cast<int>(r.entries.Int(6));
-            b.dMotorRate = Rate(r.entries, 7);
-            b.dHullRate = Rate(r.entries, 8);
-            b.dAge = static_cast<double>(r.entries.Int(9));
-            b.dWeight = static_cast<double>(r.entries.Int(10));
-            b.bHome = IsHomeBranch(s.race.nVenue, r.entries.View(11));
-            b.strMeet = r.entries.View(12);
-            b.bEarly = !r.entries.IsNull(13);
+            SetProgram(b, rowkey::RegNoOfEntry(nEntry), e.View(1),
+                       {e.Int(2), e.Int(3), e.Int(4), e.Int(5), e.Int(7), e.Int(8)}, e.Int(6), e.Int(9), e.Int(10),
+                       e.Int(11) != 0, e.View(12), !e.IsNull(13));
             // Only a decided race's result is one to learn from.
-            if (s.outcome != EOutcome::Decided)
-                continue;
-            const std::string_view course = r.entries.View(14);
-            b.nCourse = course.size() == 1 && course[0] >= '1' && course[0] <= '6' ? course[0] - '0' : 0;
-            ReadFinish(r.entries.View(15), b);
-            b.bTimed = !r.entries.IsNull(16);
-            b.nStartTiming = static_cast<int>(r.entries.Int(16));
-            b.bExhibited = !r.entries.IsNull(17);
-            b.nExhibition = static_cast<int>(r.entries.Int(17));
+            if (s.outcome == EOutcome::Decided)
+                SetResult(b, e.View(14), e.View(15), Maybe(e, 16), Maybe(e, 17));
         }
         r.entries.Reset();
 
@@ -158,12 +216,7 @@ bool CHistoryStore::ReadStoredRaces(int nDate, std::vector<CStoredRace>& races)
             const int nIndex = index[static_cast<size_t>(nRace % rowkey::kRacesPerDay)];
             if (nIndex < 0 || r.payouts.IsNull(2))
                 continue;
-            CStoredRace& s = races[static_cast<size_t>(nIndex)];
-            CWinningLine line{std::string(r.payouts.View(1)), r.payouts.Int(2)};
-            if (bet == EBet::Exacta)
-                s.exacta.push_back(std::move(line));
-            else if (bet == EBet::Trifecta)
-                s.trifecta.push_back(std::move(line));
+            AddWinningLine(races[static_cast<size_t>(nIndex)], bet, r.payouts.View(1), r.payouts.Int(2));
         }
         r.payouts.Reset();
         return true;

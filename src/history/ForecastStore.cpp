@@ -1,15 +1,20 @@
 // The forecasts in the store: one row a race, the sums of the decided races by day and venue
 // for the record, and which model made them and from which day on they must be made again.
 //
-// A forecast's chances are kept as 16-bit fractions, a byte of the boats present first; its
-// picks as their boats' digits, best first, as the picks table keeps the details page's.
+// A race's forecast is one blob: a byte of the boats present; each boat's chances to win, to
+// be in the first two and in the first three; then the count of exacta picks and each pick's
+// boats in a byte, (first - 1) * 6 + second - 1, with its chance; then the trifecta picks the
+// same way, (first - 1) * 36 + (second - 1) * 6 + third - 1. Chances are 16-bit fractions.
+// A year holds some 55,000 races: the compact form keeps the store small.
 
 #include "history/HistoryStore.h"
 
 #include "history/ForecastRow.h"
+#include "history/ForecastStatements.h"
 #include "history/HistoryError.h"
 #include "history/RowKeys.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -24,16 +29,57 @@ void PutChance(std::string& blob, double d)
     blob += static_cast<char>(n >> 8);
 }
 
-double GetChance(std::string_view blob, size_t& nPos)
+class CBlobReader {
+public:
+    explicit CBlobReader(std::string_view blob) : m_blob(blob) {}
+    unsigned Byte()
+    {
+        Need(1);
+        return static_cast<unsigned char>(m_blob[m_nPos++]);
+    }
+    double Chance()
+    {
+        Need(2);
+        const unsigned n = static_cast<unsigned char>(m_blob[m_nPos]) | static_cast<unsigned char>(m_blob[m_nPos + 1]) << 8;
+        m_nPos += 2;
+        return n / kUnit;
+    }
+
+private:
+    void Need(size_t n) const
+    {
+        if (m_nPos + n > m_blob.size())
+            throw CHistoryError("a stored forecast is cut short");
+    }
+    std::string_view m_blob;
+    size_t m_nPos = 0;
+};
+
+void PutPicks(std::string& blob, const std::vector<CPick>& picks, int nLanes)
 {
-    if (nPos + 2 > blob.size())
-        throw CHistoryError("a forecast's chances are cut short");
-    const unsigned n = static_cast<unsigned char>(blob[nPos]) | static_cast<unsigned char>(blob[nPos + 1]) << 8;
-    nPos += 2;
-    return n / kUnit;
+    blob += static_cast<char>(picks.size());
+    for (const CPick& pick : picks) {
+        int nIndex = 0;
+        for (int i = 0; i < nLanes; ++i)
+            nIndex = nIndex * 6 + pick.lanes[static_cast<size_t>(i)] - 1;
+        blob += static_cast<char>(nIndex);
+        PutChance(blob, pick.dProbability);
+    }
 }
 
-std::string Chances(const CForecast& f)
+std::vector<CPick> GetPicks(CBlobReader& in, int nLanes)
+{
+    std::vector<CPick> picks(in.Byte());
+    for (CPick& pick : picks) {
+        int nIndex = static_cast<int>(in.Byte());
+        for (int i = nLanes - 1; i >= 0; --i, nIndex /= 6)
+            pick.lanes[static_cast<size_t>(i)] = nIndex % 6 + 1;
+        pick.dProbability = in.Chance();
+    }
+    return picks;
+}
+
+std::string Blob(const CForecast& f)
 {
     std::string blob;
     unsigned char mask = 0;
@@ -43,33 +89,22 @@ std::string Chances(const CForecast& f)
     for (const auto* p : {&f.win, &f.topTwo, &f.topThree})
         for (double d : *p)
             PutChance(blob, d);
-    for (const CPick& pick : f.exacta)
-        PutChance(blob, pick.dProbability);
-    for (const CPick& pick : f.trifecta)
-        PutChance(blob, pick.dProbability);
+    PutPicks(blob, f.exacta, 2);
+    PutPicks(blob, f.trifecta, 3);
     return blob;
 }
 
-std::string Digits(const std::vector<CPick>& picks, int nLanes)
+void ReadBlob(std::string_view blob, CForecast& f)
 {
-    std::string s;
-    for (const CPick& pick : picks)
-        for (int i = 0; i < nLanes; ++i)
-            s += static_cast<char>('0' + pick.lanes[static_cast<size_t>(i)]);
-    return s;
-}
-
-std::vector<CPick> Picks(std::string_view digits, int nLanes, std::string_view chances, size_t& nPos)
-{
-    std::vector<CPick> picks;
-    for (size_t i = 0; i + static_cast<size_t>(nLanes) <= digits.size(); i += static_cast<size_t>(nLanes)) {
-        CPick pick;
-        for (int l = 0; l < nLanes; ++l)
-            pick.lanes[static_cast<size_t>(l)] = digits[i + static_cast<size_t>(l)] - '0';
-        pick.dProbability = GetChance(chances, nPos);
-        picks.push_back(pick);
-    }
-    return picks;
+    CBlobReader in(blob);
+    const unsigned mask = in.Byte();
+    for (int b = 0; b < 6; ++b)
+        f.present[b] = (mask >> b) & 1;
+    for (auto* p : {&f.win, &f.topTwo, &f.topThree})
+        for (double& d : *p)
+            d = in.Chance();
+    f.exacta = GetPicks(in, 2);
+    f.trifecta = GetPicks(in, 3);
 }
 
 std::optional<long long> IfJudged(const CForecastRow& row, long long n)
@@ -112,53 +147,56 @@ bool CHistoryStore::RestartForecasts(const std::string& strModel)
 }
 
 bool CHistoryStore::WriteForecastDay(int nDate, const std::string& strModel, int nDueFrom,
-                                    const std::vector<CForecastRow>& rows)
+                                     const std::vector<CForecastRow>& rows)
 {
     const long long nDay = rowkey::DayNumber(nDate);
     const int nNextDate = rowkey::DateOfDayNumber(nDay + 1);
     try {
-        m_db.Exec("BEGIN IMMEDIATE");
+        CForecastStatements& w = ForecastStatements();
+        w.begin.Run();
         try {
-            CSqliteStatement remove = m_db.Prepare("DELETE FROM forecasts WHERE race >= ?1 AND race < ?2");
-            remove.Bind(1, rowkey::FirstRace(nDate)).Bind(2, rowkey::EndRace(nDate)).Run();
-            CSqliteStatement removeSums = m_db.Prepare("DELETE FROM forecast_days WHERE day = ?1");
-            removeSums.Bind(1, nDate).Run();
-            CSqliteStatement insert = m_db.Prepare("INSERT INTO forecasts VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+            w.removeForecasts.Bind(1, rowkey::FirstRace(nDate)).Bind(2, rowkey::EndRace(nDate)).Run();
+            w.removeSums.Bind(1, nDate).Run();
+            // The blobs stay where they are until their statement has run.
+            std::vector<CString> blobs;
+            blobs.reserve(rows.size());
             std::map<int, CVenueSums> sums;
-            for (const CForecastRow& row : rows) {
-                const CString chances(Chances(row.forecast));
-                const CString exacta(Digits(row.forecast.exacta, 2)), trifecta(Digits(row.forecast.trifecta, 3));
-                const CForecastJudgement j = row.judged.value_or(CForecastJudgement());
-                insert.Bind(1, nDay * rowkey::kRacesPerDay + rowkey::RaceOfDay(row.nVenue, row.nRace));
-                insert.Bind(2, row.forecast.set == EFeatureSet::History ? 1 : 0);
-                insert.Bind(3, chances).Bind(4, exacta).Bind(5, trifecta);
-                insert.Bind(6, IfJudged(row, j.bExactaHit)).Bind(7, IfJudged(row, j.bTrifectaHit));
-                insert.Bind(8, IfJudged(row, j.nExactaReturn)).Bind(9, IfJudged(row, j.nTrifectaReturn));
+            const int nColumns = w.forecasts.Columns();
+            for (size_t i = 0; i < rows.size(); i += CBatchInsert::kRowsPerStatement) {
+                const size_t n = std::min<size_t>(CBatchInsert::kRowsPerStatement, rows.size() - i);
+                CSqliteStatement& insert = w.forecasts.Statement(static_cast<int>(n));
+                for (size_t k = 0; k < n; ++k) {
+                    const CForecastRow& row = rows[i + k];
+                    const int p = static_cast<int>(k) * nColumns;
+                    const CForecastJudgement j = row.judged.value_or(CForecastJudgement());
+                    blobs.emplace_back(Blob(row.forecast));
+                    insert.Bind(p + 1, nDay * rowkey::kRacesPerDay + rowkey::RaceOfDay(row.nVenue, row.nRace));
+                    insert.Bind(p + 2, row.forecast.set == EFeatureSet::History ? 1 : 0).Bind(p + 3, blobs.back());
+                    insert.Bind(p + 4, IfJudged(row, j.bExactaHit)).Bind(p + 5, IfJudged(row, j.bTrifectaHit));
+                    insert.Bind(p + 6, IfJudged(row, j.nExactaReturn)).Bind(p + 7, IfJudged(row, j.nTrifectaReturn));
+                    if (!row.judged)
+                        continue;
+                    CVenueSums& s = sums[row.nVenue];
+                    ++s.nRaces;
+                    s.nExactaHits += j.bExactaHit;
+                    s.nTrifectaHits += j.bTrifectaHit;
+                    s.nExactaReturn += j.nExactaReturn;
+                    s.nTrifectaReturn += j.nTrifectaReturn;
+                }
                 insert.Run();
-                if (!row.judged)
-                    continue;
-                CVenueSums& s = sums[row.nVenue];
-                ++s.nRaces;
-                s.nExactaHits += j.bExactaHit;
-                s.nTrifectaHits += j.bTrifectaHit;
-                s.nExactaReturn += j.nExactaReturn;
-                s.nTrifectaReturn += j.nTrifectaReturn;
             }
-            CSqliteStatement insertSums = m_db.Prepare("INSERT INTO forecast_days VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
             for (const auto& [nVenue, s] : sums) {
-                insertSums.Bind(1, nDate).Bind(2, nVenue).Bind(3, s.nRaces).Bind(4, s.nExactaHits);
-                insertSums.Bind(5, s.nTrifectaHits).Bind(6, s.nExactaReturn).Bind(7, s.nTrifectaReturn).Run();
+                w.sums.Bind(1, nDate).Bind(2, nVenue).Bind(3, s.nRaces).Bind(4, s.nExactaHits);
+                w.sums.Bind(5, s.nTrifectaHits).Bind(6, s.nExactaReturn).Bind(7, s.nTrifectaReturn).Run();
             }
             // The next day is due unless a day was marked meanwhile, or another model took
             // over: then what was marked stands.
-            CSqliteStatement done = m_db.Prepare(
-                "UPDATE forecast_state SET stale_from = ?3 WHERE id = 0 AND stale_from = ?2 AND model = ?1");
             const CString model(strModel);
-            done.Bind(1, model).Bind(2, nDueFrom).Bind(3, nNextDate).Run();
-            m_db.Exec("COMMIT");
+            w.done.Bind(1, model).Bind(2, nDueFrom).Bind(3, nNextDate).Run();
+            w.commit.Run();
         } catch (...) {
             try {
-                m_db.Exec("ROLLBACK");
+                w.rollback.Run();
             } catch (const std::exception&) {
             }
             throw;
@@ -178,7 +216,7 @@ bool CHistoryStore::ReadForecasts(int nDate, int nVenue, int nRace, std::vector<
                                             : rowkey::FirstRace(nDate);
         const long long nEnd = nVenue > 0 ? nFirst + 1 : rowkey::EndRace(nDate);
         CSqliteStatement stmt = m_db.Prepare(
-            "SELECT race, history, chances, exacta, trifecta, exacta_hit, trifecta_hit, exacta_return, trifecta_return "
+            "SELECT race, history, forecast, exacta_hit, trifecta_hit, exacta_return, trifecta_return "
             "FROM forecasts WHERE race >= ?1 AND race < ?2 ORDER BY race");
         stmt.Bind(1, nFirst).Bind(2, nEnd);
         while (stmt.Step()) {
@@ -186,22 +224,10 @@ bool CHistoryStore::ReadForecasts(int nDate, int nVenue, int nRace, std::vector<
             const long long nKey = stmt.Int(0);
             row.nVenue = rowkey::VenueOfRace(nKey);
             row.nRace = rowkey::NumberOfRace(nKey);
-            CForecast& f = row.forecast;
-            f.set = stmt.Int(1) ? EFeatureSet::History : EFeatureSet::Program;
-            const std::string_view chances = stmt.View(2);
-            if (chances.empty())
-                throw CHistoryError("a forecast without its chances");
-            const auto mask = static_cast<unsigned char>(chances[0]);
-            size_t nPos = 1;
-            for (int b = 0; b < 6; ++b)
-                f.present[b] = (mask >> b) & 1;
-            for (auto* p : {&f.win, &f.topTwo, &f.topThree})
-                for (double& d : *p)
-                    d = GetChance(chances, nPos);
-            f.exacta = Picks(stmt.View(3), 2, chances, nPos);
-            f.trifecta = Picks(stmt.View(4), 3, chances, nPos);
-            if (!stmt.IsNull(5))
-                row.judged = CForecastJudgement{stmt.Int(5) != 0, stmt.Int(6) != 0, stmt.Int(7), stmt.Int(8)};
+            row.forecast.set = stmt.Int(1) ? EFeatureSet::History : EFeatureSet::Program;
+            ReadBlob(stmt.View(2), row.forecast);
+            if (!stmt.IsNull(3))
+                row.judged = CForecastJudgement{stmt.Int(3) != 0, stmt.Int(4) != 0, stmt.Int(5), stmt.Int(6)};
         }
         return true;
     } catch (const std::exception& e) {

@@ -1,24 +1,30 @@
 #include "history/HistoryIndexer.h"
 
+#include "forecast/PastForm.h"
 #include "history/DayRows.h"
 #include "history/HistoryStore.h"
+#include "history/RowKeys.h"
+#include "history/StoredRace.h"
 #include "model/KeluDoc.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <climits>
+#include <map>
+#include <set>
 #include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
 
-namespace {
-
-struct CDayOnDisk {
+struct CHistoryIndexer::CDayOnDisk {
     CTime day;
     CDayFiles files;
 };
+
+namespace {
 
 bool Stamp(const CString& path, long long& nSize, long long& nTime)
 {
@@ -30,10 +36,12 @@ bool Stamp(const CString& path, long long& nSize, long long& nTime)
     return true;
 }
 
+} // namespace
+
 // Every day with a program: a day whose results are not out yet is stored too, so that its
 // races have their forecast before they are run; its result file, when it comes, changes the
 // stamp and the day is read again.
-std::vector<CDayOnDisk> DaysOnDisk()
+std::vector<CHistoryIndexer::CDayOnDisk> CHistoryIndexer::DaysOnDisk()
 {
     std::vector<CDayOnDisk> days;
     for (const CTime& day : FindProgramDays()) {
@@ -49,7 +57,7 @@ std::vector<CDayOnDisk> DaysOnDisk()
 
 // Loaded days on their way from the workers to the writer. Bounded, so that workers faster than
 // the writer wait instead of holding the whole year in memory.
-class CDayQueue {
+class CHistoryIndexer::CDayQueue {
 public:
     CDayQueue(size_t nCapacity, int nProducers) : m_nCapacity(nCapacity), m_nProducers(nProducers) {}
 
@@ -102,6 +110,8 @@ private:
     int m_nProducers;
     bool m_bClosed = false;
 };
+
+namespace {
 
 CIndexSummary Failed(const std::string& strError)
 {
@@ -159,32 +169,125 @@ CIndexSummary CHistoryIndexer::Update(int nThreads, const std::atomic<bool>& bSt
     for (int i = 0; i < nWorkers; ++i)
         threads.emplace_back(work);
 
+    if (m_pModel && m_pModel->IsUsable())
+        WriteWithForecasts(todo, queue, nThreads, bStop, progress, summary);
+    else
+        WriteDays(todo, queue, bStop, progress, summary);
+    queue.Close();
+    for (std::thread& t : threads)
+        t.join();
+    m_store.Checkpoint();
+    return summary;
+}
+
+void CHistoryIndexer::WriteDays(const std::vector<CDayOnDisk>& todo, CDayQueue& queue, const std::atomic<bool>& bStop,
+                                const std::function<void(int, int)>& progress, CIndexSummary& summary)
+{
     CDayRows rows;
     for (size_t nDone = 0; nDone < todo.size(); ++nDone) {
         if (bStop || !queue.Pop(rows)) {
             summary.bStopped = true;
-            break;
+            return;
         }
-        if (!m_store.WriteDay(rows)) {
-            summary.bOk = false;
-            summary.strError = m_store.LastError();
-            break;
-        }
-        summary.indexed.push_back({rows.m_state, RacesOf(rows)});
+        if (!WriteDay(rows, summary))
+            return;
         if (progress)
             progress(static_cast<int>(nDone + 1), static_cast<int>(todo.size()));
     }
-    queue.Close();
-    for (std::thread& t : threads)
-        t.join();
-    if (m_pModel && m_pModel->IsUsable() && summary.bOk && !summary.bStopped) {
-        summary.forecast = CForecastPass(m_store, *m_pModel).Run(bStop, progress);
-        summary.bStopped = summary.forecast.bStopped;
-        if (!summary.forecast.bOk) {
-            summary.bOk = false;
-            summary.strError = summary.forecast.strError;
-        }
+}
+
+bool CHistoryIndexer::WriteDay(const CDayRows& rows, CIndexSummary& summary)
+{
+    if (!m_store.WriteDay(rows)) {
+        summary.bOk = false;
+        summary.strError = m_store.LastError();
+        return false;
     }
-    m_store.Checkpoint();
-    return summary;
+    summary.indexed.push_back({rows.m_state, RacesOf(rows)});
+    return true;
+}
+
+// The days are written in date order, and each day's forecasts right after it, from its rows
+// in memory: the forecasts of a day read the days before it, and reading back what was just
+// written would cost as much again. The days not read again come from the store, from a
+// window's length before the first day due.
+void CHistoryIndexer::WriteWithForecasts(const std::vector<CDayOnDisk>& todo, CDayQueue& queue, int nThreads,
+                                         const std::atomic<bool>& bStop,
+                                         const std::function<void(int, int)>& progress, CIndexSummary& summary)
+{
+    auto fail = [&] {
+        summary.bOk = false;
+        summary.strError = m_store.LastError();
+    };
+    const std::string& strModel = m_pModel->m_strFingerprint;
+    std::string strStoredModel;
+    int nDueFrom = 0; // the first day due, as the store holds it
+    if (!m_store.ReadForecastState(strStoredModel, nDueFrom))
+        return fail();
+    if (strStoredModel != strModel) {
+        if (!m_store.RestartForecasts(strModel))
+            return fail();
+        nDueFrom = 0;
+    }
+    std::map<int, size_t> todoDates;
+    for (size_t i = 0; i < todo.size(); ++i)
+        todoDates[DateOf(todo[i].day)] = i;
+    const int nFirstDue = std::min(nDueFrom, todoDates.empty() ? INT_MAX : todoDates.begin()->first);
+    std::vector<int> storedDates;
+    const int nWindowStart =
+        rowkey::DateOfDayNumber(std::max(0LL, rowkey::DayNumber(std::max(nFirstDue, 19700101)) - CPastForm::kWindowDays));
+    if (!m_store.ReadDates(nWindowStart, 99991231, storedDates))
+        return fail();
+    std::set<int> dates(storedDates.begin(), storedDates.end());
+    for (const auto& [nDate, i] : todoDates)
+        dates.insert(nDate);
+    const int nSteps = static_cast<int>(std::count_if(dates.begin(), dates.end(), [&](int d) { return d >= nFirstDue; }));
+
+    CForecastPass pass(*m_pModel, nThreads);
+    CPastForm past;
+    std::map<int, CDayRows> early; // days the workers delivered before their turn
+    std::vector<CStoredRace> races;
+    std::vector<CForecastRow> forecasts;
+    int nDone = 0;
+    for (const int nDate : dates) {
+        if (bStop) {
+            summary.bStopped = true;
+            return;
+        }
+        const bool bDue = nDate >= nFirstDue;
+        if (todoDates.count(nDate)) {
+            CDayRows rows;
+            while (!early.count(nDate)) {
+                if (!queue.Pop(rows)) {
+                    summary.bStopped = true;
+                    return;
+                }
+                const int nGot = rows.m_state.nDate;
+                early.emplace(nGot, std::move(rows));
+            }
+            rows = std::move(early.at(nDate));
+            early.erase(nDate);
+            if (!WriteDay(rows, summary))
+                return;
+            StoredRacesOf(rows, races);
+            // Writing it marked the day due, if nothing before it was.
+            nDueFrom = std::min(nDueFrom, nDate);
+        } else if (!m_store.ReadStoredRaces(nDate, races)) {
+            return fail();
+        }
+        const int nDay = static_cast<int>(rowkey::DayNumber(nDate));
+        past.MoveTo(nDay);
+        if (bDue) {
+            pass.ForecastDay(races, past, forecasts);
+            if (!m_store.WriteForecastDay(nDate, strModel, nDueFrom, forecasts))
+                return fail();
+            nDueFrom = rowkey::DateOfDayNumber(nDay + 1);
+            ++summary.nForecastDays;
+            if (progress)
+                progress(++nDone, nSteps);
+        }
+        for (const CStoredRace& race : races)
+            past.AddRace(nDay, race.race);
+        past.EndDay(nDay);
+    }
 }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class CDayRows;
 class CHistoryStore;
 
 struct CIndexedDay {
@@ -30,7 +31,7 @@ struct CIndexSummary {
     std::vector<CIndexedDay> indexed; // as they were written, which is not date order
     std::vector<int> removed;         // dates
     int nUnchanged = 0;
-    CForecastSummary forecast; // the forecasts made to follow, when a model was given
+    int nForecastDays = 0; // days whose forecasts were made, when a model was given
 };
 
 class CHistoryIndexer {
@@ -48,6 +49,18 @@ public:
                          const std::function<void(int nDone, int nTotal)>& progress = {});
 
 private:
+    struct CDayOnDisk;
+    class CDayQueue;
+    static std::vector<CDayOnDisk> DaysOnDisk();
+    // Writes the days as the workers deliver them.
+    void WriteDays(const std::vector<CDayOnDisk>& todo, CDayQueue& queue, const std::atomic<bool>& bStop,
+                   const std::function<void(int, int)>& progress, CIndexSummary& summary);
+    // Writes them in date order, with the forecasts of every day from the first due.
+    void WriteWithForecasts(const std::vector<CDayOnDisk>& todo, CDayQueue& queue, int nThreads,
+                            const std::atomic<bool>& bStop, const std::function<void(int, int)>& progress,
+                            CIndexSummary& summary);
+    bool WriteDay(const CDayRows& rows, CIndexSummary& summary);
+
     CHistoryStore& m_store;
     const CForecastModel* m_pModel;
 };

@@ -20,8 +20,8 @@ QString Summary(const CIndexSummary& summary)
     QString text = Utf8("履歴: %1 日を読み込みました").arg(summary.indexed.size());
     if (!summary.removed.empty())
         text += Utf8("、ファイルのなくなった %1 日を除きました").arg(summary.removed.size());
-    if (summary.forecast.nDays > 0)
-        text += Utf8("、%1 日の予測を作りました").arg(summary.forecast.nDays);
+    if (summary.nForecastDays > 0)
+        text += Utf8("、%1 日の予測を作りました").arg(summary.nForecastDays);
     if (summary.bStopped)
         text += Utf8("（途中で止めました）");
     return text;

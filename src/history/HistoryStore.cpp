@@ -4,6 +4,7 @@
 
 #include "history/BatchInsert.h"
 #include "history/DayRows.h"
+#include "history/ForecastStatements.h"
 #include "history/HistoryError.h"
 #include "history/RowKeys.h"
 
@@ -34,7 +35,7 @@ CREATE TABLE entries(
     win_rate INTEGER, two_rate INTEGER, local_win_rate INTEGER, local_two_rate INTEGER,
     motor INTEGER, motor_rate INTEGER, hull INTEGER, hull_rate INTEGER,
     course BLOB, start BLOB, place BLOB, start_timing INTEGER, time INTEGER,
-    age INTEGER, weight INTEGER, branch BLOB, meet BLOB, early INTEGER, exhibition INTEGER);
+    age INTEGER, weight INTEGER, home INTEGER, meet BLOB, early INTEGER, exhibition INTEGER);
 CREATE TABLE payouts(
     id INTEGER PRIMARY KEY,
     combo BLOB, pay INTEGER, popularity INTEGER);
@@ -53,7 +54,7 @@ CREATE TABLE venue_days(
     PRIMARY KEY(day, venue)) WITHOUT ROWID;
 CREATE TABLE forecasts(
     race INTEGER PRIMARY KEY,
-    history INTEGER NOT NULL, chances BLOB NOT NULL, exacta BLOB NOT NULL, trifecta BLOB NOT NULL,
+    history INTEGER NOT NULL, forecast BLOB NOT NULL,
     exacta_hit INTEGER, trifecta_hit INTEGER, exacta_return INTEGER, trifecta_return INTEGER);
 CREATE TABLE forecast_days(
     day INTEGER NOT NULL, venue INTEGER NOT NULL, races INTEGER NOT NULL,
@@ -203,7 +204,7 @@ private:
         else
             stmt.BindNull(n + 12).BindNull(n + 13).BindNull(n + 14);
         stmt.Bind(n + 15, e.nStartTiming).Bind(n + 16, e.nTime);
-        stmt.Bind(n + 17, e.nAge).Bind(n + 18, e.nWeight).Bind(n + 19, e.strBranch).Bind(n + 20, e.strMeet);
+        stmt.Bind(n + 17, e.nAge).Bind(n + 18, e.nWeight).Bind(n + 19, e.bHome ? 1 : 0).Bind(n + 20, e.strMeet);
         stmt.Bind(n + 21, e.nEarlyRace).Bind(n + 22, e.nExhibition);
     }
 
@@ -335,6 +336,7 @@ void CHistoryStore::CreateSchema()
 void CHistoryStore::Close()
 {
     m_pWriter.reset();
+    m_pForecast.reset();
     m_db.Close();
 }
 

@@ -27,6 +27,7 @@
 class CDayRows;
 struct CStoredRace;
 struct CForecastRow;
+struct CForecastStatements;
 
 // The period and venue of a record from the store; the dates are YYYYMMDD and both included.
 struct CRecordQuery {
@@ -103,6 +104,8 @@ private:
 
     CSqliteDb m_db;
     std::unique_ptr<CWriter> m_pWriter;
+    std::unique_ptr<CForecastStatements> m_pForecast;
+    CForecastStatements& ForecastStatements();
     std::function<void(int)> m_rowHook;
     std::string m_strError;
 };

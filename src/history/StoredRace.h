@@ -18,3 +18,7 @@ struct CStoredRace {
     EOutcome outcome = EOutcome::NoResult;
     std::vector<CWinningLine> exacta, trifecta; // more than one in a dead heat
 };
+
+// The races of a day read from its files, as CHistoryStore::ReadStoredRaces reads them back once
+// the day is stored: in venue and race order, none for a day not read whole.
+void StoredRacesOf(const CDayRows& day, std::vector<CStoredRace>& races);

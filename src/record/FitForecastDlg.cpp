@@ -267,7 +267,8 @@ void CFitForecastDlg::ShowFigures(const CFitOutcome& outcome)
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < rows[r].size(); ++c) {
             auto* pItem = new QTableWidgetItem(rows[r][c]);
-            pItem->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            // Centred under their headings, clear of the table's frame.
+            pItem->setTextAlignment(Qt::AlignCenter);
             m_pFigures->setItem(r, c, pItem);
         }
 }

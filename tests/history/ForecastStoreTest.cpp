@@ -1,10 +1,11 @@
 // The stored forecasts: a race's forecast reads nothing of its own day's results nor of any
 // later day, it follows the days before it when they change, and every day is due once more
-// when the model changes.
+// when the model changes. A new model is fitted on the same days, held out or stopped.
 
 #include "DayFixture.h"
 #include "forecast/ModelFile.h"
 #include "history/ForecastRow.h"
+#include "history/ForecastTraining.h"
 #include "history/HistoryIndexer.h"
 #include "history/HistoryStore.h"
 #include "model/KeluDoc.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <random>
 
@@ -122,7 +124,7 @@ TEST(ForecastStoreTest, AForecastReadsOnlyTheDaysBeforeItsOwn)
         WriteDay(n, static_cast<unsigned>(n));
     CIndexSummary summary = Update(model);
     ASSERT_TRUE(summary.bOk) << summary.strError;
-    EXPECT_EQ(summary.forecast.nDays, 40);
+    EXPECT_EQ(summary.nForecastDays, 40);
     const std::vector<std::string> before = Forecasts(35);
     ASSERT_EQ(before.size(), 12u);
     // Thirty days and more of history: the history's coefficients; before that the program's.
@@ -133,13 +135,13 @@ TEST(ForecastStoreTest, AForecastReadsOnlyTheDaysBeforeItsOwn)
     for (int n = 40; n < 45; ++n)
         WriteDay(n, static_cast<unsigned>(n));
     summary = Update(model);
-    EXPECT_EQ(summary.forecast.nDays, 5);
+    EXPECT_EQ(summary.nForecastDays, 5);
     EXPECT_EQ(Forecasts(35), before);
 
     // Day 35's own results change: its forecast does not, the later days' are made again.
     WriteDay(35, 999);
     summary = Update(model);
-    EXPECT_EQ(summary.forecast.nDays, 10);
+    EXPECT_EQ(summary.nForecastDays, 10);
     EXPECT_EQ(Forecasts(35), before);
 
     // The same day forecast in a store that never had its results nor any later day.
@@ -158,17 +160,59 @@ TEST(ForecastStoreTest, AForecastReadsOnlyTheDaysBeforeItsOwn)
     fs::remove_all("data");
     fs::rename("all", "data");
 
-    // An earlier day's results change: its later days follow, day 35 among them.
+    // An earlier day's results change: its later days follow, day 35 among them, which is read
+    // back from the store.
     WriteDay(20, 12345);
     summary = Update(model);
-    EXPECT_EQ(summary.forecast.nDays, 25);
-    EXPECT_NE(Forecasts(35), before);
+    EXPECT_EQ(summary.nForecastDays, 25);
+    const std::vector<std::string> after = Forecasts(35);
+    EXPECT_NE(after, before);
+    // Day 35 read again from its files, the same as they were: the same forecast as the one
+    // made from the store.
+    WriteDay(35, 999);
+    fs::last_write_time(CKeluDoc::ResultFileName(Day(35)).Str(), fs::file_time_type::clock::now() + std::chrono::hours(1));
+    summary = Update(model);
+    ASSERT_EQ(summary.indexed.size(), 1u);
+    EXPECT_EQ(summary.nForecastDays, 10);
+    EXPECT_EQ(Forecasts(35), after);
 
-    // Another model: every day once more.
+    // Another model: every day once more, and then nothing.
     CForecastModel other = model;
     other.m_strFingerprint += "x";
     summary = Update(other);
-    EXPECT_EQ(summary.forecast.nDays, 45);
+    EXPECT_EQ(summary.nForecastDays, 45);
     summary = Update(other);
-    EXPECT_EQ(summary.forecast.nDays, 0);
+    EXPECT_EQ(summary.nForecastDays, 0);
+    EXPECT_TRUE(summary.bOk);
+}
+
+TEST(ForecastStoreTest, FittingHoldsTheLastMonthOutOnlyFromTwoMonthsOnAndStopsWhenAsked)
+{
+    for (int n = 0; n < 45; ++n)
+        WriteDay(n, static_cast<unsigned>(n));
+    const CForecastModel model = CModelFile::Shipped();
+    ASSERT_TRUE(Update(model).bOk);
+    CHistoryStore store;
+    ASSERT_TRUE(store.Open());
+    const std::atomic<bool> bGo{false};
+    // Forty-five days are too few to hold a month out of: all of them are fitted on, and the
+    // history's coefficients from the thirtieth day on.
+    CFitOutcome outcome = CForecastTraining::Fit(store, DateOfDay(0), DateOfDay(44), model, {}, bGo);
+    ASSERT_TRUE(outcome.bOk) << outcome.strError;
+    EXPECT_EQ(outcome.nHeldOutFrom, 0);
+    EXPECT_EQ(outcome.nProgramRaces, 45 * 12);
+    EXPECT_EQ(outcome.model.m_nFrom, DateOfDay(0));
+    EXPECT_EQ(outcome.model.m_nTo, DateOfDay(44));
+    EXPECT_EQ(outcome.model.m_figures.count("held_out_races"), 0u);
+
+    // A stop while it fits ends it without a model; so does one while it reads.
+    for (const auto stopAt : {CForecastTraining::EStage::Reading, CForecastTraining::EStage::Fitting}) {
+        std::atomic<bool> bStop{false};
+        outcome = CForecastTraining::Fit(store, DateOfDay(0), DateOfDay(44), model, {}, bStop,
+                                         [&](CForecastTraining::EStage stage, int, int) { bStop = bStop || stage == stopAt; });
+        EXPECT_FALSE(outcome.bOk);
+        EXPECT_TRUE(outcome.bStopped);
+        EXPECT_EQ(outcome.strError, "中止しました");
+        EXPECT_FALSE(outcome.model.IsUsable());
+    }
 }
