@@ -7,6 +7,7 @@
 // program meets. Any missing source is passed over.
 
 #include "FuzzSupport.h"
+#include "forecast/ModelFile.h"
 
 #include "DayFixture.h"
 #include "SpecialRaces.h"
@@ -234,6 +235,15 @@ int main(int argc, char** argv)
     Dictionary("sheet", templateWords);
     Dictionary("favorites", {"\t", "\r\n", "　", "4320", "4164"});
     Dictionary("profile", {"[URL]", "[Settings]", "ASSEN=", "PreviewPages=", "%d", "%%", "\r\n", "="});
+    // The shipped model, and pieces of it cut and changed.
+    const std::string model = CModelFile::ShippedText();
+    Seed("model", "shipped", model);
+    Seed("model", "half", model.substr(0, model.size() / 2));
+    const std::string format1 = "\"format\": 1";
+    if (const size_t nPos = model.find(format1); nPos != std::string::npos)
+        Seed("model", "format-2", std::string(model).replace(nPos, format1.size(), "\"format\": 2"));
+    Dictionary("model", {"\"format\"", "\"sets\"", "\"program\"", "\"history\"", "\"weights\"", "\"first\"",
+                         "\"pairs\"", "\"scale\"", "\"mean\"", "\"name\"", "1e308", "-1e308", "null", "NaN"});
     Dictionary("unlha", {"-lh0-", "-lh5-", "-lh6-", "-lh7-", "-lhd-", "..", "/", "\\", "B200101.TXT", "temp.lzh"});
     std::printf("kelu_fuzz_seeds: %d seeds in %s\n", g_nSeeds, g_strOut.c_str());
     return 0;

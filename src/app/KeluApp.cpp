@@ -3,7 +3,7 @@
 #include "app/Startup.h"
 #include "frame/AboutDlg.h"
 #include "frame/MainFrame.h"
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 #include "record/FitForecastDlg.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"

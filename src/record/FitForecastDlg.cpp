@@ -1,7 +1,7 @@
 #include "record/FitForecastDlg.h"
 
 #include "forecast/ModelFile.h"
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 #include "history/HistoryStore.h"
 #include "history/RowKeys.h"
 #include "platform/Number.h"

@@ -1,6 +1,6 @@
 #include "record/RecordParts.h"
 
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 #include "platform/TextFile.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"

@@ -12,7 +12,7 @@
 #include "platform/gui/Japanese.h"
 #include "platform/gui/QtText.h"
 #include "platform/gui/WindowFit.h"
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 #include "history/HistoryStore.h"
 
 #include <QComboBox>

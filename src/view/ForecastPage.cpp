@@ -6,7 +6,7 @@
 
 #include "forecast/ModelFile.h"
 #include "history/DayRows.h"
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 #include "history/HistoryStore.h"
 #include "model/KeluDoc.h"
 #include "platform/Number.h"

@@ -15,7 +15,7 @@
 #include "download/NetLibrary.h"
 #include "download/PeriodDownloadDlg.h"
 #include "download/SettingsDlg.h"
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 #include "platform/Sjis.h"
 #include "platform/gui/CommandRouter.h"
 #include "platform/gui/MessageBox.h"

@@ -3,8 +3,8 @@
 
 #include "view/KeluView.h"
 
-#include "history/HistoryService.h"
-#include "history/RacerRecordWindow.h"
+#include "record/HistoryService.h"
+#include "record/RacerRecordWindow.h"
 #include "platform/gui/QtText.h"
 
 #include <QDialog>

@@ -11,7 +11,7 @@
 #include "download/DownloadDlg.h"
 #include "download/PeriodDownloadDlg.h"
 #include "download/SettingsDlg.h"
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 #include "download/Downloader.h"
 #include "platform/gui/MessageBox.h"
 

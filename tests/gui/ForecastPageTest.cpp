@@ -4,7 +4,7 @@
 #include "DayFixture.h"
 #include "ModelFixture.h"
 #include "ViewHost.h"
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 #include "model/KeluDoc.h"
 #include "platform/Number.h"
 #include "record/FitForecastDlg.h"

@@ -1,4 +1,4 @@
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 
 #include "forecast/ModelFile.h"
 #include "history/HistoryIndexer.h"

@@ -1,6 +1,6 @@
-#include "history/RacerRecordWindow.h"
+#include "record/RacerRecordWindow.h"
 
-#include "history/HistoryService.h"
+#include "record/HistoryService.h"
 #include "history/HistoryStore.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
