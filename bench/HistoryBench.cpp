@@ -145,7 +145,7 @@ private:
         races.Bind(1, nDays * rowkey::kRacesPerDay).Bind(2, nEnd).Run();
         CSqliteStatement entries = db.Prepare(
             "INSERT INTO entries SELECT id + ?1, name, class, win_rate, two_rate, local_win_rate, local_two_rate, "
-            "motor, motor_rate, hull, hull_rate, course, start, place, start_timing, time, age, weight, branch, meet, "
+            "motor, motor_rate, hull, hull_rate, course, start, place, start_timing, time, age, weight, home, meet, "
             "early, exhibition FROM entries WHERE id < ?2");
         entries.Bind(1, rowkey::FirstEntry(nDays, 0)).Bind(2, rowkey::FirstEntry(nEnd / rowkey::kRacesPerDay, 0)).Run();
     }
