@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 namespace {
@@ -79,11 +80,24 @@ constexpr CDayRange kDeleteDay[] = {
     {"DELETE FROM forecasts WHERE race >= ?1 AND race < ?2", 1},
 };
 
+constexpr const char* kStoreFileSuffixes[] = {"", "-wal", "-shm", "-journal"};
+
 void RemoveStoreFiles(const std::string& strPath)
 {
     std::error_code ec;
-    for (const char* pszSuffix : {"", "-wal", "-shm", "-journal"})
+    for (const char* pszSuffix : kStoreFileSuffixes)
         std::filesystem::remove(strPath + pszSuffix, ec);
+}
+
+// Moves the store and its log beside it under another name, the log with it, so that a new
+// store at the name never meets an old log, and a process that has the old one open goes on
+// with its own files. Nothing happens when another process moved it first.
+void SetAside(const std::string& strPath, const std::string& strSuffix)
+{
+    const std::string strAside = strPath + strSuffix;
+    RemoveStoreFiles(strAside);
+    for (const char* pszSuffix : kStoreFileSuffixes)
+        std::rename((strPath + pszSuffix).c_str(), (strAside + pszSuffix).c_str());
 }
 
 } // namespace
@@ -263,38 +277,70 @@ CHistoryStore::~CHistoryStore()
 bool CHistoryStore::Open(const std::string& strPath)
 {
     Close();
+    m_strPath = strPath;
+    m_notices.clear();
     try {
-        if (!OpenFile(strPath)) {
-            // One this version cannot read, or no store at all: it is only a cache.
+        // Another process may be replacing the same store at the same time: what it moved away
+        // is looked at again.
+        for (int nTry = 0; nTry < 4; ++nTry) {
+            const EFile file = OpenFile(m_strPath);
+            if (file == EFile::Ready)
+                return true;
             m_db.Close();
-            RemoveStoreFiles(strPath);
-            if (!OpenFile(strPath))
-                throw CHistoryError(strPath + ": cannot be made a store");
+            if (file == EFile::Newer) {
+                // A newer version's store is left as it is; this version keeps its own beside it.
+                const std::string strOwn = strPath + ".v" + std::to_string(kSchemaVersion);
+                m_notices.push_back(strPath + " は新しい版の kelu の履歴なので、そのままにして、この版は " + strOwn + " を使います");
+                m_strPath = strOwn;
+            } else if (file == EFile::Damaged) {
+                SetAside(m_strPath, ".damaged");
+                m_notices.push_back(m_strPath + " が壊れていたので " + m_strPath + ".damaged に移し、ファイルから作り直します");
+            } else {
+                // An older version's store: only a cache, moved away first so that a process
+                // that still has it open keeps its files, then removed.
+                SetAside(m_strPath, ".old");
+                RemoveStoreFiles(m_strPath + ".old");
+            }
         }
-        return true;
+        throw CHistoryError(m_strPath + ": cannot be made a store");
     } catch (const std::exception& e) {
         Close();
         return Fail(e);
     }
 }
 
-bool CHistoryStore::OpenFile(const std::string& strPath)
+bool CHistoryStore::Rebuild()
+{
+    if (m_strPath.empty())
+        return false;
+    const std::string strPath = m_strPath;
+    Close();
+    SetAside(strPath, ".damaged");
+    std::vector<std::string> notices = {strPath + " が壊れていたので " + strPath + ".damaged に移し、ファイルから作り直します"};
+    const bool bOpen = Open(strPath);
+    m_notices.insert(m_notices.begin(), notices.begin(), notices.end());
+    return bOpen;
+}
+
+CHistoryStore::EFile CHistoryStore::OpenFile(const std::string& strPath)
 {
     m_db.Open(strPath);
     try {
         return PrepareFile();
     } catch (const CHistoryError& e) {
         if (e.Code() == SQLITE_NOTADB || e.Code() == SQLITE_CORRUPT)
-            return false;
+            return EFile::Damaged;
         throw;
     }
 }
 
-bool CHistoryStore::PrepareFile()
+CHistoryStore::EFile CHistoryStore::PrepareFile()
 {
     // Pages of 8 KiB: a day's transaction writes fewer of them than of 4 KiB, for the same rows.
     m_db.Exec("PRAGMA page_size = 8192");
-    m_db.Exec("PRAGMA journal_mode = WAL");
+    // A store that cannot be written is read as it is, in the journal mode it has.
+    if (!m_db.IsReadOnly())
+        m_db.Exec("PRAGMA journal_mode = WAL");
     // In WAL mode a commit that is not synced can be lost in a power cut, never half-written:
     // the store stays whole, and the day is read again at the next update.
     m_db.Exec("PRAGMA synchronous = NORMAL");
@@ -310,11 +356,13 @@ bool CHistoryStore::PrepareFile()
     m_db.Exec("PRAGMA temp_store = MEMORY");
     const long long nVersion = m_db.QueryInt("PRAGMA user_version");
     if (nVersion == kSchemaVersion)
-        return true;
+        return EFile::Ready;
+    if (nVersion > kSchemaVersion)
+        return EFile::Newer;
     if (nVersion != 0 || m_db.QueryInt("SELECT count(*) FROM sqlite_schema") != 0)
-        return false;
+        return EFile::Older;
     CreateSchema();
-    return true;
+    return EFile::Ready;
 }
 
 void CHistoryStore::CreateSchema()
@@ -343,7 +391,14 @@ void CHistoryStore::Close()
 bool CHistoryStore::Fail(const std::exception& e)
 {
     m_strError = e.what();
+    const auto* pError = dynamic_cast<const CHistoryError*>(&e);
+    m_nErrorCode = pError ? pError->Code() : 0;
     return false;
+}
+
+bool CHistoryStore::IsDamaged() const
+{
+    return m_nErrorCode == SQLITE_CORRUPT || m_nErrorCode == SQLITE_NOTADB;
 }
 
 bool CHistoryStore::StoredDays(std::map<int, CDayState>& days)

@@ -46,12 +46,24 @@ public:
     CHistoryStore(const CHistoryStore&) = delete;
     CHistoryStore& operator=(const CHistoryStore&) = delete;
 
-    // Opens the store, creating it when missing and building it anew when it is of another
-    // schema version or no SQLite file at all.
+    // Opens the store, creating it when missing. A store of an older schema version is moved
+    // away and a new one made; a damaged file is set aside as PATH.damaged and a new one made;
+    // a newer version's store is left as it is, and this version keeps its own at PATH.vN. A
+    // store that cannot be written is opened to be read. What was done is in Notices().
     bool Open(const std::string& strPath = kDefaultPath);
     void Close();
     bool IsOpen() const { return m_db.IsOpen(); }
     const std::string& LastError() const { return m_strError; }
+    // The last failure was SQLite finding the file damaged: Rebuild sets it aside and opens a
+    // new, empty store in its place, for an update to fill from the day files.
+    bool IsDamaged() const;
+    bool Rebuild();
+    // What opening the store did that the user should hear of, in words (UTF-8).
+    const std::vector<std::string>& Notices() const { return m_notices; }
+    // The file the store is, which may be another than the one asked for (see Open).
+    const std::string& Path() const { return m_strPath; }
+    // The store can be read but not written: the file, its folder or another process says no.
+    bool IsReadOnly() const { return m_db.IsReadOnly(); }
 
     // --- Writing (the indexer) --------------------------------------------------------------
     // The days the store holds, by date, with the file stamps they were read from.
@@ -93,9 +105,9 @@ public:
 
 private:
     class CWriter;
-    // False when the file is no store this version can use.
-    bool OpenFile(const std::string& strPath);
-    bool PrepareFile();
+    enum class EFile { Ready, Older, Newer, Damaged };
+    EFile OpenFile(const std::string& strPath);
+    EFile PrepareFile();
     void CreateSchema();
     // Runs the work in one transaction, rolled back when it throws.
     bool InTransaction(const std::function<void(CWriter&)>& work);
@@ -108,4 +120,7 @@ private:
     CForecastStatements& ForecastStatements();
     std::function<void(int)> m_rowHook;
     std::string m_strError;
+    int m_nErrorCode = 0; // SQLite's, of the last failure
+    std::string m_strPath;
+    std::vector<std::string> m_notices;
 };

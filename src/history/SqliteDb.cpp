@@ -37,6 +37,11 @@ void CSqliteDb::Open(const std::string& strPath)
     sqlite3_busy_timeout(m_pDb, kBusyTimeoutMs);
 }
 
+bool CSqliteDb::IsReadOnly() const
+{
+    return m_pDb && sqlite3_db_readonly(m_pDb, "main") == 1;
+}
+
 void CSqliteDb::Close()
 {
     // Statements are finalised by their owners first; close_v2 waits for any left over.

@@ -19,6 +19,8 @@ public:
     void Open(const std::string& strPath);
     void Close();
     bool IsOpen() const { return m_pDb != nullptr; }
+    // The file was opened but cannot be written.
+    bool IsReadOnly() const;
 
     // Runs statements that return no rows.
     void Exec(const char* pszSql);

@@ -47,6 +47,13 @@ public:
         return &m_store;
     }
     const std::string& Error() const override { return m_store.LastError(); }
+    bool DropIfDamaged() override
+    {
+        if (!m_store.IsOpen() || !m_store.IsDamaged())
+            return false;
+        m_store.Close();
+        return true;
+    }
     const CForecastModel& Model() override
     {
         const auto stamp = ModelStamp();
@@ -117,8 +124,12 @@ void CHistoryService::Read(QObject* pReceiver, std::function<CAnswer(CStoreReadi
     std::shared_ptr<CStoreReading> pReading = m_pReading;
     QMetaObject::invokeMethod(
         m_pReader,
-        [receiver, pReading, work = std::move(work)] {
+        [this, receiver, pReading, work = std::move(work)] {
             CAnswer answer = work(*pReading);
+            // The update sets the damaged file aside and builds the store anew; the windows read
+            // again when it ends.
+            if (pReading->DropIfDamaged())
+                QMetaObject::invokeMethod(this, [this] { Update(); }, Qt::QueuedConnection);
             if (!answer)
                 return;
             // The receiver may be gone by the time the answer reaches the window thread.
@@ -128,14 +139,40 @@ void CHistoryService::Read(QObject* pReceiver, std::function<CAnswer(CStoreReadi
         Qt::QueuedConnection);
 }
 
-void CHistoryService::Update()
+void CHistoryService::Update(const QObject* pAsker)
 {
     // Files that changed during the update it is running are read by one more.
     if (IsUpdating()) {
+        m_nextAskers.insert(pAsker);
         m_bAgain = true;
         return;
     }
+    m_askers = {pAsker};
     Start();
+}
+
+void CHistoryService::Stop(const QObject* pAsker)
+{
+    m_nextAskers.erase(pAsker);
+    if (m_nextAskers.empty())
+        m_bAgain = false;
+    if (m_askers.erase(pAsker) > 0 && m_askers.empty())
+        m_bStop = true;
+}
+
+void CHistoryService::SayOnce(const std::vector<std::string>& notices)
+{
+    for (const std::string& strNotice : notices) {
+        const QString strText = QString::fromStdString(strNotice);
+        QPointer<CHistoryService> self(this);
+        QMetaObject::invokeMethod(
+            this,
+            [self, strNotice, strText] {
+                if (self && self->m_said.insert(strNotice).second)
+                    emit self->notice(strText);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void CHistoryService::Start()
@@ -149,31 +186,45 @@ void CHistoryService::Start()
         const CForecastModel model = CModelFile::Current(strWarning);
         if (!strWarning.empty())
             WarnOnce(strWarning);
-        // A connection of the worker's own, opened where the program runs.
+        auto progress = [self](int nDone, int nTotal) {
+            QMetaObject::invokeMethod(
+                self, [self, nDone, nTotal] { if (self) emit self->progress(nDone, nTotal); }, Qt::QueuedConnection);
+        };
+        // A connection of the worker's own, opened where the program runs. A store found
+        // damaged on the way is set aside and built anew, once.
         CHistoryStore store;
         CIndexSummary summary;
         if (!store.Open()) {
             summary.bOk = false;
             summary.strError = store.LastError();
         } else {
-            summary = CHistoryIndexer(store, &model).Update(nThreads, m_bStop, [self](int nDone, int nTotal) {
-                QMetaObject::invokeMethod(
-                    self, [self, nDone, nTotal] { if (self) emit self->progress(nDone, nTotal); }, Qt::QueuedConnection);
-            });
+            summary = CHistoryIndexer(store, &model).Update(nThreads, m_bStop, progress);
+            if (!summary.bOk && store.IsDamaged() && store.Rebuild())
+                summary = CHistoryIndexer(store, &model).Update(nThreads, m_bStop, progress);
         }
+        SayOnce(store.Notices());
         const bool bOk = summary.bOk;
         const QString strSummary = Summary(summary);
+        const QString strUpdateWarning =
+            bOk ? QString()
+                : Utf8("履歴を更新できません（%1）。いまの履歴を読むので、ファイルより古いかもしれません。")
+                      .arg(QString::fromStdString(summary.strError));
         QMetaObject::invokeMethod(
-            self, [self, bOk, strSummary] { if (self) self->OnFinished(bOk, strSummary); }, Qt::QueuedConnection);
+            self, [self, bOk, strSummary, strUpdateWarning] { if (self) self->OnFinished(bOk, strSummary, strUpdateWarning); },
+            Qt::QueuedConnection);
     });
     emit started();
 }
 
-void CHistoryService::OnFinished(bool bOk, const QString& strSummary)
+void CHistoryService::OnFinished(bool bOk, const QString& strSummary, const QString& strWarning)
 {
     m_worker.Join();
     m_strSummary = strSummary;
+    m_strUpdateWarning = strWarning;
     emit finished(bOk, strSummary);
-    if (m_bAgain && !m_bStop)
+    if (m_bAgain) {
+        m_askers = std::move(m_nextAskers);
+        m_nextAskers.clear();
         Start();
+    }
 }

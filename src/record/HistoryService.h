@@ -13,7 +13,9 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 class CForecastModel;
 class CHistoryStore;
@@ -25,6 +27,8 @@ public:
     virtual ~CStoreReading() = default;
     // The store, or nullptr when it cannot be opened; the reason then in Error().
     virtual CHistoryStore* Store() = 0;
+    // Lets the store go when a read found it damaged; true when it did.
+    virtual bool DropIfDamaged() = 0;
     virtual const std::string& Error() const = 0;
     // The model data/forecast.json holds, or the shipped one when it cannot be used.
     virtual const CForecastModel& Model() = 0;
@@ -37,15 +41,22 @@ public:
     // Stops an update and waits for it: the indexer looks at the flag after each day.
     ~CHistoryService() override;
 
-    void Update();
+    // Asks for the store to follow the day files, for the one asking (none: the program itself,
+    // after a download). An update that runs goes on; one more runs after it.
+    void Update(const QObject* pAsker = nullptr);
     bool IsUpdating() const { return m_worker.IsStarted(); }
-    // Ends the update after the day it is writing; the days left go to the next update.
-    void Stop() { m_bStop = true; m_bAgain = false; }
+    // The one asking no longer waits for the update: once nobody does, it ends after the day it
+    // is writing, and the days left go to the next update. A window's 中止 and its closing.
+    void Stop(const QObject* pAsker);
     // What the last update did, for a status line.
     const QString& LastSummary() const { return m_strSummary; }
+    // When the last update could not write the store (read-only, locked by another process): in
+    // words, that what the store holds may be behind the files; empty otherwise.
+    const QString& UpdateWarning() const { return m_strUpdateWarning; }
 
     // Runs the work on the reading thread; what it returns then runs on the window thread,
-    // unless pReceiver is gone by then. Reads run one after the other, in the order asked.
+    // unless pReceiver is gone by then. Reads run one after the other, in the order asked. A
+    // read that finds the store damaged has it rebuilt by an update.
     using CAnswer = std::function<void()>;
     void Read(QObject* pReceiver, std::function<CAnswer(CStoreReading&)> work);
 
@@ -54,19 +65,26 @@ signals:
     void started();
     void progress(int nDone, int nTotal);
     void finished(bool bOk, const QString& strSummary);
-    // The model file cannot be used, in words: said once for each reason.
+    // What the user is told once, in words: a model file that cannot be used, a damaged store
+    // set aside and rebuilt, another version's store.
     void modelWarning(const QString& strWarning);
+    void notice(const QString& strNotice);
 
 private:
     void Start();
-    void OnFinished(bool bOk, const QString& strSummary);
+    void OnFinished(bool bOk, const QString& strSummary, const QString& strWarning);
     void WarnOnce(const std::string& strWarning);
+    void SayOnce(const std::vector<std::string>& notices);
 
     CWorkerThread m_worker;
     std::atomic<bool> m_bStop{false};
     bool m_bAgain = false;
+    // Who waits for the update that runs, and for the one after it; nullptr is the program.
+    std::set<const QObject*> m_askers, m_nextAskers;
     QString m_strSummary;
+    QString m_strUpdateWarning;
     QString m_strLastWarning;
+    std::set<std::string> m_said;
     // The reading thread, with an event loop, and what lives on it.
     QThread* m_pReadThread = nullptr;
     QObject* m_pReader = nullptr;

@@ -2,6 +2,7 @@
 
 #include "record/HistoryService.h"
 #include "history/HistoryStore.h"
+#include "history/RacerCsv.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
 #include "platform/gui/QtText.h"
@@ -131,7 +132,13 @@ void CRacerRecordWindow::Refresh()
     m_pStatus->setText(Utf8("履歴を更新しています..."));
     m_pProgress->setRange(0, 0);
     m_pProgress->show();
-    m_history.Update();
+    m_history.Update(this);
+}
+
+CRacerRecordWindow::~CRacerRecordWindow()
+{
+    // Closing the window ends its own wait; an update another asked for goes on.
+    m_history.Stop(this);
 }
 
 void CRacerRecordWindow::Read()
@@ -139,17 +146,44 @@ void CRacerRecordWindow::Read()
     if (m_history.IsUpdating())
         return;
     m_pProgress->hide();
-    CHistoryStore store;
-    m_record = CRacerRecord();
-    if (!store.Open() || !store.QueryRacer(m_nRegNo, m_record)) {
-        m_pStatus->setText(Utf8("履歴を読めませんでした: %1").arg(QString::fromStdString(store.LastError())));
-        return;
-    }
+    // The store is read off the window thread; the answer to the last question is shown.
+    const int nQuery = ++m_nQueries;
+    const int nRegNo = m_nRegNo;
+    const QString strWarning = m_history.UpdateWarning();
+    m_history.Read(this, [this, nQuery, nRegNo, strWarning](CStoreReading& reading) -> CHistoryService::CAnswer {
+        CRacerRecord record;
+        CHistoryStore* pStore = reading.Store();
+        std::string strError;
+        if (!pStore || !pStore->QueryRacer(nRegNo, record))
+            strError = pStore ? pStore->LastError() : reading.Error();
+        return [this, nQuery, record, strError, strWarning] {
+            if (nQuery != m_nQueries)
+                return;
+            m_nAnswered = nQuery;
+            if (!strError.empty()) {
+                m_pStatus->setText(Utf8("履歴を読めませんでした: %1").arg(QString::fromStdString(strError)));
+                return;
+            }
+            m_record = record;
+            Show(strWarning);
+        };
+    });
+}
+
+bool CRacerRecordWindow::IsReading() const
+{
+    return m_nAnswered != m_nQueries;
+}
+
+void CRacerRecordWindow::Show(const QString& strWarning)
+{
     if (!m_record.m_strName.IsEmpty())
         setWindowTitle(Utf8("選手の成績 %1 %2").arg(m_nRegNo).arg(Plain(m_record.m_strName)));
     setAccessibleName(windowTitle());
-    m_pStatus->setText(m_record.m_races.empty() ? Utf8("手元の日に、登録番号 %1 の選手のレースはありません。").arg(m_nRegNo)
-                                                : Utf8("手元の日の %1 レース").arg(m_record.m_races.size()));
+    const QString strCount = m_record.m_races.empty()
+                                 ? Utf8("手元の日に、登録番号 %1 の選手のレースはありません。").arg(m_nRegNo)
+                                 : Utf8("手元の日の %1 レース").arg(m_record.m_races.size());
+    m_pStatus->setText(strWarning.isEmpty() ? strCount : strCount + QLatin1Char('\n') + strWarning);
     m_pFigures->setText(FiguresText(m_record));
     m_pFigures->setAccessibleName(m_pFigures->text());
     ShowRecord();
@@ -191,23 +225,9 @@ void CRacerRecordWindow::ShowChart()
     ChartLibrary().pfnShowPlaces(m_pChart, chart);
 }
 
-QString CRacerRecordWindow::CsvText(const CRacerRecord& record)
-{
-    QStringList lines{Utf8("日付,場,レース,艇,コース,ST,着,決まり手")};
-    for (const CRacerRace& race : record.m_races) {
-        QStringList cells = RaceCells(race);
-        cells[0] = DateText(race.nDate, '-');
-        // A comma of the file's text would split the field.
-        for (QString& cell : cells)
-            cell.replace(QLatin1Char(','), QLatin1Char(' '));
-        lines << cells.join(QLatin1Char(','));
-    }
-    return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
-}
-
 bool CRacerRecordWindow::SaveCsv(const QString& strPath) const
 {
-    return WriteCsvFile(strPath, CsvText(m_record).toStdString());
+    return WriteCsvFile(strPath, CRacerCsv::Write(m_record));
 }
 
 void CRacerRecordWindow::OnSave()

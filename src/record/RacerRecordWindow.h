@@ -18,12 +18,15 @@ class QTableWidget;
 class CRacerRecordWindow : public QWidget {
 public:
     CRacerRecordWindow(int nRegNo, CHistoryService& history, QWidget* pParent);
+    ~CRacerRecordWindow() override;
 
-    // Reads the racer from the store (the update, if one runs, is waited for first).
+    // Reads the racer from the store (the update, if one runs, is waited for first), off the
+    // window thread.
     void Refresh();
+    // A question to the store is not answered yet.
+    bool IsReading() const;
     // The races as CSV in UTF-8 with a header row; false when the file could not be written.
     bool SaveCsv(const QString& strPath) const;
-    static QString CsvText(const CRacerRecord& record);
 
     int RegNo() const { return m_nRegNo; }
     const CRacerRecord& Record() const { return m_record; }
@@ -36,6 +39,7 @@ public:
 
 private:
     void Read();
+    void Show(const QString& strWarning);
     void ShowRecord();
     void ShowCourses();
     void ShowChart();
@@ -52,4 +56,5 @@ private:
     QTableWidget* m_pCourses = nullptr;
     QWidget* m_pChart = nullptr;
     QPushButton* m_pSave = nullptr;
+    int m_nQueries = 0, m_nAnswered = 0;
 };

@@ -52,7 +52,7 @@ std::string Row(const std::string& strKind, const std::string& strName, const SR
     std::string row = strKind + "," + strName;
     for (const CColumn& column : kColumns)
         row += "," + column.pfnValue(c);
-    return row + "\r\n";
+    return row + "\n";
 }
 
 } // namespace
@@ -69,7 +69,7 @@ std::string CRecordCsv::Write(const CPredictionRecord& record)
     std::string csv = "区分,名前";
     for (const CColumn& column : kColumns)
         csv += std::string(",") + column.pszTitle;
-    csv += "\r\n";
+    csv += "\n";
     for (const auto& [v, c] : record.m_byVenue)
         csv += Row("レース場", SjisToUtf8(CKeluDoc::GetVenueName(v).Str()), c);
     for (const auto& [m, c] : record.m_byMonth)

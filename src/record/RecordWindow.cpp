@@ -293,7 +293,13 @@ void CRecordWindow::Start()
     m_pSave->setEnabled(false);
     m_pStatus->setText(Utf8("履歴を data/prog と data/res のファイルに合わせて更新しています..."));
     m_pStatus->setToolTip(QString());
-    m_history.Update();
+    m_history.Update(this);
+}
+
+CRecordWindow::~CRecordWindow()
+{
+    // Closing the window ends its own work; an update another asked for goes on.
+    m_history.Stop(this);
 }
 
 bool CRecordWindow::IsRunning() const
@@ -303,7 +309,7 @@ bool CRecordWindow::IsRunning() const
 
 void CRecordWindow::Stop()
 {
-    m_history.Stop();
+    m_history.Stop(this);
     m_pStop->setEnabled(false);
 }
 
@@ -344,6 +350,17 @@ void CRecordWindow::Query()
     if (bPeriodSet) {
         query.nFrom = DateNumber(m_pFrom->date());
         query.nTo = DateNumber(m_pTo->date());
+        // No day lies between them: said, not shown as an empty record.
+        if (query.nFrom > query.nTo) {
+            ++m_nQueries;
+            m_nAnswered = m_nQueries;
+            m_record = CPredictionRecord();
+            ShowTables();
+            ShowChart();
+            m_pStatus->setText(Utf8("期間の始まりが終わりより後です。開始日を終了日と同じ日か、それより前にしてください。"));
+            m_pSave->setEnabled(false);
+            return;
+        }
     }
     // The store is read off the window thread; the answer to the last question asked is the
     // one shown.
@@ -389,7 +406,10 @@ void CRecordWindow::ShowRecord(int nFirst, int nLast)
         m_pTo->setDate(DateOfNumber(nLast));
     }
     const CLeftOut leftOut = LeftOutDays(m_record);
-    m_pStatus->setText(Utf8("%1 日、%2 レース").arg(m_record.m_nDays).arg(m_record.m_total.nRaces) + leftOut.strStatus);
+    QString strStatus = Utf8("%1 日、%2 レース").arg(m_record.m_nDays).arg(m_record.m_total.nRaces) + leftOut.strStatus;
+    if (!m_history.UpdateWarning().isEmpty())
+        strStatus += QLatin1Char('\n') + m_history.UpdateWarning();
+    m_pStatus->setText(strStatus);
     m_pStatus->setToolTip(leftOut.strToolTip);
     m_pSave->setEnabled(true);
     ShowTables();

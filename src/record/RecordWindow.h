@@ -24,11 +24,13 @@ class QTableWidget;
 class CRecordWindow : public QWidget {
 public:
     CRecordWindow(CHistoryService& history, QWidget* pParent);
+    ~CRecordWindow() override;
 
     // Brings the store up to date with the day files, then reads the record.
     void Start();
     bool IsRunning() const;
-    // Stops the update; the record is read over what the store holds.
+    // Stops this window's wait for the update (the update itself when nobody else asked for it);
+    // the record is read over what the store holds.
     void Stop();
     // Reads the record of the chosen period and venue from the store, off the window thread:
     // the tables show it when the answer comes.

@@ -105,10 +105,11 @@ void CKeluView::WatchHistory()
         ForgetForecast();
     });
     // Said once, where the user looks for what the program is doing.
-    connect(m_pHistory, &CHistoryService::modelWarning, this, [this](const QString& strWarning) {
-        if (auto* pMain = qobject_cast<QMainWindow*>(window()))
-            pMain->statusBar()->showMessage(strWarning, 15000);
-    });
+    for (auto pSignal : {&CHistoryService::modelWarning, &CHistoryService::notice})
+        connect(m_pHistory, pSignal, this, [this](const QString& strText) {
+            if (auto* pMain = qobject_cast<QMainWindow*>(window()))
+                pMain->statusBar()->showMessage(strText, 15000);
+        });
 }
 
 void CKeluView::ShowRacerRecord(int nRegNo)

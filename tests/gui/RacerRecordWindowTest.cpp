@@ -30,15 +30,28 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
 using published::Field;
 
+// The start timing as the CSV writes it, from the five bytes of the finishing line: " 0.15"
+// is 0.15, "F0.01" a flying start of -0.01, anything else none.
+std::string StartTiming(const std::string& field)
+{
+    const bool bTimed = field.size() == 5 && (field[0] == ' ' || field[0] == 'F') && isdigit(field[1]) &&
+                        field[2] == '.' && isdigit(field[3]) && isdigit(field[4]);
+    return bTimed ? (field[0] == 'F' ? "-" : "") + field.substr(1) : std::string();
+}
+
 // The racer 3159's races in the published days, "YYYY/MM/DD venue race boat course start place",
-// counted from the bytes: the program lines that name him, and his finishing line.
-std::vector<std::string> ExpectedRows(int nRegNo, int& nStarts, int& nWins)
+// counted from the bytes: the program lines that name him, and his finishing line; and the same
+// as the CSV's rows.
+std::vector<std::string> ExpectedRows(int nRegNo, int& nStarts, int& nWins, std::vector<std::string>* pCsv = nullptr)
 {
     std::vector<std::string> rows;
     nStarts = nWins = 0;
@@ -47,12 +60,13 @@ std::vector<std::string> ExpectedRows(int nRegNo, int& nStarts, int& nWins)
         for (const auto& [nBoat, nRacer] : race.boats) {
             if (nRacer != nRegNo)
                 continue;
-            std::string course, start, place;
+            std::string course, start, place, timing;
             for (const std::string& line : race.finishes)
                 if (line.size() > 12 && std::stoi(line.substr(8, 4)) == nRegNo) {
                     course = Field(line, 46, 1);
                     start = Field(line, 53, 2);
                     place = Field(line, 2, 2);
+                    timing = StartTiming(line.substr(50, 5));
                 }
             if (!place.empty() && place[0] != 'K') {
                 ++nStarts;
@@ -62,6 +76,11 @@ std::vector<std::string> ExpectedRows(int nRegNo, int& nStarts, int& nWins)
             std::snprintf(date, sizeof date, "%04d/%02d/%02d", nDate / 10000, nDate / 100 % 100, nDate % 100);
             rows.push_back(std::string(date) + " " + SjisToUtf8(CKeluDoc::GetVenueName(nVenue).Str()) + " " +
                            std::to_string(nRace) + " " + std::to_string(nBoat) + " " + course + " " + start + " " + place);
+            char csv[64];
+            std::snprintf(csv, sizeof csv, "%04d-%02d-%02d,%02d,%d,%d,", nDate / 10000, nDate / 100 % 100, nDate % 100,
+                          nVenue, nRace, nBoat);
+            if (pCsv)
+                pCsv->push_back(csv + course + "," + start + "," + place + "," + timing);
         }
     }
     return rows;
@@ -100,7 +119,8 @@ TEST(RacerRecordWindowTest, ShowsHisRacesAndFiguresAsTheFilesGiveThemAndSavesThe
     }
 
     int nStarts = 0, nWins = 0;
-    std::vector<std::string> expected = ExpectedRows(3159, nStarts, nWins);
+    std::vector<std::string> csv;
+    std::vector<std::string> expected = ExpectedRows(3159, nStarts, nWins, &csv);
     ASSERT_GE(expected.size(), 2u);
     // Newest first; races of a day in the order the store keeps them, so the day's are sorted.
     QTableWidget* pRaces = window.RaceTable();
@@ -124,18 +144,26 @@ TEST(RacerRecordWindowTest, ShowsHisRacesAndFiguresAsTheFilesGiveThemAndSavesThe
     EXPECT_EQ(figures.find(','), std::string::npos);
     EXPECT_NE(window.windowTitle().toStdString().find("3159"), std::string::npos);
 
-    // The CSV: a header, then a row a race of eight fields, the date as YYYY-MM-DD.
-    const QStringList lines = CRacerRecordWindow::CsvText(window.Record()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), pRaces->rowCount() + 1);
-    EXPECT_EQ(lines[0].toStdString(), "日付,場,レース,艇,コース,ST,着,決まり手");
-    for (int r = 0; r < pRaces->rowCount(); ++r) {
-        const QStringList fields = lines[r + 1].split(QLatin1Char(','));
-        ASSERT_EQ(fields.size(), 8) << lines[r + 1].toStdString();
-        EXPECT_EQ(QString(fields[0]).replace(QLatin1Char('-'), QLatin1Char('/')), pRaces->item(r, 0)->text());
-        for (int c = 1; c < 7; ++c)
-            EXPECT_EQ(fields[c], pRaces->item(r, c)->text());
-    }
-    EXPECT_TRUE(window.SaveCsv(QStringLiteral("racer.csv")));
+    // The file saved, read back: the same CSV as kelu-history's, a header and a row a race,
+    // oldest first, LF, the start timing last.
+    ASSERT_TRUE(window.SaveCsv(QStringLiteral("racer.csv")));
+    std::ifstream in("racer.csv", std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(bytes.find('\r'), std::string::npos);
+    std::vector<std::string> lines;
+    std::istringstream text(bytes);
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), csv.size() + 1);
+    EXPECT_EQ(lines[0], "date,venue,race,boat,course,start,place,start_timing");
+    std::vector<std::string> saved(lines.begin() + 1, lines.end());
+    EXPECT_TRUE(std::is_sorted(saved.begin(), saved.end(), [](const std::string& a, const std::string& b) {
+        return a.substr(0, 10) < b.substr(0, 10);
+    }));
+    std::sort(saved.begin(), saved.end());
+    std::sort(csv.begin(), csv.end());
+    EXPECT_EQ(saved, csv);
+    EXPECT_FALSE(window.SaveCsv(QStringLiteral("no/such/folder/racer.csv")));
 }
 
 TEST(RacerRecordWindowTest, OpensFromAProgramRowAWatchedRacerAndByNumber)

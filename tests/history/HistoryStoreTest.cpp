@@ -265,15 +265,18 @@ TEST(HistoryStoreTest, DamagedAndDemoDaysAreRecordedAndLeftOutOfEveryFigure)
     EXPECT_EQ(record.m_byMonth.size(), 1u);
 }
 
-TEST(HistoryStoreTest, AStoreOfAnotherVersionOrNoStoreAtAllIsBuiltAnew)
+TEST(HistoryStoreTest, AnOlderOrDamagedStoreIsReplacedBesideItsReadersAndANewerOneIsLeftAlone)
 {
     fixture::WriteStandardDay(Noon(2021, 5, 1), {3}, 1);
-    auto check = [](const char* pszWhat) {
+    // The store at the path is this version's, up to date, in WAL mode.
+    auto check = [](const char* pszWhat, const std::string& strPath, const std::vector<std::string>& notices) {
         CHistoryStore store;
         ASSERT_TRUE(store.Open()) << pszWhat << ": " << store.LastError();
+        EXPECT_EQ(store.Notices(), notices) << pszWhat;
+        EXPECT_EQ(store.Path(), strPath) << pszWhat;
         ASSERT_TRUE(Update(store).bOk) << pszWhat;
         CSqliteDb db;
-        db.Open(CHistoryStore::kDefaultPath);
+        db.Open(strPath);
         EXPECT_EQ(db.QueryInt("PRAGMA user_version"), CHistoryStore::kSchemaVersion) << pszWhat;
         EXPECT_EQ(db.QueryInt("SELECT count(*) FROM sqlite_schema WHERE name = 'old'"), 0) << pszWhat;
         CSqliteStatement mode = db.Prepare("PRAGMA journal_mode");
@@ -281,14 +284,41 @@ TEST(HistoryStoreTest, AStoreOfAnotherVersionOrNoStoreAtAllIsBuiltAnew)
         EXPECT_EQ(mode.Text(0), "wal") << pszWhat;
         EXPECT_EQ(db.QueryInt("SELECT count(*) FROM races"), 1) << pszWhat;
     };
-    fixture::WriteFile(CHistoryStore::kDefaultPath, std::string(5000, '\x7f'));
-    check("a file of junk");
+    const std::string strPath = CHistoryStore::kDefaultPath;
+    fixture::WriteFile(strPath, std::string(5000, '\x7f'));
+    check("a file of junk", strPath,
+          {strPath + " が壊れていたので " + strPath + ".damaged に移し、ファイルから作り直します"});
+    EXPECT_EQ(fs::file_size(strPath + ".damaged"), 5000u);
+
+    // An older version's store, open in another process meanwhile: it is moved away, not
+    // deleted under that process, which goes on reading its own.
+    fs::remove(strPath);
+    fs::remove(strPath + "-wal");
+    fs::remove(strPath + "-shm");
     {
-        CSqliteDb db;
-        db.Open(CHistoryStore::kDefaultPath);
-        db.Exec("CREATE TABLE old(x); PRAGMA user_version = 99");
+        CSqliteDb older;
+        older.Open(strPath);
+        older.Exec("PRAGMA journal_mode = WAL; CREATE TABLE old(x); INSERT INTO old VALUES (1); PRAGMA user_version = 1");
+        check("a store of version 1", strPath, {});
+        EXPECT_EQ(older.QueryInt("SELECT count(*) FROM old"), 1);
+        older.Exec("INSERT INTO old VALUES (2)");
+        EXPECT_EQ(older.QueryInt("SELECT count(*) FROM old"), 2);
     }
-    check("a store of version 99");
+    EXPECT_FALSE(fs::exists(strPath + ".old"));
+
+    // A newer version's store is left as it is; this version keeps its own beside it.
+    {
+        CSqliteDb newer;
+        newer.Open(strPath);
+        newer.Exec("CREATE TABLE old(x); PRAGMA user_version = 99");
+    }
+    const std::string strOwn = strPath + ".v" + std::to_string(CHistoryStore::kSchemaVersion);
+    check("a store of version 99", strOwn,
+          {strPath + " は新しい版の kelu の履歴なので、そのままにして、この版は " + strOwn + " を使います"});
+    CSqliteDb newer;
+    newer.Open(strPath);
+    EXPECT_EQ(newer.QueryInt("PRAGMA user_version"), 99);
+    EXPECT_EQ(newer.QueryInt("SELECT count(*) FROM sqlite_schema WHERE name = 'old'"), 1);
 
     CHistoryStore store;
     EXPECT_FALSE(store.Open("no/such/folder/history.sqlite"));

@@ -4,11 +4,14 @@
 
 #include "DayFixture.h"
 #include "ModelFixture.h"
+#include "Unwritable.h"
 #include "forecast/ModelFile.h"
+#include "history/SqliteDb.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,13 +50,14 @@ std::vector<std::string> FileLines(const char* pszPath)
     return lines;
 }
 
-// Runs the program with the arguments, in a German locale whose decimal mark is a comma.
-CRun RunTool(std::vector<std::string> args)
+// Runs the program with the arguments, in a German locale whose decimal mark is a comma, its
+// output into the file (out.txt unless another is named).
+CRun RunTool(std::vector<std::string> args, const char* pszOut = "out.txt")
 {
     args.insert(args.begin(), KELU_HISTORY_TOOL);
     const pid_t pid = fork();
     if (pid == 0) {
-        const int out = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = open(pszOut, O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
         dup2(err, 2);
@@ -69,9 +73,28 @@ CRun RunTool(std::vector<std::string> args)
     int nStatus = 0;
     if (pid > 0 && waitpid(pid, &nStatus, 0) == pid && WIFEXITED(nStatus))
         run.nStatus = WEXITSTATUS(nStatus);
-    run.out = FileLines("out.txt");
+    // A device such as /dev/full reads as endless zeros.
+    if (fs::is_regular_file(pszOut))
+        run.out = FileLines(pszOut);
     run.err = FileLines("err.txt");
     return run;
+}
+
+std::string FileBytes(const char* pszPath)
+{
+    std::ifstream in(pszPath, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Overwrites the store's pages from the nFrom-th byte on, after moving its log back into it.
+void DamageStore(size_t nFrom)
+{
+    for (const char* pszSuffix : {"-wal", "-shm"})
+        fs::remove(std::string("data/history.sqlite") + pszSuffix);
+    std::fstream file("data/history.sqlite", std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(nFrom));
+    const size_t nSize = static_cast<size_t>(fs::file_size("data/history.sqlite"));
+    file << std::string(nSize - nFrom, '\x5a');
 }
 
 // Venue 3 and 12 with two races each on 1 May; on 2 May venue 3's second race has no result
@@ -111,16 +134,18 @@ TEST(HistoryToolTest, UpdateTellsWhatItReadAndTheCsvFollowsTheDays)
     run = RunTool({"update"});
     EXPECT_EQ(run.out, std::vector<std::string>{"読んだ日: 0、除いた日: 0、変わりのない日: 3"});
 
-    // Boat 1 of the first races: the standard racer 4001, first from course 1 in 0.15.
+    // Boat 1 of the first races: the standard racer 4001, first from course 1 in 0.15; the
+    // start timing last, in seconds.
+    const std::string header = "date,venue,race,boat,course,start,place,start_timing";
     run = RunTool({"racer", "4001"});
     EXPECT_EQ(run.nStatus, 0);
-    EXPECT_EQ(run.out, (std::vector<std::string>{"date,venue,race,boat,course,start,place", "2021-05-01,03,1,1,1,15,01",
-                                                 "2021-05-01,12,1,1,1,15,01", "2021-05-02,03,1,1,1,15,01"}));
+    EXPECT_EQ(run.out, (std::vector<std::string>{header, "2021-05-01,03,1,1,1,15,01,0.15", "2021-05-01,12,1,1,1,15,01,0.15",
+                                                 "2021-05-02,03,1,1,1,15,01,0.15"}));
     run = RunTool({"--data", "data", "racer", "4011"});
-    EXPECT_EQ(run.out, (std::vector<std::string>{"date,venue,race,boat,course,start,place", "2021-05-01,03,2,1,1,15,01",
-                                                 "2021-05-01,12,2,1,1,15,01", "2021-05-02,03,2,1,,,"}));
+    EXPECT_EQ(run.out, (std::vector<std::string>{header, "2021-05-01,03,2,1,1,15,01,0.15",
+                                                 "2021-05-01,12,2,1,1,15,01,0.15", "2021-05-02,03,2,1,,,,"}));
     run = RunTool({"racer", "9999"});
-    EXPECT_EQ(run.out, std::vector<std::string>{"date,venue,race,boat,course,start,place"});
+    EXPECT_EQ(run.out, std::vector<std::string>{header});
 
     // Five decided races over the days read; the third day counts for nothing.
     run = RunTool({"record"});
@@ -141,6 +166,9 @@ TEST(HistoryToolTest, UpdateTellsWhatItReadAndTheCsvFollowsTheDays)
     EXPECT_EQ(run.out[4], "合計,,5,5,100.0,83.3,5,100.0,100.0,5,100.0,83.3,5,100.0,100.0,5,100.0,83.3,5,100.0,100.0");
     for (const std::string& line : run.out)
         EXPECT_EQ(Columns(line), 21u) << line;
+
+    // Every CSV ends its lines with LF alone.
+    EXPECT_EQ(FileBytes("out.txt").find('\r'), std::string::npos);
 
     run = RunTool({"record", "--from", "2021-05-02", "--to", "2021-05-31"});
     EXPECT_EQ(run.out.back().rfind("合計,,1,", 0), 0u) << run.out.back();
@@ -269,4 +297,89 @@ TEST(HistoryToolTest, PredictWritesEachRaceOfTheDayWithTheModelAsItIs)
         EXPECT_EQ(run.nStatus, 2) << pszDate;
         EXPECT_TRUE(run.out.empty()) << pszDate;
     }
+}
+
+TEST(HistoryToolTest, HelpAFullDeviceDeadLinksAndAStoreDamagedReadOnlyOrLocked)
+{
+    WriteDays();
+    // A data folder of another name: a damaged day is named where the user keeps it.
+    fs::rename("data", "days");
+    CRun run = RunTool({"--data", "days", "update"});
+    fs::rename("days", "data");
+    ASSERT_EQ(run.nStatus, 0);
+    ASSERT_EQ(run.out.size(), 4u);
+    EXPECT_NE(run.out[2].find(" days/res/K210503.TXT "), std::string::npos) << run.out[2];
+
+    // The usage, on asking for it.
+    for (const char* pszHelp : {"help", "--help", "-h"}) {
+        run = RunTool({pszHelp});
+        EXPECT_EQ(run.nStatus, 0) << pszHelp;
+        ASSERT_EQ(run.out.size(), 1u) << pszHelp;
+        EXPECT_EQ(run.out[0].rfind("使い方: kelu-history", 0), 0u);
+        EXPECT_TRUE(run.err.empty());
+    }
+
+    // Output that cannot be written is a failure, never a cut CSV taken for a whole one.
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"record"}, {"racer", "4001"}, {"update"}}) {
+        run = RunTool(args, "/dev/full");
+        EXPECT_EQ(run.nStatus, 1) << args[0];
+        ASSERT_FALSE(run.err.empty()) << args[0];
+        EXPECT_NE(run.err.back().find("出力を書けません"), std::string::npos) << run.err.back();
+    }
+
+    // Damaged pages: the store is set aside, built anew from the files, and that is said once.
+    DamageStore(8192);
+    run = RunTool({"racer", "4001"});
+    ASSERT_EQ(run.nStatus, 0) << (run.err.empty() ? "" : run.err.back());
+    EXPECT_EQ(run.out.size(), 4u);
+    ASSERT_EQ(run.err.size(), 1u);
+    EXPECT_EQ(run.err[0], "kelu-history: data/history.sqlite が壊れていたので data/history.sqlite.damaged に移し、"
+                          "ファイルから作り直します");
+    EXPECT_TRUE(fs::exists("data/history.sqlite.damaged"));
+    run = RunTool({"racer", "4001"});
+    EXPECT_TRUE(run.err.empty());
+    // A file that is no store at all, the same.
+    DamageStore(0);
+    run = RunTool({"record"});
+    EXPECT_EQ(run.nStatus, 0);
+    EXPECT_EQ(run.err.size(), 1u);
+    EXPECT_EQ(run.out.size(), 5u);
+
+    // A store that cannot be written is read as it is, with a warning; only update fails.
+    fixture::WriteStandardDay(Noon(2021, 5, 4), {3}, 1);
+    {
+        const testsupport::CUnwritable unwritable("data/history.sqlite");
+        if (!unwritable.IsOn())
+            GTEST_SKIP() << testsupport::CUnwritable::kMissing;
+        run = RunTool({"racer", "4001"});
+        EXPECT_EQ(run.nStatus, 0);
+        EXPECT_EQ(run.out.size(), 4u) << "the store as it is, without 4 May";
+        ASSERT_EQ(run.err.size(), 1u);
+        EXPECT_EQ(run.err[0].rfind("kelu-history: 履歴を更新できません（", 0), 0u) << run.err[0];
+        EXPECT_NE(run.err[0].find("いまの履歴から読むので、ファイルより古いかもしれません"), std::string::npos);
+        run = RunTool({"update"});
+        EXPECT_EQ(run.nStatus, 1);
+    }
+
+    // Another process holds the store's write lock: the same, once its wait is over.
+    const pid_t holder = fork();
+    if (holder == 0) {
+        CSqliteDb db;
+        db.Open("data/history.sqlite");
+        db.Exec("BEGIN IMMEDIATE");
+        sleep(60);
+        _exit(0);
+    }
+    usleep(300 * 1000);
+    run = RunTool({"racer", "4001"});
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    EXPECT_EQ(run.nStatus, 0);
+    EXPECT_EQ(run.out.size(), 4u);
+    ASSERT_EQ(run.err.size(), 1u);
+    EXPECT_NE(run.err[0].find("locked"), std::string::npos) << run.err[0];
+    // Free again, it takes the new day.
+    run = RunTool({"racer", "4001"});
+    EXPECT_TRUE(run.err.empty());
+    EXPECT_EQ(run.out.size(), 5u);
 }
