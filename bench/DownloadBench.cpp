@@ -4,7 +4,7 @@
 //    their temporary names) against libarchive reading the same archives into memory, for a
 //    day not yet on disk and for one whose files are replaced (where the file system flushes
 //    each new file before it takes the old one's place);
-//  - the transfer: FetchFile of both archives into "temp.lzh" in 512-byte blocks from a server
+//  - the transfer: FetchFile of both archives into the work file in 512-byte blocks from a server
 //    on 127.0.0.1, against one libcurl handle fetching the two files into memory;
 //  - the whole day: a one-day download (fetching, unpacking over the day files of the previous
 //    round, deleting) against the same fetch into memory, and against that fetch followed by
@@ -164,7 +164,7 @@ void BM_DownloadDay(benchmark::State& state)
 }
 BENCHMARK(BM_DownloadDay)->UseRealTime();
 
-// The transfer alone: both archives through FetchFile into "temp.lzh", one connection.
+// The transfer alone: both archives through FetchFile into the work file, one connection.
 void BM_FetchDay(benchmark::State& state)
 {
     if (!Bench().Enter(state))
@@ -174,7 +174,7 @@ void BM_FetchDay(benchmark::State& state)
         const CInternetSession session(kUserAgent);
         const auto pConnection = session.GetHttpConnection(Bench().Server().c_str());
         for (char chKind : {'B', 'K'})
-            if (FetchFile(*pConnection, progress.StopFlag(), ArchivePath(chKind, kDay)) != kFetchDone)
+            if (FetchFile(*pConnection, progress.StopFlag(), ArchivePath(chKind, kDay), DayWorkFile().GetString()) != kFetchDone)
                 state.SkipWithError("the fetch failed");
     }
 }

@@ -3,72 +3,145 @@
 #include "download/DayArchive.h"
 #include "download/Fetch.h"
 #include "download/HttpConnection.h"
-#include "download/InternetSession.h"
+#include "download/TransferEngine.h"
 #include "platform/Sjis.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
 
 namespace {
 
-// One download command's steps, and what it has to tell at the end.
-class CDownloader {
+// One day or week download: the days oldest first, for each the program archive and then,
+// once it is in, the result archive, one at a time on the engine's one connection. An archive
+// that does not come is named at the end and the week goes on, unless the server is out of
+// reach.
+class CDayDownload {
 public:
-    enum class EStep { Done, Failed, Unreachable, Stopped };
-
-    CDownloader(CHttpConnection& connection, IDownloadProgress& progress)
-        : m_connection(connection)
+    CDayDownload(const CString& strServer, IDownloadProgress& progress, const CTime& dateShown, int nDays)
+        : m_strServer(NormaliseServer(strServer))
         , m_progress(progress)
+        , m_engine(1, kUserAgent, progress.StopFlag())
+        , m_strWorkFile(DayWorkFile())
     {
+        // Calendar days: 86,400-second steps would give the wrong date across a change of the clocks.
+        for (int nBack = nDays - 1; nBack >= 0; --nBack)
+            m_days.push_back(dateShown.AddDays(-nBack));
     }
 
-    // Fetches and unpacks one archive of the day; nCode is FetchFile's result.
-    EStep Archive(const CArchiveKind& kind, const CTime& day, int& nCode)
+    CDownloadOutcome Run()
     {
-        const CString strDate = day.Format("%Y/%m/%d");
-        Log(strDate + " " + Sjis(kind.pszLogName) + Sjis("のダウンロード中..."));
-        CFetchDetail detail;
-        nCode = FetchFile(m_connection, m_progress.StopFlag(), ArchivePath(kind.chKind, day), kWorkFile, &detail);
-        if (nCode == kFetchStopped)
-            return EStep::Stopped;
-        if (nCode != kFetchDone) {
-            m_strLastFailure = FetchFailureText(nCode, detail);
-            Log(strDate + " " + Sjis(kind.pszLogName) + Sjis("をダウンロードできません ") + m_strLastFailure);
-            return detail.bUnreachable ? EStep::Unreachable : EStep::Failed;
+        if (!m_engine.IsOpen())
+            return End(DownloadEnd::ProgramFailed, kFetchInternet);
+        Ask(0, kProgramArchive);
+        CTransferEngine::CHandlers handlers;
+        handlers.started = [this](CTransferEngine::CJob&) {
+            Log(Sjis(m_pKind->pszLogName) + Sjis("のダウンロード中..."));
+        };
+        handlers.ended = [this](CTransferEngine::CJob& job, int nCode, const CFetchDetail& detail, bool bRetry) {
+            Ended(job, nCode, detail, bRetry);
+        };
+        const bool bDone = m_engine.Run(handlers);
+        if (!bDone || m_progress.IsCancelled())
+            return End(DownloadEnd::Stopped, kFetchStopped);
+        return End(m_end, m_nCode);
+    }
+
+private:
+    void Ask(size_t nDay, const CArchiveKind& kind)
+    {
+        m_nDay = nDay;
+        m_pKind = &kind;
+        m_job = CTransferEngine::CJob();
+        m_job.strUrl = m_strServer + ArchivePath(kind.chKind, m_days[nDay]);
+        m_job.strFile = m_strWorkFile;
+        m_engine.Queue(m_job);
+    }
+
+    void Ended(CTransferEngine::CJob&, int nCode, const CFetchDetail& detail, bool bRetry)
+    {
+        const CArchiveKind& kind = *m_pKind;
+        if (nCode == kFetchDone) {
+            Log(Sjis(kind.pszLogName) + Sjis("の解凍中..."));
+            UnpackDayArchive(kind, m_days[m_nDay], m_strWorkFile.GetString(), m_progress, m_outcome);
+            std::remove(m_strWorkFile.GetString());
+            if (m_progress.IsCancelled())
+                return;
+            if (&kind == &kProgramArchive)
+                Ask(m_nDay, kResultArchive);
+            else
+                Next();
+            return;
         }
-        Log(strDate + " " + Sjis(kind.pszLogName) + Sjis("の解凍中..."));
-        UnpackDayArchive(kind, day, kWorkFile, m_progress, m_outcome);
-        return m_progress.IsCancelled() ? EStep::Stopped : EStep::Done;
+        const CString strWhy = FetchFailureText(nCode, detail);
+        if (bRetry) {
+            Log(Sjis(kind.pszLogName) + Sjis("をダウンロードできません ") + strWhy + Sjis("。2 秒後にもう一度試します"));
+            return;
+        }
+        Log(Sjis(kind.pszLogName) + Sjis("をダウンロードできません ") + strWhy);
+        const bool bShownDay = m_nDay + 1 == m_days.size();
+        // One day's missing program ends it with its status; the shown day's results may not be
+        // out yet, and its missing result needs no word.
+        if (m_days.size() == 1 && &kind == &kProgramArchive) {
+            m_end = DownloadEnd::ProgramFailed;
+            m_nCode = nCode;
+            return;
+        }
+        if (bShownDay && &kind == &kResultArchive) {
+            m_end = DownloadEnd::ResultFailed;
+            m_nCode = nCode;
+            return;
+        }
+        // A result without its program is never read: the day is passed over whole.
+        m_outcome.missed.push_back(m_days[m_nDay].Format("%Y/%m/%d") + " " + Sjis(kind.pszName) + " " + strWhy);
+        if (detail.bUnreachable) {
+            for (size_t n = m_nDay + 1; n < m_days.size(); ++n)
+                m_outcome.missed.push_back(m_days[n].Format("%Y/%m/%d") + " " + Sjis(kProgramArchive.pszName) + " " +
+                                           strWhy);
+            return;
+        }
+        Next();
     }
 
-    // The archive's fetch failed: it goes into the end message.
-    void Missed(const CArchiveKind& kind, const CTime& day)
+    void Next()
     {
-        m_outcome.missed.push_back(day.Format("%Y/%m/%d") + " " + Sjis(kind.pszName) + " " + m_strLastFailure);
+        if (m_nDay + 1 < m_days.size())
+            Ask(m_nDay + 1, kProgramArchive);
     }
 
-    // The server cannot be reached: the nDays days after this one are not asked for, only named.
-    void MissTheRest(const CTime& day, int nDays)
+    void Log(const CString& strText)
     {
-        for (int n = 1; n <= nDays; ++n)
-            m_outcome.missed.push_back(day.AddDays(n).Format("%Y/%m/%d") + " " + Sjis(kProgramArchive.pszName) + " " +
-                                       m_strLastFailure);
+        m_progress.AppendText(m_days[m_nDay].Format("%Y/%m/%d") + " " + strText + "\r\n");
     }
 
-    CDownloadOutcome End(DownloadEnd end, int nCode = 0)
+    CDownloadOutcome End(DownloadEnd end, int nCode)
     {
+        std::remove(m_strWorkFile.GetString());
         m_outcome.end = end;
         m_outcome.nCode = nCode;
         return m_outcome;
     }
 
-private:
-    void Log(const CString& strLine) { m_progress.AppendText(strLine + "\r\n"); }
-
-    CHttpConnection& m_connection;
+    CString m_strServer;
     IDownloadProgress& m_progress;
+    CTransferEngine m_engine;
+    CString m_strWorkFile;
+    std::vector<CTime> m_days;
+    size_t m_nDay = 0;
+    const CArchiveKind* m_pKind = nullptr;
+    CTransferEngine::CJob m_job;
     CDownloadOutcome m_outcome;
-    CString m_strLastFailure;
+    DownloadEnd m_end = DownloadEnd::Completed;
+    int m_nCode = 0;
 };
 
 } // namespace
+
+CString DayWorkFile()
+{
+    return CString::Formatted("temp-%d.lzh", static_cast<int>(getpid()));
+}
 
 int FetchFile(CHttpConnection& connection, const std::atomic<bool>& bStop, const CString& strPath, const char* pszFile,
               CFetchDetail* pDetail)
@@ -86,48 +159,6 @@ int FetchFile(CHttpConnection& connection, const std::atomic<bool>& bStop, const
     AttachFetch(fetch);
     const CURLcode rc = connection.Perform(&bStop);
     return FinishFetch(fetch, rc, detail);
-}
-
-CDownloadOutcome DownloadDays(CHttpConnection& connection, IDownloadProgress& progress, const CTime& dateShown,
-                              int nDays)
-{
-    using EStep = CDownloader::EStep;
-    CDownloader download(connection, progress);
-    for (int nBack = nDays - 1; nBack >= 0; --nBack) {
-        // Calendar days: 86,400-second steps would give the wrong date across a change of the clocks.
-        const CTime day = dateShown.AddDays(-nBack);
-        int nCode = 0;
-        EStep step = download.Archive(kProgramArchive, day, nCode);
-        // An archive that did not come is named at the end; a server out of reach ends the week.
-        const auto passOver = [&](const CArchiveKind& kind) {
-            download.Missed(kind, day);
-            if (step != EStep::Unreachable)
-                return false;
-            download.MissTheRest(day, nBack);
-            return true;
-        };
-        if (step == EStep::Stopped)
-            return download.End(DownloadEnd::Stopped, kFetchStopped);
-        if (step != EStep::Done) {
-            if (nDays == 1)
-                return download.End(DownloadEnd::ProgramFailed, nCode);
-            // A result without its program is never read: the day is passed over whole.
-            if (passOver(kProgramArchive))
-                break;
-            continue;
-        }
-        step = download.Archive(kResultArchive, day, nCode);
-        if (step == EStep::Stopped)
-            return download.End(DownloadEnd::Stopped, kFetchStopped);
-        if (step != EStep::Done) {
-            // The shown day's races may not be over yet: its missing result needs no word.
-            if (nBack == 0)
-                return download.End(DownloadEnd::ResultFailed, nCode);
-            if (passOver(kResultArchive))
-                break;
-        }
-    }
-    return download.End(DownloadEnd::Completed);
 }
 
 namespace {
@@ -180,9 +211,5 @@ int ProbeServer(const CString& strServer, const CString& strPath, const std::ato
 CDownloadOutcome DownloadFromServer(const CString& strServer, IDownloadProgress& progress, const CTime& dateShown,
                                     int nDays)
 {
-    const CInternetSession session(kUserAgent);
-    const auto pConnection = session.GetHttpConnection(strServer);
-    if (!pConnection->IsOpen())
-        return {DownloadEnd::ProgramFailed, kFetchInternet, {}, {}};
-    return DownloadDays(*pConnection, progress, dateShown, nDays);
+    return CDayDownload(strServer, progress, dateShown, nDays).Run();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The day and week download without the window: for each day, oldest first, the program
-// archive and then the result archive are fetched into "temp.lzh" and unpacked into
-// "data\prog" and "data\res". It runs on a worker thread; the caller shows the progress and the
-// one message at the end.
+// archive and then the result archive are fetched into the process's work file and unpacked
+// into "data\prog" and "data\res". It runs on a worker thread; the caller shows the progress and
+// the one message at the end.
 
 #include "download/DataServer.h"
 #include "download/DownloadOutcome.h"
@@ -15,7 +15,9 @@
 class CHttpConnection;
 
 inline constexpr const char* kUserAgent = "kelu Browser";
-inline constexpr const char* kWorkFile = "temp.lzh";
+// The work file of the day and week downloads: "temp-1234.lzh", the process's number in it so
+// that two programs in one folder never unpack each other's archive.
+CString DayWorkFile();
 
 // FetchFile's results besides an HTTP status other than 200.
 enum : int {
@@ -27,19 +29,14 @@ enum : int {
 // Why a fetch failed, for the log.
 struct CFetchDetail {
     bool bUnreachable = false; // the server was never reached: the next request fares the same
+    bool bFinal = false;       // asking again gives the same: a body too large, a file not written
     CString strReason;         // Shift-JIS, such as "サーバーに接続できません"
 };
 
 // Fetches the path into the file (created anew), at most CHttpConnection::kMaxBodyBytes of it.
 // Returns 0, 1, 2 or the HTTP status; pDetail, when given, says why a fetch failed.
-int FetchFile(CHttpConnection& connection, const std::atomic<bool>& bStop, const CString& strPath,
-              const char* pszFile = kWorkFile, CFetchDetail* pDetail = nullptr);
-
-// The days dateShown - (nDays - 1) ... dateShown, by calendar day, through the connection. A day
-// of a week that cannot be fetched is named in the log and the week goes on, unless the server
-// cannot be reached at all.
-CDownloadOutcome DownloadDays(CHttpConnection& connection, IDownloadProgress& progress, const CTime& dateShown,
-                              int nDays);
+int FetchFile(CHttpConnection& connection, const std::atomic<bool>& bStop, const CString& strPath, const char* pszFile,
+              CFetchDetail* pDetail = nullptr);
 
 // Asks the server whether it has the path, without fetching it (a HEAD request, or a GET of its
 // first byte where the server does not answer HEAD), within 10 seconds. Returns kFetchStopped,
@@ -47,7 +44,10 @@ CDownloadOutcome DownloadDays(CHttpConnection& connection, IDownloadProgress& pr
 int ProbeServer(const CString& strServer, const CString& strPath, const std::atomic<bool>& bStop,
                 CString& strReason);
 
-// The same through a session of its own to the server; a connection that cannot be made is an
-// internet error of the first program archive.
+// The days dateShown - (nDays - 1) ... dateShown, by calendar day, from the server. A day of a
+// week that cannot be fetched is named in the log and the week goes on, unless the server cannot
+// be reached at all; a transfer that fails for a reason that may pass is asked for once more,
+// two seconds later, as every transfer is (download/TransferEngine.h). A connection that cannot
+// be made is an internet error of the first program archive.
 CDownloadOutcome DownloadFromServer(const CString& strServer, IDownloadProgress& progress, const CTime& dateShown,
                                     int nDays);

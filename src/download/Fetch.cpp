@@ -22,6 +22,7 @@ int OpenNewFile(const char* pszFile)
 size_t OnBody(char* pData, size_t, size_t nBytes, void* pUser)
 {
     auto& fetch = *static_cast<CFetch*>(pUser);
+    fetch.lastByte = std::chrono::steady_clock::now();
     if (!fetch.bStatusKnown) {
         curl_easy_getinfo(fetch.pCurl, CURLINFO_RESPONSE_CODE, &fetch.nStatus);
         fetch.bStatusKnown = true;
@@ -84,6 +85,9 @@ int FinishFetch(CFetch& fetch, CURLcode rc, CFetchDetail& detail)
     // limit or a failed write.
     if (rc != CURLE_OK || fetch.bTooLarge || fetch.nWriteErrno != 0 || !bClosed) {
         detail.bUnreachable = IsServerUnreachable(rc);
+        // Neither a body over the limit nor a file that cannot be written comes out otherwise
+        // the next time: the archive is not asked for again.
+        detail.bFinal = fetch.bTooLarge || rc == CURLE_FILESIZE_EXCEEDED || fetch.nWriteErrno != 0 || !bClosed;
         detail.strReason = FetchReason(rc, fetch);
         return kFetchInternet;
     }
@@ -96,6 +100,7 @@ int FinishFetch(CFetch& fetch, CURLcode rc, CFetchDetail& detail)
         const int fd = OpenNewFile(fetch.pszFile);
         if (fd < 0 || close(fd) != 0) {
             fetch.nWriteErrno = errno;
+            detail.bFinal = true;
             detail.strReason = FetchReason(rc, fetch);
             return kFetchInternet;
         }

@@ -10,6 +10,7 @@
 #include <curl/curl.h>
 
 #include <atomic>
+#include <chrono>
 
 // One transfer: where its bytes go and what happened on the way. The file is made only once
 // the server has answered 200, so an error page never leaves a file behind.
@@ -23,6 +24,8 @@ struct CFetch {
     curl_off_t nBytes = 0;
     bool bTooLarge = false;
     int nWriteErrno = 0; // the errno of a failed write; 0 when none failed
+    // When the transfer began or last had a byte: how long it has waited.
+    std::chrono::steady_clock::time_point lastByte = std::chrono::steady_clock::now();
 };
 
 // Points the handle's body and progress callbacks at the fetch; the stop flag aborts the

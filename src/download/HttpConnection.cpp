@@ -1,10 +1,6 @@
 #include "download/HttpConnection.h"
 
-namespace {
-
-constexpr int kPollMilliseconds = 100;
-
-} // namespace
+#include "download/TransferEngine.h"
 
 CString NormaliseServer(CString strServer)
 {
@@ -20,7 +16,8 @@ void SetUpTransfer(CURL* pCurl, const CString& strAgent)
 {
     curl_easy_setopt(pCurl, CURLOPT_USERAGENT, strAgent.GetString());
     curl_easy_setopt(pCurl, CURLOPT_HTTPGET, 1L);
-    // Only the web: a setting such as "file:///" or a redirect elsewhere reads nothing local.
+    // Only the web: a setting such as "file:///" or a redirect elsewhere reads nothing local;
+    // each transfer narrows the redirects further to its own scheme (LimitRedirects).
     curl_easy_setopt(pCurl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(pCurl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(pCurl, CURLOPT_FOLLOWLOCATION, 1L);
@@ -88,31 +85,6 @@ CURLcode CHttpConnection::Perform(const std::atomic<bool>* pStop)
 {
     if (!IsOpen())
         return CURLE_FAILED_INIT;
-    if (curl_multi_add_handle(m_pMulti, m_pCurl) != CURLM_OK)
-        return CURLE_FAILED_INIT;
-    CURLcode result = CURLE_OK;
-    for (;;) {
-        int nRunning = 0;
-        if (curl_multi_perform(m_pMulti, &nRunning) != CURLM_OK) {
-            result = CURLE_FAILED_INIT;
-            break;
-        }
-        int nQueued = 0;
-        bool bDone = false;
-        while (CURLMsg* pMsg = curl_multi_info_read(m_pMulti, &nQueued))
-            if (pMsg->msg == CURLMSG_DONE && pMsg->easy_handle == m_pCurl) {
-                result = pMsg->data.result;
-                bDone = true;
-            }
-        if (bDone)
-            break;
-        if (pStop && *pStop) {
-            result = CURLE_ABORTED_BY_CALLBACK;
-            break;
-        }
-        curl_multi_poll(m_pMulti, nullptr, 0, kPollMilliseconds, nullptr);
-    }
-    // The connection stays in the multi handle's cache for the next archive.
-    curl_multi_remove_handle(m_pMulti, m_pCurl);
-    return result;
+    LimitRedirects(m_pCurl, m_strServer);
+    return PerformOn(m_pMulti, m_pCurl, pStop);
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The connection to the data server for one command: one libcurl handle, reused for every
-// archive so that the server's connection is kept alive between requests. Transfers run on the
-// thread that calls Perform, which waits for the network a tenth of a second at a time, so that
-// a stop asked for from another thread ends a transfer at once, whether bytes flow or not.
+// A connection to the data server: one libcurl handle, reused for every archive so that the
+// server's connection is kept alive between requests, run the way every transfer is
+// (download/TransferEngine.h): on the calling thread, which waits for the network a tenth of a
+// second at a time, so that a stop asked for from another thread ends a transfer at once.
 
 #include "platform/String.h"
 

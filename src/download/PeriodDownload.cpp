@@ -5,6 +5,7 @@
 #include "download/Downloader.h"
 #include "download/Fetch.h"
 #include "download/HttpConnection.h"
+#include "download/TransferEngine.h"
 #include "platform/Sjis.h"
 
 #include <curl/curl.h>
@@ -22,22 +23,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// The longest the worker waits for the network before it looks at the stop flag again.
-constexpr int kPollMilliseconds = 100;
 // The progress is told at most this often; the end of the run is always told.
 constexpr milliseconds kStatusInterval(200);
-constexpr int kTries = 2;
 
 bool IsDayFile(const CString& strPath)
 {
     struct stat st{};
     return stat(strPath.GetString(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
-}
-
-// Answers that may well be different when asked again a little later; a 404 or a 403 will not.
-bool MayPass(int nCode)
-{
-    return nCode == kFetchInternet || nCode == 408 || nCode == 429 || nCode >= 500;
 }
 
 struct CDay {
@@ -70,65 +62,40 @@ CString MissedLine(const CDay& day)
 struct CTransfer {
     CDay* pDay = nullptr;
     const CArchiveKind* pKind = nullptr;
-    CString strWorkFile;
-    int nTries = 0;
-    Clock::time_point due; // when a second chance may go out
-    CURL* pCurl = nullptr;  // while it runs
-    CFetch fetch{};
+    CTransferEngine::CJob job;
 };
 
-// One period download: the days, the transfers, the multi handle and what the user is told.
+// One period download: the days, their transfers on the engine, and what the user is told.
 class CPeriodRun {
 public:
     CPeriodRun(const CString& strServer, const CPeriodRequest& request, IPeriodProgress& progress)
         : m_strServer(NormaliseServer(strServer))
-        , m_nConnections(std::clamp(request.nConnections, kMinPeriodConnections, kMaxPeriodConnections))
         , m_progress(progress)
         , m_bStop(progress.StopFlag())
-        , m_strToday(CTime::GetCurrentTime().Format("%Y%m%d"))
-        , m_pMulti(curl_multi_init())
+        , m_nToday(DayNumber(CTime::GetCurrentTime()))
+        , m_engine(std::clamp(request.nConnections, kMinPeriodConnections, kMaxPeriodConnections), kUserAgent,
+                   progress.StopFlag())
     {
-        for (int i = 0; i < m_nConnections; ++i)
-            if (CURL* pCurl = curl_easy_init()) {
-                SetUpTransfer(pCurl, kUserAgent);
-                m_handles.push_back(pCurl);
-            }
-        m_free = m_handles;
         PlanDays(request);
     }
-
-    ~CPeriodRun()
-    {
-        for (CTransfer* pTransfer : m_open)
-            curl_multi_remove_handle(m_pMulti, pTransfer->pCurl);
-        for (CURL* pCurl : m_handles)
-            curl_easy_cleanup(pCurl);
-        if (m_pMulti)
-            curl_multi_cleanup(m_pMulti);
-    }
-
-    CPeriodRun(const CPeriodRun&) = delete;
-    CPeriodRun& operator=(const CPeriodRun&) = delete;
 
     CPeriodOutcome Run()
     {
         m_start = Clock::now();
         Report(true);
-        if (!m_pMulti || m_handles.empty())
-            GiveUp(FetchFailureText(kFetchInternet, {false, TransferError(CURLE_FAILED_INIT)}));
-        while (!m_bStop) {
-            FillSlots();
-            if (m_open.empty() && m_queue.empty() && m_retries.empty())
-                break;
-            int nRunning = 0;
-            curl_multi_perform(m_pMulti, &nRunning);
-            ReadDone();
-            Report(false);
-            if (!m_bStop)
-                curl_multi_poll(m_pMulti, nullptr, 0, WaitMilliseconds(), nullptr);
+        if (!m_engine.IsOpen()) {
+            CFetchDetail detail;
+            detail.strReason = TransferError(CURLE_FAILED_INIT);
+            for (CTransferEngine::CJob* pJob : m_engine.GiveUp())
+                Missed(Of(*pJob), FetchFailureText(kFetchInternet, detail));
         }
-        if (m_bStop)
-            Abandon();
+        CTransferEngine::CHandlers handlers;
+        handlers.started = [this](CTransferEngine::CJob& job) { Log(Of(job), Sjis("のダウンロード中...")); };
+        handlers.ended = [this](CTransferEngine::CJob& job, int nCode, const CFetchDetail& detail, bool bRetry) {
+            Ended(Of(job), nCode, detail, bRetry);
+        };
+        handlers.tick = [this] { Report(false); };
+        m_engine.Run(handlers);
         // Days end in the order their last archive came; the message lists them by date.
         std::stable_sort(m_outcome.lists.missed.begin(), m_outcome.lists.missed.end(),
                          [](const CString& a, const CString& b) { return a.Str() < b.Str(); });
@@ -139,16 +106,30 @@ public:
     }
 
 private:
-    // The days, oldest first; each day not passed over asks for its program, then its result.
+    static long long DayNumber(const CTime& day)
+    {
+        using namespace std::chrono;
+        return sys_days(year_month_day{year(day.GetYear()), month(static_cast<unsigned>(day.GetMonth())),
+                                       std::chrono::day(static_cast<unsigned>(day.GetDay()))})
+            .time_since_epoch()
+            .count();
+    }
+
+    static CTransfer& Of(CTransferEngine::CJob& job) { return *static_cast<CTransfer*>(job.pOwner); }
+
+    // The days, oldest first, compared as day numbers; each day not passed over asks for its
+    // program, then its result. A stop is heard while the days are planned too.
     void PlanDays(const CPeriodRequest& request)
     {
-        const CString strLast = request.last.Format("%Y%m%d");
-        for (CTime day = request.first; day.Format("%Y%m%d") <= strLast; day = day.AddDays(1)) {
+        const long long nLast = DayNumber(request.last);
+        for (CTime day = request.first; DayNumber(day) <= nLast && !m_bStop; day = day.AddDays(1)) {
             CDay& added = m_days.emplace_back();
             added.day = day;
             added.strDate = day.Format("%Y/%m/%d");
         }
         for (CDay& day : m_days) {
+            if (m_bStop)
+                return;
             if (request.bSkipPresent && IsDayFile(DayFileOf(kProgramArchive, day.day)) &&
                 IsDayFile(DayFileOf(kResultArchive, day.day))) {
                 ++m_outcome.nSkipped;
@@ -158,8 +139,10 @@ private:
                 CTransfer& transfer = m_transfers.emplace_back();
                 transfer.pDay = &day;
                 transfer.pKind = pKind;
-                transfer.strWorkFile = PeriodWorkFile(pKind->chKind, day.day);
-                m_queue.push_back(&transfer);
+                transfer.job.strUrl = m_strServer + ArchivePath(pKind->chKind, day.day);
+                transfer.job.strFile = PeriodWorkFile(pKind->chKind, day.day);
+                transfer.job.pOwner = &transfer;
+                m_engine.Queue(transfer.job);
                 ++day.nOpen;
             }
         }
@@ -168,140 +151,42 @@ private:
                 Sjis(" 日は飛ばします"));
     }
 
-    // Up to the chosen number of requests open: a second chance that is due first, since its
-    // day is older than any not yet asked for. While the server may be out of reach, only the
-    // second chance that finds out goes.
-    void FillSlots()
+    void Ended(CTransfer& transfer, int nCode, const CFetchDetail& detail, bool bRetry)
     {
-        if (m_open.empty() && m_retries.empty())
-            m_bInDoubt = false;
-        const Clock::time_point now = Clock::now();
-        while (static_cast<int>(m_open.size()) < m_nConnections && !m_free.empty()) {
-            CTransfer* pNext = nullptr;
-            if (!m_retries.empty() && m_retries.front()->due <= now) {
-                pNext = m_retries.front();
-                m_retries.pop_front();
-            } else if (!m_queue.empty() && !m_bInDoubt) {
-                pNext = m_queue.front();
-                m_queue.pop_front();
-            } else {
-                break;
-            }
-            Launch(*pNext);
-        }
-    }
-
-    void Launch(CTransfer& transfer)
-    {
-        ++transfer.nTries;
-        transfer.pCurl = m_free.back();
-        m_free.pop_back();
-        transfer.fetch = CFetch{&m_bStop, transfer.pCurl, transfer.strWorkFile.GetString()};
-        const CString strUrl = m_strServer + ArchivePath(transfer.pKind->chKind, transfer.pDay->day);
-        curl_easy_setopt(transfer.pCurl, CURLOPT_URL, strUrl.GetString());
-        curl_easy_setopt(transfer.pCurl, CURLOPT_PRIVATE, &transfer);
-        AttachFetch(transfer.fetch);
-        Log(transfer, Sjis("のダウンロード中..."));
-        if (curl_multi_add_handle(m_pMulti, transfer.pCurl) != CURLM_OK) {
-            m_free.push_back(transfer.pCurl);
-            transfer.pCurl = nullptr;
-            CFetchDetail detail{false, TransferError(CURLE_FAILED_INIT)};
-            Failed(transfer, kFetchInternet, detail);
+        if (nCode == kFetchDone) {
+            Unpack(transfer);
             return;
         }
-        m_open.push_back(&transfer);
-    }
-
-    void ReadDone()
-    {
-        int nQueued = 0;
-        while (CURLMsg* pMsg = curl_multi_info_read(m_pMulti, &nQueued)) {
-            if (pMsg->msg != CURLMSG_DONE)
-                continue;
-            CURL* pCurl = pMsg->easy_handle;
-            const CURLcode rc = pMsg->data.result;
-            OnDone(pCurl, rc);
-            if (m_bStop)
-                return;
-        }
-    }
-
-    void OnDone(CURL* pCurl, CURLcode rc)
-    {
-        char* pPrivate = nullptr;
-        curl_easy_getinfo(pCurl, CURLINFO_PRIVATE, &pPrivate);
-        auto* pTransfer = reinterpret_cast<CTransfer*>(pPrivate);
-        curl_multi_remove_handle(m_pMulti, pCurl);
-        m_open.erase(std::find(m_open.begin(), m_open.end(), pTransfer));
-        m_free.push_back(pCurl);
-        pTransfer->pCurl = nullptr;
-        CFetchDetail detail;
-        const int nCode = FinishFetch(pTransfer->fetch, rc, detail);
-        if (nCode == kFetchStopped) {
-            std::remove(pTransfer->strWorkFile.GetString());
-            return;
-        }
-        // The next requests go out before this archive is unpacked, so that the server works on
-        // them meanwhile.
-        FillSlots();
-        int nRunning = 0;
-        curl_multi_perform(m_pMulti, &nRunning);
-        if (nCode == kFetchDone)
-            Unpack(*pTransfer);
-        else
-            Failed(*pTransfer, nCode, detail);
-    }
-
-    void Unpack(CTransfer& transfer)
-    {
-        m_nBytesDone += transfer.fetch.nBytes;
-        m_bInDoubt = false;
-        Log(transfer, Sjis("の解凍中..."));
-        const CDay& day = *transfer.pDay;
-        const bool bWritten =
-            UnpackDayArchive(*transfer.pKind, day.day, transfer.strWorkFile.GetString(), m_progress, m_outcome.lists);
-        const CString strDay = day.day.Format("%Y%m%d");
-        if (m_outcome.changed.empty() || m_outcome.changed.back() != strDay)
-            m_outcome.changed.push_back(strDay);
-        ArchiveDone(transfer, bWritten);
-    }
-
-    void Failed(CTransfer& transfer, int nCode, const CFetchDetail& detail)
-    {
-        // A transfer cut short, or refused on the way, leaves nothing behind.
-        std::remove(transfer.strWorkFile.GetString());
         const CString strWhy = FetchFailureText(nCode, detail);
-        if (!detail.bUnreachable && nCode != kFetchInternet)
-            m_bInDoubt = false;
-        if (MayPass(nCode) && transfer.nTries < kTries && !m_bGivenUp) {
-            m_bInDoubt = m_bInDoubt || detail.bUnreachable;
+        if (bRetry) {
             Log(transfer, Sjis("をダウンロードできません ") + strWhy + Sjis("。2 秒後にもう一度試します"));
-            transfer.due = Clock::now() + milliseconds(kPeriodRetryMilliseconds);
-            m_retries.push_back(&transfer);
             return;
         }
         // Today's result is out only once the day's races are over.
-        if (transfer.pKind == &kResultArchive && nCode == 404 && transfer.pDay->day.Format("%Y%m%d") >= m_strToday) {
+        if (transfer.pKind == &kResultArchive && nCode == 404 && DayNumber(transfer.pDay->day) >= m_nToday) {
             Log(transfer, Sjis("はまだ発表されていません"));
             ArchiveDone(transfer, true);
             return;
         }
         Log(transfer, Sjis("をダウンロードできません ") + strWhy);
         Missed(transfer, strWhy);
-        if (detail.bUnreachable)
-            GiveUp(strWhy);
+        // The server cannot be reached even the second time: the rest is named, not asked for.
+        if (detail.bUnreachable && !m_engine.HasGivenUp())
+            for (CTransferEngine::CJob* pJob : m_engine.GiveUp())
+                Missed(Of(*pJob), strWhy);
     }
 
-    // The server cannot be reached even the second time: the rest is named, not asked for.
-    void GiveUp(const CString& strWhy)
+    void Unpack(CTransfer& transfer)
     {
-        m_bGivenUp = true;
-        std::deque<CTransfer*> rest;
-        rest.swap(m_retries);
-        rest.insert(rest.end(), m_queue.begin(), m_queue.end());
-        m_queue.clear();
-        for (CTransfer* pTransfer : rest)
-            Missed(*pTransfer, strWhy);
+        m_nBytesDone += transfer.job.fetch.nBytes;
+        Log(transfer, Sjis("の解凍中..."));
+        const CDay& day = *transfer.pDay;
+        const bool bWritten = UnpackDayArchive(*transfer.pKind, day.day, transfer.job.strFile.GetString(), m_progress,
+                                               m_outcome.lists);
+        const CString strDay = day.day.Format("%Y%m%d");
+        if (m_outcome.changed.empty() || m_outcome.changed.back() != strDay)
+            m_outcome.changed.push_back(strDay);
+        ArchiveDone(transfer, bWritten);
     }
 
     void Missed(CTransfer& transfer, const CString& strWhy)
@@ -323,35 +208,6 @@ private:
         Report(false);
     }
 
-    // The user stopped: what runs is dropped, its work files deleted; nothing more is asked for.
-    void Abandon()
-    {
-        for (CTransfer* pTransfer : m_open) {
-            curl_multi_remove_handle(m_pMulti, pTransfer->pCurl);
-            CFetchDetail detail;
-            FinishFetch(pTransfer->fetch, CURLE_ABORTED_BY_CALLBACK, detail);
-            std::remove(pTransfer->strWorkFile.GetString());
-            m_free.push_back(pTransfer->pCurl);
-            pTransfer->pCurl = nullptr;
-        }
-        m_open.clear();
-        m_queue.clear();
-        m_retries.clear();
-    }
-
-    // Until the network has something, the next second chance is due, or a tenth of a second
-    // has passed for a look at the stop flag.
-    int WaitMilliseconds() const
-    {
-        int nWait = kPollMilliseconds;
-        if (!m_retries.empty()) {
-            const auto untilDue =
-                std::chrono::duration_cast<milliseconds>(m_retries.front()->due - Clock::now()).count();
-            nWait = static_cast<int>(std::clamp<long long>(untilDue, 0, nWait));
-        }
-        return nWait;
-    }
-
     void Report(bool bForce)
     {
         const Clock::time_point now = Clock::now();
@@ -361,9 +217,7 @@ private:
         CPeriodStatus status;
         status.nDays = static_cast<int>(m_days.size());
         status.nDaysDone = m_outcome.nFetched + m_outcome.nSkipped + m_outcome.nFailed;
-        status.nBytes = m_nBytesDone;
-        for (const CTransfer* pTransfer : m_open)
-            status.nBytes += pTransfer->fetch.nBytes;
+        status.nBytes = m_nBytesDone + m_engine.BytesOpen();
         const size_t nArchives = m_transfers.size();
         if (m_nArchivesDone > 0 && nArchives > 0) {
             const double dElapsed = std::chrono::duration<double>(now - m_start).count();
@@ -380,21 +234,13 @@ private:
     }
 
     CString m_strServer;
-    int m_nConnections;
     IPeriodProgress& m_progress;
     const std::atomic<bool>& m_bStop;
-    CString m_strToday;
-    CURLM* m_pMulti;
-    std::vector<CURL*> m_handles;
-    std::vector<CURL*> m_free;
-    // Deques: the transfers point at their day, the lists and libcurl at the transfers.
+    long long m_nToday;
+    CTransferEngine m_engine;
+    // Deques: the transfers point at their day, the engine at the transfers' jobs.
     std::deque<CDay> m_days;
     std::deque<CTransfer> m_transfers;
-    std::deque<CTransfer*> m_queue;   // not yet asked for, oldest first
-    std::deque<CTransfer*> m_retries; // waiting for their second chance, in the order they are due
-    std::vector<CTransfer*> m_open;
-    bool m_bInDoubt = false;          // the last failure never reached the server
-    bool m_bGivenUp = false;
     size_t m_nArchivesDone = 0;
     long long m_nBytesDone = 0;
     Clock::time_point m_start;

@@ -129,7 +129,7 @@ TEST_F(DownloadTest, OneDayAsksForTheProgramThenTheResultOverOneConnection)
     EXPECT_EQ(m_server.Connections(), 1u);
     EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), ReadBytes(kLzhDir + "B050123.TXT"));
     EXPECT_EQ(ReadBytes("data/res/K050123.TXT"), ReadBytes(kLzhDir + "K050123.TXT"));
-    EXPECT_FALSE(fs::exists("temp.lzh"));
+    EXPECT_FALSE(fs::exists(DayWorkFile().Str()));
     EXPECT_EQ(m_log.Log(), "2005/01/23 番組表のダウンロード中...\r\n"
                               "2005/01/23 番組表の解凍中...\r\n"
                               "2005/01/23 結果表のダウンロード中...\r\n"
@@ -179,7 +179,7 @@ TEST_F(DownloadTest, AMissingProgramEndsOneDayWithItsStatusAndAWeekGoesOnNamingW
     EXPECT_EQ(outcome.end, DownloadEnd::ProgramFailed);
     EXPECT_EQ(outcome.nCode, 404);
     EXPECT_EQ(m_server.Paths().size(), 1u);
-    EXPECT_FALSE(fs::exists("temp.lzh"));
+    EXPECT_FALSE(fs::exists(DayWorkFile().Str()));
     EXPECT_EQ(SjisToUtf8(DownloadEndMessage(outcome).Str()), "出走表がダウンロードできません。\n(Error 404)");
     EXPECT_EQ(SjisToUtf8(DownloadCaption().Str()), "ダウンロード");
 
@@ -225,7 +225,7 @@ TEST_F(DownloadTest, AStopEndsAStalledOrAFlowingTransferAndUnpacksNothing)
     // Stopped from another thread, as the dialog's button does, once the first bytes are in.
     auto stopOnceWritten = [this](long long nBytes) {
         return std::thread([this, nBytes] {
-            while (FileSize("temp.lzh") < nBytes)
+            while (FileSize(DayWorkFile().GetString()) < nBytes)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             m_log.m_bStop = true;
         });
@@ -251,9 +251,9 @@ TEST_F(DownloadTest, AStopEndsAStalledOrAFlowingTransferAndUnpacksNothing)
     m_log.m_bStop = false;
     stopper = stopOnceWritten(64 * 1024);
     CHttpConnection connection(m_server.Url().c_str(), kUserAgent);
-    EXPECT_EQ(FetchFile(connection, m_log.StopFlag(), "/flowing.lzh"), kFetchStopped);
+    EXPECT_EQ(FetchFile(connection, m_log.StopFlag(), "/flowing.lzh", DayWorkFile().GetString()), kFetchStopped);
     stopper.join();
-    EXPECT_LT(FileSize("temp.lzh"), CHttpConnection::kMaxBodyBytes);
+    EXPECT_LT(FileSize(DayWorkFile().GetString()), CHttpConnection::kMaxBodyBytes);
 
     // A stop during the unpacking lets it finish, then ends the command before the next request.
     m_log.m_bStop = false;
@@ -275,7 +275,7 @@ TEST_F(DownloadTest, AStopEndsAStalledOrAFlowingTransferAndUnpacksNothing)
     m_server.ServeStalled("/stall.lzh", RandomBytes(4096));
     connection.SetTimeouts(5, 1);
     CFetchDetail detail;
-    EXPECT_EQ(FetchFile(connection, m_log.StopFlag(), "/stall.lzh", kWorkFile, &detail), kFetchInternet);
+    EXPECT_EQ(FetchFile(connection, m_log.StopFlag(), "/stall.lzh", DayWorkFile().GetString(), &detail), kFetchInternet);
     EXPECT_EQ(SjisToUtf8(detail.strReason.Str()), "サーバーの応答が途絶えました");
     EXPECT_FALSE(m_server.StallReleased());
 }
@@ -311,7 +311,7 @@ TEST_F(DownloadTest, BrokenAndOversizedTransfersAreInternetErrorsAndNeverUnpacke
     outcome = Download(kJan23, 1);
     EXPECT_EQ(outcome.end, DownloadEnd::ProgramFailed);
     EXPECT_EQ(outcome.nCode, kFetchInternet);
-    EXPECT_LE(FileSize("temp.lzh"), nLimit);
+    EXPECT_LE(FileSize(DayWorkFile().GetString()), nLimit);
     EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), "the good day file");
 
     // Nobody listening; a protocol that is not the web's.
@@ -321,10 +321,10 @@ TEST_F(DownloadTest, BrokenAndOversizedTransfersAreInternetErrorsAndNeverUnpacke
     const std::string ftp = "ftp://127.0.0.1:" + std::to_string(m_server.Port());
     EXPECT_EQ(DownloadFromServer(ftp.c_str(), m_log, kJan23, 1).nCode, kFetchInternet);
 
-    // "temp.lzh" that cannot be made is reported like any internet error of a program archive.
+    // A work file that cannot be made is reported like any internet error of a program archive.
     ServeDay(kJan23);
-    fs::remove("temp.lzh");
-    fs::create_directory("temp.lzh");
+    fs::remove(DayWorkFile().Str());
+    fs::create_directory(DayWorkFile().Str());
     outcome = Download(kJan23, 1);
     EXPECT_EQ(outcome.end, DownloadEnd::ProgramFailed);
     EXPECT_EQ(outcome.nCode, kFetchInternet);

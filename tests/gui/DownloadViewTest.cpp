@@ -174,7 +174,7 @@ TEST_F(DownloadViewTest, TheDayIsFetchedUnpackedAndShownWithTheProgressDialogMea
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
     EXPECT_EQ(host.VenueItems(), (std::vector<std::string>{"03# 江戸川 ", "12# 住之江 "}));
     EXPECT_TRUE(fs::exists("data/res/K200202.TXT"));
-    EXPECT_FALSE(fs::exists("temp.lzh"));
+    EXPECT_FALSE(fs::exists(DayWorkFile().Str()));
     // What the download disabled is back.
     EXPECT_TRUE(host.Date()->isEnabled());
     EXPECT_TRUE(host.RaceButton(5)->isEnabled());
@@ -233,14 +233,15 @@ TEST_F(DownloadViewTest, TheStopButtonEndsATransferWithoutAWord)
     host.TypeDate(kDay);
     const int nLoads = host.View().m_nLoads;
     EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
-    ASSERT_TRUE(WaitUntil([] { return fs::exists("temp.lzh") && fs::file_size("temp.lzh") == 512; }));
+    ASSERT_TRUE(WaitUntil([] { return fs::exists(DayWorkFile().Str()) && fs::file_size(DayWorkFile().Str()) == 512; }));
     CDownloadDlg* pDlg = ShownDownloadDlg();
     ASSERT_NE(pDlg, nullptr);
     QTest::mouseClick(pDlg->Item<QPushButton>(IDCANCEL), Qt::LeftButton);
     EXPECT_EQ(ShownDownloadDlg(), nullptr);
     EXPECT_TRUE(host.WaitForDownload());
     EXPECT_TRUE(m_messages.calls.empty());
-    EXPECT_EQ(fs::file_size("temp.lzh"), 512u);
+    // The half-fetched archive is not kept: no later run of this process would use it.
+    EXPECT_FALSE(fs::exists(DayWorkFile().Str()));
     EXPECT_TRUE(fs::is_empty("data/prog"));
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
     // The server was still holding its stall: the stop did not wait for it.
@@ -253,7 +254,7 @@ TEST_F(DownloadViewTest, WhileItRunsOtherCommandsWaitAndClosingTheWindowStopsItF
     CViewHost host;
     host.TypeDate(kDay);
     EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
-    ASSERT_TRUE(WaitUntil([] { return fs::exists("temp.lzh"); }));
+    ASSERT_TRUE(WaitUntil([] { return fs::exists(DayWorkFile().Str()); }));
     std::vector<UINT> enabled;
     const std::vector<UINT> ids = {ID_FILE_DOWNLOAD_TODAY, ID_FILE_DOWNLOAD_WEEK, ID_FILE_PRINT_ALL,
                                    ID_FILE_PRINT_RACE, ID_FILE_PREVIEW_ALL, ID_FILE_PREVIEW_RACE, ID_FILE_PRINT,
