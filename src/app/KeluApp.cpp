@@ -150,6 +150,7 @@ bool CKeluApp::InitInstance(const QStringList& args)
         return true;
 
     CreateDataDirectories();
+    RemoveLeftWorkFiles();
 
     if (!ProcessShellCommand(cmdInfo.strFile))
         return false;

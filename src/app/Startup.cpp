@@ -3,7 +3,13 @@
 #include "platform/Sjis.h"
 #include "platform/TextFile.h"
 
+#include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 CProfile OpenKeluProfile()
 {
@@ -24,6 +30,78 @@ void CreateDataDirectories()
 {
     for (const char* dir : {"data", "data/prog", "data/res"})
         mkdir(dir, 0755);
+}
+
+namespace {
+
+// The digits at the start of text, as a process number; 0 when there are none.
+long LeadingProcess(const std::string& text, size_t& nEnd)
+{
+    nEnd = 0;
+    long nPid = 0;
+    while (nEnd < text.size() && text[nEnd] >= '0' && text[nEnd] <= '9' && nEnd < 10)
+        nPid = nPid * 10 + (text[nEnd++] - '0');
+    return nEnd > 0 ? nPid : 0;
+}
+
+bool StartsWith(const std::string& text, const char* pszStart)
+{
+    return text.rfind(pszStart, 0) == 0;
+}
+
+bool IsProcessGone(long nPid)
+{
+    return kill(static_cast<pid_t>(nPid), 0) != 0 && errno == ESRCH;
+}
+
+} // namespace
+
+long WorkFileProcess(const std::string& name)
+{
+    size_t nEnd = 0;
+    for (const char* pszStart : {"temp-", "period-", ".lha32-"}) {
+        if (!StartsWith(name, pszStart))
+            continue;
+        const std::string rest = name.substr(std::strlen(pszStart));
+        const long nPid = LeadingProcess(rest, nEnd);
+        if (nPid == 0)
+            return 0;
+        const std::string tail = rest.substr(nEnd);
+        if (std::strcmp(pszStart, "temp-") == 0)
+            return tail == ".lzh" ? nPid : 0;
+        return StartsWith(tail, "-") ? nPid : 0;
+    }
+    const size_t nTmp = name.rfind(".tmp");
+    if (nTmp == std::string::npos || nTmp == 0)
+        return 0;
+    const std::string rest = name.substr(nTmp + 4);
+    const long nPid = LeadingProcess(rest, nEnd);
+    if (nPid == 0 || nEnd >= rest.size() || rest[nEnd] != '-')
+        return 0;
+    const std::string counter = rest.substr(nEnd + 1);
+    const bool bCounter = !counter.empty() && counter.find_first_not_of("0123456789") == std::string::npos;
+    return bCounter ? nPid : 0;
+}
+
+int RemoveLeftWorkFiles()
+{
+    int nRemoved = 0;
+    for (const char* pszFolder : {".", "data", "data/prog", "data/res"}) {
+        DIR* pDir = opendir(pszFolder);
+        if (!pDir)
+            continue;
+        while (const dirent* pEntry = readdir(pDir)) {
+            const long nPid = WorkFileProcess(pEntry->d_name);
+            if (nPid <= 0 || nPid == getpid() || !IsProcessGone(nPid))
+                continue;
+            const std::string path = std::string(pszFolder) + "/" + pEntry->d_name;
+            struct stat st{};
+            if (lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && unlink(path.c_str()) == 0)
+                ++nRemoved;
+        }
+        closedir(pDir);
+    }
+    return nRemoved;
 }
 
 CString ExpandAssenUrl(const CString& strFormat, int nRegNo)

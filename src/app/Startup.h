@@ -5,6 +5,8 @@
 #include "platform/Profile.h"
 #include "platform/String.h"
 
+#include <string>
+
 // The settings file, relative to the working directory.
 inline constexpr const char* kProfilePath = ".\\data\\kelu.ini";
 
@@ -22,6 +24,14 @@ CString ReadAssenUrl(const CProfile& profile);
 // Creates "data", "data/prog" and "data/res" in this order; existing folders are left alone
 // and failures are passed over.
 void CreateDataDirectories();
+
+// The process whose work file the name is, or 0 when it is none: "temp-PID.lzh" of the day
+// downloads, "period-PID-B200105.lzh" of the period download, ".lha32-PID-..." of the archive
+// library and "NAME.tmpPID-N" of a file being replaced.
+long WorkFileProcess(const std::string& name);
+// Deletes the work files in the program folder and the data folders whose process is gone (a
+// crash, a power cut); those of a running Kelu stay. Returns how many went.
+int RemoveLeftWorkFiles();
 
 // The schedule page address of a racer: the first "%d" becomes the number, "%%" becomes "%",
 // every other "%" stays as it is. A stored value never reaches printf.

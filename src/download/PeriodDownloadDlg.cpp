@@ -1,7 +1,8 @@
 #include "download/PeriodDownloadDlg.h"
 
 #include "download/NetLibrary.h"
-#include "download/PeriodWorker.h"
+#include "download/DownloadWorker.h"
+#include "download/PeriodDownload.h"
 #include "platform/Sjis.h"
 #include "platform/gui/Japanese.h"
 #include "platform/gui/MessageBox.h"
@@ -23,6 +24,7 @@
 namespace {
 
 constexpr int kOfferedDays = 30;
+constexpr int kFirstYear = 1990;
 constexpr int kLogChars = 72;
 constexpr int kLogLines = 12;
 // A year of days logs some 2,500 lines; older ones go.
@@ -98,6 +100,9 @@ CPeriodDownloadDlg::CPeriodDownloadDlg(QWidget* pParent, const CKeluNet& net, co
     auto* pForm = new QFormLayout;
     m_pFirst = AddRow(pForm, "開始日(&F):", "開始日", NewJapaneseDateEdit(shown.addDays(1 - kOfferedDays)));
     m_pLast = AddRow(pForm, "終了日(&T):", "終了日", NewJapaneseDateEdit(shown));
+    // The server's files start long after the first day offered; tomorrow's program may be out.
+    for (QDateEdit* pDate : {m_pFirst, m_pLast})
+        pDate->setDateRange(QDate(kFirstYear, 1, 1), QDate::currentDate().addDays(1));
     m_pConnections = AddRow(pForm, "同時接続数(&C):", "同時接続数", new QSpinBox);
     m_pConnections->setRange(kMinPeriodConnections, kMaxPeriodConnections);
     m_pConnections->setValue(kDefaultPeriodConnections);
@@ -163,7 +168,7 @@ void CPeriodDownloadDlg::OnLine(const CString& strLine)
 
 bool CPeriodDownloadDlg::FilesMayHaveChanged(const CTime& day) const
 {
-    return std::find(m_changed.begin(), m_changed.end(), day.Format("%Y%m%d").Str()) != m_changed.end();
+    return m_bAnyDay || std::find(m_changed.begin(), m_changed.end(), day.Format("%Y%m%d").Str()) != m_changed.end();
 }
 
 void CPeriodDownloadDlg::reject()
@@ -197,11 +202,19 @@ void CPeriodDownloadDlg::OnStart()
     CPeriodStatus status;
     status.nDays = static_cast<int>(first.daysTo(last)) + 1;
     ShowStatus(status);
-    CPeriodWorker::CHandlers handlers;
+    CDownloadWorker::CHandlers handlers;
     handlers.fnLine = [this](const CString& strLine) { OnLine(strLine); };
     handlers.fnStatus = [this](const CPeriodStatus& status) { ShowStatus(status); };
     handlers.fnEnded = [this] { OnEnded(); };
-    m_pWorker = std::make_unique<CPeriodWorker>(this, std::move(handlers), m_net, CString(m_strServer), request);
+    // Written by the worker before it posts its end, read after.
+    auto pOutcome = std::make_shared<CPeriodOutcome>();
+    m_pOutcome = pOutcome;
+    const auto pfnDownloadPeriod = m_net.pfnDownloadPeriod;
+    const CString strServer(m_strServer);
+    m_pWorker = std::make_unique<CDownloadWorker>(
+        this, std::move(handlers), [pOutcome, pfnDownloadPeriod, strServer, request](IPeriodProgress& progress) {
+            *pOutcome = pfnDownloadPeriod(strServer, request, progress);
+        });
     SetRunning(true);
     SetPlainText(m_pTimeLeft, TimeLeftText(-1));
 }
@@ -236,7 +249,7 @@ void CPeriodDownloadDlg::ShowStatus(const CPeriodStatus& status)
     m_pBar->setFormat(days);
     m_pBar->setAccessibleName(days);
     SetPlainText(m_pDone, Utf8("受信 ") + BytesText(status.nBytes));
-    if (m_pWorker && !m_pWorker->StopFlag())
+    if (m_pWorker && !m_pWorker->IsStopping())
         SetPlainText(m_pTimeLeft, TimeLeftText(status.nSecondsLeft));
 }
 
@@ -251,8 +264,17 @@ void CPeriodDownloadDlg::SetRunning(bool bRunning)
 
 CPeriodOutcome CPeriodDownloadDlg::EndWorker()
 {
-    const CPeriodOutcome outcome = m_pWorker->Join();
+    const bool bEnded = m_pWorker->Wait();
     m_pWorker.reset();
+    CPeriodOutcome outcome;
+    if (bEnded) {
+        outcome = *m_pOutcome;
+    } else {
+        // Left to end on its own: any day may still change.
+        m_bAnyDay = true;
+        outcome.bStopped = true;
+    }
+    m_pOutcome.reset();
     for (const CString& strDay : outcome.changed)
         m_changed.push_back(strDay.Str());
     return outcome;

@@ -1,7 +1,7 @@
 #pragma once
 // "期間を指定してダウンロード" (ﾌｧｲﾙ → 期間を指定してﾀﾞｳﾝﾛｰﾄﾞ(&P)...): the first and the last
 // day, whether days that have both files are passed over, and how many requests go at once;
-// then the run on a worker thread (download/PeriodWorker.h), with a bar over the days, the days
+// then the run on a worker thread (download/DownloadWorker.h), with a bar over the days, the days
 // and bytes done, the time left and a log of the transfers, and at its end one summary. "中止"
 // ends the run and keeps the dialog with what was done; closing the dialog stops a run first.
 // It is modal: while it is open nothing else can read or write the day files.
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-class CPeriodWorker;
+class CDownloadWorker;
 class CString;
 class CTime;
 struct CKeluNet;
@@ -35,13 +35,13 @@ class CPeriodDownloadDlg : public QDialog {
 public:
     // The period offered is the 30 days up to dateShown.
     CPeriodDownloadDlg(QWidget* pParent, const CKeluNet& net, const CString& strServer, const CTime& dateShown);
-    // A run still going is stopped and waited for (a tenth of a second).
+    // A run still going is stopped and waited for, within the worker's bound.
     ~CPeriodDownloadDlg() override;
 
     bool IsRunning() const { return m_pWorker != nullptr; }
     // True when a run of this dialog may have changed the day's files; any day's.
     bool FilesMayHaveChanged(const CTime& day) const;
-    bool AnyFilesMayHaveChanged() const { return !m_changed.empty(); }
+    bool AnyFilesMayHaveChanged() const { return m_bAnyDay || !m_changed.empty(); }
 
     QDateEdit* FirstDate() const { return m_pFirst; }
     QDateEdit* LastDate() const { return m_pLast; }
@@ -88,7 +88,10 @@ private:
     QPushButton* m_pStart = nullptr;
     QPushButton* m_pStop = nullptr;
     QPushButton* m_pClose = nullptr;
-    std::unique_ptr<CPeriodWorker> m_pWorker;
+    std::unique_ptr<CDownloadWorker> m_pWorker;
+    std::shared_ptr<CPeriodOutcome> m_pOutcome;
+    // A run was left to end on its own: any day's files may change.
+    bool m_bAnyDay = false;
     // "20200105": the days the runs so far unpacked something for.
     std::vector<std::string> m_changed;
 };

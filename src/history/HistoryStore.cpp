@@ -141,10 +141,8 @@ public:
         }
     }
 
-    void Write(const CDayRows& day, const std::function<void(int)>& rowHook)
+    void Write(const CDayRows& day)
     {
-        m_nRows = 0;
-        m_pRowHook = &rowHook;
         m_nDate = day.m_state.nDate;
         m_nDay = rowkey::DayNumber(m_nDate);
         Insert(m_days, std::vector<CDayState>{day.m_state}, &CWriter::BindDay);
@@ -169,9 +167,6 @@ private:
             for (int j = 0; j < n; ++j)
                 (this->*pfnBind)(stmt, j * table.Columns(), rows[i + static_cast<size_t>(j)]);
             stmt.Run();
-            m_nRows += n;
-            if (*m_pRowHook)
-                (*m_pRowHook)(m_nRows);
         }
     }
 
@@ -263,8 +258,6 @@ private:
     CBatchInsert m_days, m_races, m_picks, m_entries, m_payouts, m_venueDays;
     int m_nDate = 0;
     long long m_nDay = 0; // the day number of m_nDate
-    int m_nRows = 0;
-    const std::function<void(int)>* m_pRowHook = nullptr;
 };
 
 CHistoryStore::CHistoryStore() = default;
@@ -452,7 +445,7 @@ bool CHistoryStore::WriteDay(const CDayRows& day)
 {
     return InTransaction([&](CWriter& w) {
         w.Delete(day.m_state.nDate);
-        w.Write(day, m_rowHook);
+        w.Write(day);
     });
 }
 

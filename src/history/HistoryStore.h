@@ -73,9 +73,6 @@ public:
     bool RemoveDay(int nDate);
     // Folds the write-ahead log back into the file as far as readers allow.
     bool Checkpoint();
-    // Called after every row a day's transaction writes, with the count of rows so far; tests
-    // use it to stop the process in the middle of a day.
-    void SetRowHook(std::function<void(int nRow)> hook) { m_rowHook = std::move(hook); }
 
     // --- Reading (the windows, kelu-history) --------------------------------------------------
     // Every race the racer has a program line in over the stored days, with the figures.
@@ -118,7 +115,6 @@ private:
     std::unique_ptr<CWriter> m_pWriter;
     std::unique_ptr<CForecastStatements> m_pForecast;
     CForecastStatements& ForecastStatements();
-    std::function<void(int)> m_rowHook;
     std::string m_strError;
     int m_nErrorCode = 0; // SQLite's, of the last failure
     std::string m_strPath;

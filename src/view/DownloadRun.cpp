@@ -25,43 +25,36 @@ CDownloadRun::CDownloadRun(CKeluView& view, const CKeluNet& net, const CString& 
             pControl->setEnabled(false);
         }
     m_pWindow->installEventFilter(this);
-    m_pDlg->SetStopHandler([this] { m_bStop = true; });
     m_pDlg->CreateModeless();
 
     CKeluView* pView = &view;
     const auto pfnDownload = net.pfnDownloadFromServer;
     const CTime day = view.m_dateShown;
-    m_worker.Start([this, pView, pfnDownload, strServer, day, nDays] {
-        CDownloadOutcome outcome = pfnDownload(strServer, *this, day, nDays);
-        // Posted after every line of the log, which went the same way: the view hears of the
-        // end once the dialog has shown them all.
-        QMetaObject::invokeMethod(
-            pView, [pView, outcome = std::move(outcome)] { pView->OnDownloadFinished(outcome); },
-            Qt::QueuedConnection);
-    });
+    // Written by the worker before it posts its end, read after.
+    auto pOutcome = std::make_shared<CDownloadOutcome>();
+    CDownloadWorker::CHandlers handlers;
+    handlers.fnLine = [pDlg = m_pDlg](const CString& strText) {
+        if (pDlg)
+            pDlg->AppendText(strText);
+    };
+    handlers.fnEnded = [pView, pOutcome] { pView->OnDownloadFinished(*pOutcome); };
+    // The view hears the end, and deletes this run then: not from inside a call to the run.
+    m_pWorker = std::make_unique<CDownloadWorker>(
+        pView, std::move(handlers), [pOutcome, pfnDownload, strServer, day, nDays](IPeriodProgress& progress) {
+            *pOutcome = pfnDownload(strServer, progress, day, nDays);
+        });
+    m_pDlg->SetStopHandler([this] { m_pWorker->Stop(); });
 }
 
 CDownloadRun::~CDownloadRun()
 {
-    m_bStop = true;
-    m_worker.Join();
+    m_pWorker.reset();
     delete m_pDlg.data();
     if (m_pWindow)
         m_pWindow->removeEventFilter(this);
     for (auto& [pControl, bEnabled] : m_controls)
         if (pControl)
             pControl->setEnabled(bEnabled);
-}
-
-void CDownloadRun::AppendText(const CString& strText)
-{
-    QMetaObject::invokeMethod(
-        this,
-        [this, strText] {
-            if (m_pDlg)
-                m_pDlg->AppendText(strText);
-        },
-        Qt::QueuedConnection);
 }
 
 bool CDownloadRun::eventFilter(QObject* pWatched, QEvent* pEvent)
@@ -71,7 +64,7 @@ bool CDownloadRun::eventFilter(QObject* pWatched, QEvent* pEvent)
         m_view.m_bCloseAfterDownload = true;
         if (m_pDlg)
             m_pDlg->Stop();
-        m_bStop = true;
+        m_pWorker->Stop();
         return true;
     }
     return QObject::eventFilter(pWatched, pEvent);

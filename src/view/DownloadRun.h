@@ -4,13 +4,12 @@
 // instead; the view is told on the window thread when the download has ended.
 
 #include "download/DownloadDlg.h"
-#include "download/DownloadProgress.h"
-#include "platform/gui/WorkerThread.h"
+#include "download/DownloadWorker.h"
 
 #include <QObject>
 #include <QPointer>
 
-#include <atomic>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -18,16 +17,12 @@ class CKeluView;
 struct CKeluNet;
 class QWidget;
 
-class CDownloadRun : public QObject, public IDownloadProgress {
+class CDownloadRun : public QObject {
 public:
     // Shows the dialog and starts the worker on the days up to the view's chosen day.
     CDownloadRun(CKeluView& view, const CKeluNet& net, const CString& strServer, int nDays);
-    // Stops the worker and waits for it, which takes at most a tenth of a second.
+    // Stops the worker and waits for it, within its bound.
     ~CDownloadRun() override;
-
-    // Called on the worker thread: the line goes to the dialog on the window thread.
-    void AppendText(const CString& strText) override;
-    const std::atomic<bool>& StopFlag() const override { return m_bStop; }
 
     CDownloadDlg* Dialog() const { return m_pDlg.data(); }
 
@@ -39,6 +34,5 @@ private:
     QPointer<QWidget> m_pWindow;
     QPointer<CDownloadDlg> m_pDlg;
     std::vector<std::pair<QPointer<QWidget>, bool>> m_controls;
-    std::atomic<bool> m_bStop{false};
-    CWorkerThread m_worker;
+    std::unique_ptr<CDownloadWorker> m_pWorker;
 };

@@ -10,10 +10,12 @@
 #include "download/DataServer.h"
 #include "download/Downloader.h"
 #include "download/HttpConnection.h"
+#include "download/TransferEngine.h"
 #include "platform/Sjis.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +28,7 @@
 
 #include <httplib.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -173,6 +176,32 @@ TEST_F(DownloadTest, AWeekRunsOldestFirstAcrossTheMonthAndTheClockChange)
     EXPECT_EQ(paths[nBefore + 2], "/od2/B/200503/b050328.lzh");
 }
 
+TEST_F(DownloadTest, TwoProcessesInOneFolderDownloadSideBySideWithoutTouchingEachOthersWork)
+{
+    for (int d = 0; d < 7; ++d)
+        ServeDay(kJan23.AddDays(-d));
+    // Every answer a little late, so that the two weeks overlap all the way.
+    m_server.SetDelay(15);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CProgressLog log;
+        const CDownloadOutcome outcome = DownloadFromServer(m_server.Url().c_str(), log, kJan23, 7);
+        _exit(outcome.end == DownloadEnd::Completed && outcome.missed.empty() && outcome.unwritten.empty() ? 0 : 1);
+    }
+    const CDownloadOutcome outcome = Download(kJan23, 7);
+    int nStatus = -1;
+    ASSERT_EQ(waitpid(child, &nStatus, 0), child);
+    EXPECT_TRUE(WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0);
+    EXPECT_EQ(outcome.end, DownloadEnd::Completed);
+    EXPECT_TRUE(outcome.missed.empty() && outcome.unwritten.empty());
+    EXPECT_EQ(m_server.Paths().size(), 28u);
+    EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), ReadBytes(kLzhDir + "B050123.TXT"));
+    EXPECT_EQ(ReadBytes("data/res/K050117.TXT"), "day file K050117.TXT");
+    EXPECT_FALSE(fs::exists(DayWorkFile().Str()));
+    EXPECT_FALSE(fs::exists("temp-" + std::to_string(child) + ".lzh"));
+}
+
 TEST_F(DownloadTest, AMissingProgramEndsOneDayWithItsStatusAndAWeekGoesOnNamingWhatItMissed)
 {
     CDownloadOutcome outcome = Download(kJan23, 1);
@@ -308,9 +337,16 @@ TEST_F(DownloadTest, BrokenAndOversizedTransfersAreInternetErrorsAndNeverUnpacke
     EXPECT_EQ(FetchFile(connection, m_log.StopFlag(), "/declared.lzh", "declared.lzh", &detail), kFetchInternet);
     EXPECT_LE(FileSize("declared.lzh"), 0);
     EXPECT_EQ(SjisToUtf8(detail.strReason.Str()), "大きすぎます (16 MB を超えています)");
+    const auto Asked = [this](const CString& strPath) {
+        const std::vector<std::string> paths = m_server.Paths();
+        return std::count(paths.begin(), paths.end(), strPath.Str());
+    };
+    const auto nAsked = Asked(ArchivePath('B', kJan23));
     outcome = Download(kJan23, 1);
     EXPECT_EQ(outcome.end, DownloadEnd::ProgramFailed);
     EXPECT_EQ(outcome.nCode, kFetchInternet);
+    // Too large is final: not asked for a second time.
+    EXPECT_EQ(Asked(ArchivePath('B', kJan23)), nAsked + 1);
     EXPECT_LE(FileSize(DayWorkFile().GetString()), nLimit);
     EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), "the good day file");
 
@@ -329,6 +365,54 @@ TEST_F(DownloadTest, BrokenAndOversizedTransfersAreInternetErrorsAndNeverUnpacke
     EXPECT_EQ(outcome.end, DownloadEnd::ProgramFailed);
     EXPECT_EQ(outcome.nCode, kFetchInternet);
     EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), "the good day file");
+}
+
+TEST_F(DownloadTest, RedirectsGoOnlyToTheWebAndNeverFromHttpsDownToHttp)
+{
+    // Another server, as another host would be: a redirect to it is followed.
+    CTestHttpServer other;
+    other.Serve(ArchivePath('B', kJan23).GetString(), ReadBytes(kLzhDir + "good.lzh"));
+    other.Serve(ArchivePath('K', kJan23).GetString(), ReadBytes(kLzhDir + "kgood.lzh"));
+    for (char chKind : {'B', 'K'}) {
+        const std::string path = ArchivePath(chKind, kJan23).GetString();
+        m_server.Handle(path, [&other, path](const httplib::Request&, httplib::Response& res) {
+            res.set_redirect(other.Url() + path);
+        });
+    }
+    CDownloadOutcome outcome = Download(kJan23, 1);
+    EXPECT_EQ(outcome.end, DownloadEnd::Completed);
+    EXPECT_EQ(other.Paths().size(), 2u);
+    EXPECT_EQ(ReadBytes("data/prog/B050123.TXT"), ReadBytes(kLzhDir + "B050123.TXT"));
+
+    // Off the web: a local file is never read.
+    fs::remove("data/prog/B050123.TXT");
+    m_server.Handle(ArchivePath('B', kJan23).GetString(), [](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect("file://" + fs::absolute(kLzhDir + "good.lzh").string());
+    });
+    outcome = Download(kJan23, 1);
+    EXPECT_EQ(outcome.end, DownloadEnd::ProgramFailed);
+    EXPECT_EQ(outcome.nCode, kFetchInternet);
+    EXPECT_FALSE(fs::exists("data/prog/B050123.TXT"));
+
+    // From an https address, an http answer is refused wherever it comes from: here a handle
+    // limited as for https follows a plain redirect no further.
+    CURL* pCurl = curl_easy_init();
+    ASSERT_NE(pCurl, nullptr);
+    CURLM* pMulti = curl_multi_init();
+    const std::string url = m_server.Url() + "/hop";
+    m_server.Handle("/hop", [&other](const httplib::Request&, httplib::Response& res) {
+        res.set_redirect(other.Url() + "/anything");
+    });
+    curl_easy_setopt(pCurl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(pCurl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(pCurl, CURLOPT_NOBODY, 1L);
+    LimitRedirects(pCurl, "https://example.invalid/od2/");
+    EXPECT_EQ(PerformOn(pMulti, pCurl, nullptr), CURLE_UNSUPPORTED_PROTOCOL);
+    LimitRedirects(pCurl, url.c_str());
+    EXPECT_EQ(PerformOn(pMulti, pCurl, nullptr), CURLE_OK);
+    curl_multi_cleanup(pMulti);
+    curl_easy_cleanup(pCurl);
+    EXPECT_EQ(other.Paths().back(), "/anything");
 }
 
 TEST_F(DownloadTest, OnlyTheDaysOwnFileIsUnpackedWhateverElseTheArchiveHolds)

@@ -6,6 +6,7 @@
 #include "ProgressLog.h"
 #include "TestDir.h"
 #include "TestHttpServer.h"
+#include "Unwritable.h"
 #include "app/Startup.h"
 #include "download/PeriodDownload.h"
 
@@ -14,6 +15,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -227,38 +229,103 @@ TEST_F(PeriodDownloadTest, AStopEndsItPromptlyAsksForNothingMoreAndLeavesNothing
     CTestHttpServer server;
     ServeDays(server, 1, 30);
     server.SetDelay(20);
-    server.ServeStalled(PathOf('B', 3), DayArchive('B', 3));
-    std::optional<CPeriodOutcome> outcome;
-    std::thread run([&] { outcome = Download(server, 1, 30, 2, false); });
-    // Stopped from another thread, as the dialog's button does, once the stalled archive has
-    // its first bytes in its work file.
-    bool bStalled = false;
-    for (int i = 0; i < 2000 && !bStalled; ++i) {
-        for (const std::string& name : WorkFiles())
-            bStalled = bStalled || (name.find("B200103") != std::string::npos && fs::file_size("data/" + name) == 512);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ASSERT_TRUE(bStalled);
-    m_log.m_bStop = true;
-    run.join();
+    // The 3rd's program: its first block goes out, then the user stops (from the server's
+    // thread, as the dialog's button would from the window's), then the server falls silent
+    // until the test lets it go.
+    std::atomic<bool> bHolding{false};
+    std::atomic<bool> bLetGo{false};
+    const std::string stalled = DayArchive('B', 3);
+    server.Handle(PathOf('B', 3), [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(stalled.size(), "application/octet-stream",
+                                 [&](size_t nOffset, size_t, httplib::DataSink& sink) {
+                                     if (nOffset > 0)
+                                         return false;
+                                     sink.write(stalled.data(), 512);
+                                     m_log.m_bStop = true;
+                                     bHolding = true;
+                                     for (int i = 0; i < 2000 && !bLetGo; ++i)
+                                         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                                     return false;
+                                 });
+    });
+    const CPeriodOutcome outcome = Download(server, 1, 30, 2, false);
+    // The run ended while the server still held its answer: the stop did not wait for it.
+    EXPECT_TRUE(bHolding && !bLetGo);
+    bLetGo = true;
     const size_t nAsked = server.Paths().size();
-    ASSERT_TRUE(outcome);
-    EXPECT_TRUE(outcome->bStopped);
-    // The server was still holding its stall: the stop did not wait for it.
-    EXPECT_FALSE(server.StallReleased());
+    EXPECT_TRUE(outcome.bStopped);
     EXPECT_LT(nAsked, 60u);
-    EXPECT_LT(outcome->nFetched + outcome->nFailed, 30);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(server.Paths().size(), nAsked);
+    EXPECT_LT(outcome.nFetched + outcome.nFailed, 30);
     EXPECT_TRUE(WorkFiles().empty());
     EXPECT_FALSE(fs::exists(DayFilePath('B', 3)));
-    // Every day file there is whole.
+    // Every day file there is whole, and nothing more was asked for after the stop.
     for (int nDay = 1; nDay <= 30; ++nDay)
         for (char chKind : {'B', 'K'})
             if (fs::exists(DayFilePath(chKind, nDay))) {
                 EXPECT_EQ(ReadBytes(DayFilePath(chKind, nDay)), DayText(chKind, nDay));
             }
-    EXPECT_EQ(SjisToUtf8(PeriodCountsText(*outcome).Str()).rfind("中止しました。", 0), 0u);
+    EXPECT_EQ(server.Paths().size(), nAsked);
+    EXPECT_EQ(SjisToUtf8(PeriodCountsText(outcome).Str()).rfind("中止しました。", 0), 0u);
+}
+
+TEST_F(PeriodDownloadTest, FarDatesEndAndAStopIsHeardWhileTheDaysArePlanned)
+{
+    // The last days a date can have: after 9999/12/31 comes no earlier day.
+    CTestHttpServer server;
+    CPeriodRequest request;
+    request.first = CTime(9999, 12, 30, 12, 0, 0);
+    request.last = CTime(9999, 12, 31, 12, 0, 0);
+    request.nConnections = 1;
+    const CPeriodOutcome far = DownloadPeriod(server.Url().c_str(), request, m_log);
+    EXPECT_EQ(far.nDays, 2);
+    EXPECT_EQ(far.nFailed, 2);
+    EXPECT_EQ(server.Paths(), (std::vector<std::string>{"/od2/B/999912/b991230.lzh", "/od2/K/999912/k991230.lzh",
+                                                        "/od2/B/999912/b991231.lzh", "/od2/K/999912/k991231.lzh"}));
+
+    // Eight thousand years of days, stopped before the first is planned: none is, none asked for.
+    request.first = CTime(1990, 1, 1, 12, 0, 0);
+    m_log.m_bStop = true;
+    const CPeriodOutcome stopped = DownloadPeriod(server.Url().c_str(), request, m_log);
+    EXPECT_TRUE(stopped.bStopped);
+    EXPECT_EQ(stopped.nDays, 0);
+    EXPECT_EQ(server.Paths().size(), 4u);
+}
+
+TEST_F(PeriodDownloadTest, ABodyOverTheLimitAnUnwritableFolderAndADamagedArchiveFailOnlyTheirDays)
+{
+    CTestHttpServer server;
+    ServeDays(server, 1, 6);
+    // The 2nd's program is larger than any archive may be; the 3rd's result is no archive.
+    server.Serve(PathOf('B', 2), std::string(16 * 1024 * 1024 + 1, 'x'));
+    server.Serve(PathOf('K', 3), "this is not an LZH archive at all");
+    const CPeriodOutcome outcome = Download(server, 1, 4, 2);
+    const std::vector<std::string> paths = server.Paths();
+    // Too large is final: asked for once, not twice.
+    EXPECT_EQ(std::count(paths.begin(), paths.end(), PathOf('B', 2)), 1);
+    EXPECT_EQ(paths.size(), 8u);
+    EXPECT_EQ(outcome.nFetched, 2);
+    EXPECT_EQ(outcome.nFailed, 2);
+    ASSERT_EQ(outcome.lists.missed.size(), 2u);
+    EXPECT_EQ(SjisToUtf8(outcome.lists.missed[0].Str()).rfind("2020/01/02 出走表 (Error 2: ", 0), 0u)
+        << SjisToUtf8(outcome.lists.missed[0].Str());
+    EXPECT_EQ(SjisToUtf8(outcome.lists.missed[1].Str()),
+              "2020/01/03 結果表 (書庫が壊れているか、LZH 書庫ではありません)");
+    EXPECT_FALSE(fs::exists(DayFilePath('B', 2)));
+    EXPECT_EQ(ReadBytes(DayFilePath('B', 3)), DayText('B', 3));
+    EXPECT_EQ(ReadBytes(DayFilePath('K', 4)), DayText('K', 4));
+    EXPECT_TRUE(WorkFiles().empty());
+
+    // A program folder that cannot be written: the days' results still come, the programs are
+    // named as not written, and the work files are gone.
+    testsupport::CUnwritable folder("data/prog");
+    if (!folder.IsOn())
+        GTEST_SKIP() << testsupport::CUnwritable::kMissing;
+    const CPeriodOutcome unwritable = Download(server, 5, 6, 2);
+    EXPECT_EQ(unwritable.nFailed, 2);
+    ASSERT_EQ(unwritable.lists.unwritten.size(), 2u);
+    EXPECT_EQ(SjisToUtf8(unwritable.lists.unwritten[0].Str()).rfind("data/prog/B200105.TXT: ", 0), 0u);
+    EXPECT_EQ(ReadBytes(DayFilePath('K', 6)), DayText('K', 6));
+    EXPECT_TRUE(WorkFiles().empty());
 }
 
 TEST_F(PeriodDownloadTest, ADayWithoutRacingIsNamedAndTodaysMissingResultIsNot)

@@ -114,10 +114,13 @@ TEST(AppTest, FirstStartMakesTheFoldersAndTheSecondWritesTheSettings)
         EXPECT_EQ(GetKeluApp(), pApp.get());
     }
     WriteText("data/prog/keep.txt", "x");
+    // A work file of a process long gone (numbers above the kernel's limit never name one).
+    WriteText("data/period-99999999-B200105.lzh", "left by a crash");
 
     auto pApp = StartApp();
     EXPECT_EQ(CProfile("data/kelu.ini").GetProfileString("URL", "ASSEN", ""), CString(kDefaultAssenUrl));
     EXPECT_EQ(ReadText("data/prog/keep.txt"), "x");
+    EXPECT_FALSE(fs::exists("data/period-99999999-B200105.lzh"));
 }
 
 TEST(AppTest, EmbeddingSwitchesStartWithoutFoldersOrWindow)

@@ -4,6 +4,7 @@
 
 #include "DayFixture.h"
 #include "SpecialRaces.h"
+#include "SqliteFaults.h"
 #include "history/HistoryIndexer.h"
 #include "history/HistoryStore.h"
 #include "history/RowKeys.h"
@@ -154,25 +155,25 @@ TEST(HistoryStoreTest, ADayIsWrittenWholeOrNotAtAllAndReadersSeeTheStoreAsItWasM
     fixture::WriteProgramFile(Noon(2021, 5, 2), ProgramWithRacer("4888"));
     SetModified(CKeluDoc::ProgramFileName(Noon(2021, 5, 2)), 60);
 
-    // The process ends in the middle of the changed day's transaction, its races written.
+    // The power fails in the middle of the changed day's commit: two pages of it are in the
+    // log, the rest and the commit itself are not.
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
+        testsupport::CSqliteFaults faults;
         CHistoryStore store;
         if (!store.Open())
             _exit(2);
-        store.SetRowHook([](int nRows) {
-            if (nRows > 10)
-                _exit(0);
-        });
+        faults.Arm(testsupport::CSqliteFaults::EAction::Exit, 2);
         Update(store);
-        _exit(3); // the hook never came
+        _exit(3); // the day was written whole before the cut came
     }
     int nStatus = 0;
     ASSERT_EQ(waitpid(pid, &nStatus, 0), pid);
     ASSERT_TRUE(WIFEXITED(nStatus));
     ASSERT_EQ(WEXITSTATUS(nStatus), 0);
 
+    testsupport::CSqliteFaults faults;
     CHistoryStore store;
     ASSERT_TRUE(store.Open());
     EXPECT_EQ(StoredDays().at(20210502).files, before.at(20210502).files);
@@ -186,24 +187,23 @@ TEST(HistoryStoreTest, ADayIsWrittenWholeOrNotAtAllAndReadersSeeTheStoreAsItWasM
         EXPECT_EQ(check.Text(0), "ok");
     }
 
-    // A writer that fails halfway rolls its day back; a reader beside it sees the old day at once.
+    // The disk fills up, then fails, in the middle of a day: SQLite's own errors, the day rolled
+    // back; a reader beside the writer sees the old day at the moment of the failure and after.
     CHistoryStore reader;
     ASSERT_TRUE(reader.Open());
-    std::vector<std::string> seen;
-    store.SetRowHook([&](int nRows) {
-        if (nRows > 10 && seen.empty()) {
-            seen = RacesOf(reader, 4011);
-            throw std::runtime_error("disk full");
-        }
-    });
-    CIndexSummary summary = Update(store);
-    EXPECT_FALSE(summary.bOk);
-    EXPECT_EQ(summary.strError, "disk full");
-    EXPECT_EQ(seen, (std::vector<std::string>{"20210501 3 2", "20210502 3 2"}));
-    EXPECT_TRUE(RacesOf(reader, 4888).empty());
+    for (const auto& [nCode, pszWords] : {std::pair(SQLITE_FULL, "full"), std::pair(SQLITE_IOERR_WRITE, "I/O")}) {
+        std::vector<std::string> seen;
+        faults.Arm(testsupport::CSqliteFaults::EAction::Fail, 1, nCode, [&] { seen = RacesOf(reader, 4011); });
+        const CIndexSummary summary = Update(store);
+        faults.Disarm();
+        EXPECT_FALSE(summary.bOk);
+        EXPECT_NE(summary.strError.find(pszWords), std::string::npos) << summary.strError;
+        EXPECT_EQ(seen, (std::vector<std::string>{"20210501 3 2", "20210502 3 2"}));
+        EXPECT_TRUE(RacesOf(reader, 4888).empty());
+        EXPECT_EQ(StoredDays().at(20210502).files, before.at(20210502).files);
+    }
 
-    store.SetRowHook({});
-    summary = Update(store);
+    const CIndexSummary summary = Update(store);
     ASSERT_TRUE(summary.bOk) << summary.strError;
     EXPECT_EQ(summary.indexed.size(), 1u);
     EXPECT_EQ(RacesOf(reader, 4888), std::vector<std::string>{"20210502 3 2"});

@@ -89,6 +89,18 @@ TEST(StoreRecordTest, TheStoreGivesTheDirectCountByVenueMonthAndTotal)
         EXPECT_EQ(one.m_byVenue.at(nVenue), all.m_byVenue.at(nVenue)) << nVenue;
         EXPECT_EQ(one.m_total, all.m_byVenue.at(nVenue)) << nVenue;
     }
+
+    // January holds the published days alone: the store gives what is counted here from them.
+    if (!bPublished)
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
+    const published::CRecordCounted counted = published::CountRecord(published::ReadDays());
+    const CPredictionRecord january = FromStore(store, {20200101, 20200131});
+    EXPECT_EQ(counted.total.nRaces, 686);
+    EXPECT_EQ(january.m_total, counted.total);
+    EXPECT_EQ(january.m_byVenue, counted.byVenue);
+    ASSERT_EQ(january.m_byMonth.size(), 1u);
+    EXPECT_EQ(january.m_byMonth.at(202001), counted.total);
+    EXPECT_EQ(january.m_nDays, 4);
 }
 
 TEST(StoreRecordTest, TheCrowdsFiguresAreThoseOfThePopularitiesInTheResultFiles)

@@ -7,6 +7,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -164,7 +165,8 @@ bool IsSafeName(const std::string& name)
 // A new file of its own in the folder; never an existing file or a link.
 int CreateTemporary(int dirfd, std::string& name)
 {
-    static unsigned s_nCounter = 0;
+    // Programs may unpack on several threads at once.
+    static std::atomic<unsigned> s_nCounter{0};
     for (int nTry = 0; nTry < 100; ++nTry) {
         timespec ts{};
         clock_gettime(CLOCK_REALTIME, &ts);
@@ -212,6 +214,9 @@ public:
             if (!ExtractMember(pEntry))
                 break;
         }
+        // The renames too, once for all of them.
+        if (m_nExtracted > 0)
+            fsync(m_dirfd);
         for (size_t i = 0; i < m_asked.size(); ++i)
             if (!m_found[i]) {
                 Note("missing", m_asked[i], "");
@@ -307,6 +312,12 @@ private:
             const timespec times[2] = {{archive_entry_mtime(pEntry), 0}, {archive_entry_mtime(pEntry), 0}};
             if (archive_entry_mtime_is_set(pEntry))
                 futimens(fd, times);
+            // On the disk before it takes the old file's place: a power cut must not leave an
+            // empty day file where a whole one was.
+            if (fsync(fd) != 0) {
+                WriteFailed(name, errno);
+                bOk = false;
+            }
         }
         if (close(fd) != 0 && bOk) {
             WriteFailed(name, errno);

@@ -1,7 +1,11 @@
 #include "PublishedDays.h"
 
 #include "TestDir.h"
+#include "model/KeluDoc.h"
 #include "platform/Sjis.h"
+
+#include <algorithm>
+#include <memory>
 
 #include <fstream>
 #include <iterator>
@@ -132,6 +136,50 @@ void ReadDay(const std::string& strFolder, const std::string& strTag, int nDate,
 {
     ReadPrograms(Lines(strFolder + "/B" + strTag + ".TXT"), nDate, races);
     ReadResults(Lines(strFolder + "/K" + strTag + ".TXT"), nDate, races);
+}
+
+CRecordCounted CountRecord(const CRaces& races)
+{
+    CRecordCounted counted;
+    auto doc = std::make_unique<CKeluDoc>();
+    int nLoaded = 0;
+    for (const auto& [key, race] : races) {
+        const auto [nDate, nVenue, nRace] = key;
+        if (race.exacta.empty())
+            continue;
+        if (nLoaded != nDate) {
+            if (!doc->LoadDay(CTime(nDate / 10000, nDate / 100 % 100, nDate % 100, 12, 0, 0)))
+                return {};
+            nLoaded = nDate;
+        }
+        doc->SetSelection(nVenue, nRace);
+        std::vector<std::string> exacta, trifecta;
+        for (int k = 1; k <= 6; ++k)
+            exacta.push_back(doc->GetExactaPick(k).Left(3).Str());
+        for (int k = 1; k <= 12; ++k)
+            trifecta.push_back(doc->GetTrifectaPick(k).Str());
+        SRecordCount c;
+        c.nRaces = 1;
+        const auto Tally = [](const std::vector<CPayout>& lines, const std::vector<std::string>& picks,
+                              int& nHits, long long& nReturn, int& nCrowdHits, long long& nCrowdReturn) {
+            for (const CPayout& line : lines) {
+                if (std::find(picks.begin(), picks.end(), line.combo) != picks.end()) {
+                    nHits = 1;
+                    nReturn += line.nPay;
+                }
+                if (line.nPopularity >= 1 && line.nPopularity <= static_cast<int>(picks.size())) {
+                    nCrowdHits = 1;
+                    nCrowdReturn += line.nPay;
+                }
+            }
+        };
+        Tally(race.exacta, exacta, c.nExactaHits, c.nExactaReturn, c.nCrowdExactaHits, c.nCrowdExactaReturn);
+        Tally(race.trifecta, trifecta, c.nTrifectaHits, c.nTrifectaReturn, c.nCrowdTrifectaHits,
+              c.nCrowdTrifectaReturn);
+        counted.byVenue[nVenue].Add(c);
+        counted.total.Add(c);
+    }
+    return counted;
 }
 
 } // namespace published

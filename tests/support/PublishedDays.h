@@ -5,6 +5,8 @@
 // are the lines "1 4720..."; a result race starts at a line with "R" at byte 4, its six
 // finishing lines follow the rule line, and its payout lines carry their bet at bytes 8..13.
 
+#include "record/PredictionRecord.h"
+
 #include <map>
 #include <tuple>
 #include <string>
@@ -42,6 +44,16 @@ CRaces ReadDays();
 
 // Reads BYYMMDD.TXT and KYYMMDD.TXT of the day from the folder.
 void ReadDay(const std::string& strFolder, const std::string& strTag, int nDate, CRaces& races);
+
+// What the predictions' record should hold for the races, counted here and not by the record's
+// own code: the races with a published exacta; the hits and what was paid on the picks the
+// details page shows (the document's, from the day files in data/); the crowd's by the
+// popularity printed on each payout line. Empty when a day cannot be read.
+struct CRecordCounted {
+    std::map<int, SRecordCount> byVenue;
+    SRecordCount total;
+};
+CRecordCounted CountRecord(const CRaces& races);
 
 // Bytes nPos.. of a line, at most nLength, without blanks at either end.
 std::string Field(const std::string& line, size_t nPos, size_t nLength);
