@@ -155,6 +155,36 @@ std::array<double, 6> Strengths(const std::vector<CRacer>& pool, const std::arra
 
 struct COdds {
     std::array<std::array<std::array<double, 6>, 6>, 6> p{}; // p[a][b][c]: a first, b second, c third
+
+    double Win(int x) const
+    {
+        double d = 0;
+        for (int y = 0; y < 6; ++y)
+            for (int z = 0; z < 6; ++z)
+                d += p[x][y][z];
+        return d;
+    }
+    double Exacta(int x, int y) const
+    {
+        double d = 0;
+        for (int z = 0; z < 6; ++z)
+            d += p[x][y][z];
+        return d;
+    }
+    double Quinella(int x, int y) const { return Exacta(x, y) + Exacta(y, x); }
+    double Trio(int x, int y, int z) const
+    {
+        return p[x][y][z] + p[x][z][y] + p[y][x][z] + p[y][z][x] + p[z][x][y] + p[z][y][x];
+    }
+    // Both boats among the first three, in any places.
+    double Wide(int x, int y) const
+    {
+        double d = 0;
+        for (int z = 0; z < 6; ++z)
+            if (z != x && z != y)
+                d += Trio(x, y, z);
+        return d;
+    }
 };
 
 COdds Probabilities(const std::array<double, 6>& w)
@@ -198,12 +228,9 @@ std::string Pair(int a, int b)
     return std::to_string(a + 1) + "-" + std::to_string(b + 1);
 }
 
-fixture::ResultRace MakeResult(CRandom& rnd, int nRace, const std::vector<CRacer>& pool, const std::array<int, 6>& six)
+// The finishing order, drawn by strength.
+std::array<int, 6> DrawOrder(CRandom& rnd, const std::array<double, 6>& w)
 {
-    const std::array<double, 6> w = Strengths(pool, six);
-    const COdds odds = Probabilities(w);
-
-    // The finishing order, drawn by strength.
     std::array<int, 6> order{};
     std::vector<int> left{0, 1, 2, 3, 4, 5};
     for (size_t place = 0; place < 6; ++place) {
@@ -219,17 +246,13 @@ fixture::ResultRace MakeResult(CRandom& rnd, int nRace, const std::vector<CRacer
         order[place] = left[k];
         left.erase(left.begin() + static_cast<long>(k));
     }
-    const int a = order[0], b = order[1], c = order[2];
+    return order;
+}
 
-    fixture::ResultRace r;
-    r.race = nRace;
-    r.weather = rnd.Pick(kWeather);
-    r.windDirection = rnd.Pick(kWind);
-    r.windSpeed = std::to_string(rnd.Below(8));
-    r.waveHeight = std::to_string(rnd.Below(11));
-    static const char* const kMoves[] = {"逃げ", "差し", "まくり", "まくり差し", "抜き"};
-    r.move = a == 0 ? kMoves[0] : a == 1 ? kMoves[1 + rnd.Below(2)] : kMoves[2 + rnd.Below(3)];
-
+// The six finishing lines in the order, with start timings and race times a little apart.
+void AddFinishes(CRandom& rnd, const std::array<int, 6>& order, const std::vector<CRacer>& pool,
+                 const std::array<int, 6>& six, fixture::ResultRace& r)
+{
     int nTenths = 1060 + rnd.Below(60); // 1.46.0 .. 1.51.9
     for (size_t place = 0; place < 6; ++place) {
         const int boat = order[place];
@@ -249,69 +272,77 @@ fixture::ResultRace MakeResult(CRandom& rnd, int nRace, const std::vector<CRacer
         nTenths += 5 + rnd.Below(25);
         r.finishes.push_back(f);
     }
+}
 
-    // Payouts follow from the same strengths as the order, so favourites pay little.
-    std::vector<double> win(6), exacta, quinella, trifecta, trio;
-    for (int x = 0; x < 6; ++x)
-        for (int y = 0; y < 6; ++y)
-            for (int z = 0; z < 6; ++z)
-                win[static_cast<size_t>(x)] += odds.p[x][y][z];
-    auto Exacta = [&](int x, int y) {
-        double d = 0;
-        for (int z = 0; z < 6; ++z)
-            d += odds.p[x][y][z];
-        return d;
-    };
-    auto Trio = [&](int x, int y, int z) {
-        return odds.p[x][y][z] + odds.p[x][z][y] + odds.p[y][x][z] + odds.p[y][z][x] + odds.p[z][x][y] + odds.p[z][y][x];
-    };
-    // Both boats among the first three, in any places.
-    auto Wide = [&](int x, int y) {
-        double d = 0;
-        for (int z = 0; z < 6; ++z)
-            if (z != x && z != y)
-                d += Trio(x, y, z);
-        return d;
-    };
-    std::vector<double> wide;
-    for (int x = 0; x < 6; ++x)
-        for (int y = 0; y < 6; ++y) {
-            if (x == y)
-                continue;
-            exacta.push_back(Exacta(x, y));
-            if (x < y) {
-                quinella.push_back(Exacta(x, y) + Exacta(y, x));
-                wide.push_back(Wide(x, y));
-            }
-            for (int z = 0; z < 6; ++z)
-                if (z != x && z != y) {
-                    trifecta.push_back(odds.p[x][y][z]);
-                    if (x < y && y < z)
-                        trio.push_back(Trio(x, y, z));
+// Every combination's chance of each bet, for the popularities.
+struct CAllChances {
+    std::vector<double> exacta, quinella, wide, trifecta, trio;
+
+    explicit CAllChances(const COdds& odds)
+    {
+        for (int x = 0; x < 6; ++x)
+            for (int y = 0; y < 6; ++y) {
+                if (x == y)
+                    continue;
+                exacta.push_back(odds.Exacta(x, y));
+                if (x < y) {
+                    quinella.push_back(odds.Quinella(x, y));
+                    wide.push_back(odds.Wide(x, y));
                 }
-        }
+                for (int z = 0; z < 6; ++z)
+                    if (z != x && z != y) {
+                        trifecta.push_back(odds.p[x][y][z]);
+                        if (x < y && y < z)
+                            trio.push_back(odds.Trio(x, y, z));
+                    }
+            }
+    }
+};
 
+// Payouts follow from the same strengths as the order, so favourites pay little.
+void AddPayouts(const COdds& odds, int a, int b, int c, fixture::ResultRace& r)
+{
+    const CAllChances all(odds);
     r.winBoat = std::to_string(a + 1);
-    r.winPay = Pay(win[static_cast<size_t>(a)]);
+    r.winPay = Pay(odds.Win(a));
     r.placeBoat1 = std::to_string(a + 1);
-    r.placePay1 = Pay(std::min(1.0, 2.2 * win[static_cast<size_t>(a)]));
+    r.placePay1 = Pay(std::min(1.0, 2.2 * odds.Win(a)));
     r.placeBoat2 = std::to_string(b + 1);
-    r.placePay2 = Pay(std::min(1.0, 2.2 * win[static_cast<size_t>(b)]));
-    r.exacta = {Pair(a, b), Pay(Exacta(a, b)), Popularity(Exacta(a, b), exacta)};
-    const double dQuinella = Exacta(a, b) + Exacta(b, a);
-    r.quinella = {Pair(std::min(a, b), std::max(a, b)), Pay(dQuinella), Popularity(dQuinella, quinella)};
+    r.placePay2 = Pay(std::min(1.0, 2.2 * odds.Win(b)));
+    r.exacta = {Pair(a, b), Pay(odds.Exacta(a, b)), Popularity(odds.Exacta(a, b), all.exacta)};
+    const double dQuinella = odds.Quinella(a, b);
+    r.quinella = {Pair(std::min(a, b), std::max(a, b)), Pay(dQuinella), Popularity(dQuinella, all.quinella)};
     const std::array<std::pair<int, int>, 3> widePairs{{{a, b}, {a, c}, {b, c}}};
     fixture::Combo* wides[] = {&r.wide1, &r.wide2, &r.wide3};
     for (size_t i = 0; i < 3; ++i) {
         const auto [x, y] = widePairs[i];
-        const double d = Wide(x, y);
-        *wides[i] = {Pair(std::min(x, y), std::max(x, y)), Pay(d), Popularity(d, wide)};
+        const double d = odds.Wide(x, y);
+        *wides[i] = {Pair(std::min(x, y), std::max(x, y)), Pay(d), Popularity(d, all.wide)};
     }
-    r.trifecta = {Pair(a, b) + "-" + std::to_string(c + 1), Pay(odds.p[a][b][c]), Popularity(odds.p[a][b][c], trifecta)};
+    r.trifecta = {Pair(a, b) + "-" + std::to_string(c + 1), Pay(odds.p[a][b][c]),
+                  Popularity(odds.p[a][b][c], all.trifecta)};
     std::array<int, 3> sorted{a, b, c};
     std::sort(sorted.begin(), sorted.end());
-    const double dTrio = Trio(a, b, c);
-    r.trio = {Pair(sorted[0], sorted[1]) + "-" + std::to_string(sorted[2] + 1), Pay(dTrio), Popularity(dTrio, trio)};
+    const double dTrio = odds.Trio(a, b, c);
+    r.trio = {Pair(sorted[0], sorted[1]) + "-" + std::to_string(sorted[2] + 1), Pay(dTrio), Popularity(dTrio, all.trio)};
+}
+
+fixture::ResultRace MakeResult(CRandom& rnd, int nRace, const std::vector<CRacer>& pool, const std::array<int, 6>& six)
+{
+    const std::array<double, 6> w = Strengths(pool, six);
+    const std::array<int, 6> order = DrawOrder(rnd, w);
+    const int a = order[0];
+
+    fixture::ResultRace r;
+    r.race = nRace;
+    r.weather = rnd.Pick(kWeather);
+    r.windDirection = rnd.Pick(kWind);
+    r.windSpeed = std::to_string(rnd.Below(8));
+    r.waveHeight = std::to_string(rnd.Below(11));
+    static const char* const kMoves[] = {"逃げ", "差し", "まくり", "まくり差し", "抜き"};
+    r.move = a == 0 ? kMoves[0] : a == 1 ? kMoves[1 + rnd.Below(2)] : kMoves[2 + rnd.Below(3)];
+    AddFinishes(rnd, order, pool, six, r);
+    AddPayouts(Probabilities(w), a, order[1], order[2], r);
     return r;
 }
 

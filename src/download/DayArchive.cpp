@@ -4,8 +4,10 @@
 #include "download/Fetch.h"
 #include "download/lha32/Lha32.h"
 #include "model/KeluDoc.h"
+#include "platform/AsciiCase.h"
 #include "platform/Number.h"
 #include "platform/Sjis.h"
+#include "platform/TextFile.h"
 
 #include <cstdio>
 #include <string>
@@ -13,24 +15,11 @@
 
 namespace {
 
-// The folder and the name of a path: "data/prog" and "B200101.TXT".
-CString FolderOf(const CString& strPath)
-{
-    const size_t n = strPath.Str().rfind('/');
-    return n == std::string::npos ? CString(".") : strPath.Left(static_cast<int>(n));
-}
-
+// The name of a path: "B200101.TXT" of "data/prog/B200101.TXT".
 CString BaseNameOf(const CString& strPath)
 {
     const size_t n = strPath.Str().rfind('/');
     return n == std::string::npos ? strPath : strPath.Mid(static_cast<int>(n) + 1);
-}
-
-bool SameNameAnyCase(CString a, CString b)
-{
-    a.MakeUpper();
-    b.MakeUpper();
-    return a == b;
 }
 
 // The fields of one line of the archive library's report: kind, name, detail.
@@ -101,7 +90,7 @@ public:
         } else if (line.strKind == "skipped") {
             const CString strWhy = SkipReason(line.strDetail);
             Log(Sjis("書庫の ") + line.strName + Sjis(" は解凍しません: ") + strWhy);
-            if (SameNameAnyCase(line.strName, strMember))
+            if (SameNameAnyCase(line.strName.Str(), strMember.Str()))
                 m_outcome.missed.push_back(m_strArchive + "(" + line.strName + ": " + strWhy + ")");
         }
     }
@@ -139,7 +128,7 @@ bool UnpackDayArchive(const CArchiveKind& kind, const CTime& day, const char* ps
 {
     const CString strDayFile = DayFileOf(kind, day);
     const CString strMember = BaseNameOf(strDayFile);
-    const CString strFolder = FolderOf(strDayFile);
+    const CString strFolder(FolderOf(strDayFile.Str()));
     const CString strCommand = CString::Formatted("efw=%s %s %s", kind.pszFolder, pszWorkFile, strMember.GetString());
     const CExtractResult result = ExtractArchive(strCommand.GetString());
     std::remove(pszWorkFile);

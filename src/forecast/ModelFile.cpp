@@ -1,6 +1,7 @@
 #include "forecast/ModelFile.h"
 
 #include "platform/TextFile.h"
+#include "platform/Time.h"
 
 #include <nlohmann/json.hpp>
 
@@ -19,13 +20,6 @@ using json = nlohmann::ordered_json;
 const char* const kSetNames[] = {"program", "history"};
 const char* const kPlaceNames[] = {"first", "second", "third"};
 const char* const kPairNames[] = {"second", "third_after_first", "third_after_second"};
-
-std::string DateText(int nDate)
-{
-    char sz[16];
-    std::snprintf(sz, sizeof sz, "%04d-%02d-%02d", nDate / 10000, nDate / 100 % 100, nDate % 100);
-    return sz;
-}
 
 int DateOfText(const std::string& s)
 {
@@ -103,7 +97,7 @@ std::string CModelFile::Write(const CForecastModel& model)
 {
     json j;
     j["format"] = kFormat;
-    j["training"] = {{"from", DateText(model.m_nFrom)}, {"to", DateText(model.m_nTo)}};
+    j["training"] = {{"from", DateText(model.m_nFrom, '-')}, {"to", DateText(model.m_nTo, '-')}};
     j["figures"] = json::object();
     for (const auto& [name, value] : model.m_figures)
         j["figures"][name] = value;

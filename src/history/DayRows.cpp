@@ -46,49 +46,10 @@ CString WithoutBlanks(std::string_view bytes)
     return nFirst == std::string::npos ? CString() : CString(bytes.substr(nFirst, nEnd - nFirst));
 }
 
-// A number the text starts with, after blanks, as AtoI reads it ("-3", "12m", ".5" is 0); none
-// when it starts with something else or is blank.
-std::optional<long long> Number(std::string_view s)
-{
-    s = Trimmed(s);
-    const bool bNegative = !s.empty() && s[0] == '-';
-    const size_t nFirst = bNegative || (!s.empty() && s[0] == '.') ? 1 : 0;
-    if (nFirst >= s.size() || !IsDigit(s[nFirst]))
-        return std::nullopt;
-    if (s[0] == '.')
-        return 0;
-    // Clamped to an int, as AtoI clamps.
-    long long n = 0;
-    for (size_t i = nFirst; i < s.size() && IsDigit(s[i]); ++i)
-        n = n > INT_MAX ? n : n * 10 + (s[i] - '0');
-    return std::clamp<long long>(bNegative ? -n : n, INT_MIN, INT_MAX);
-}
-
 // A registration number, 0 when the text holds none.
 int RegNo(std::string_view s)
 {
-    return static_cast<int>(Number(s).value_or(0));
-}
-
-// "6.50" gives 650, " 45.2" 4520; none for a blank or a text that is no rate. Read digit by
-// digit: a year holds millions of rates.
-std::optional<long long> Hundredths(std::string_view t)
-{
-    size_t i = t.find_first_not_of(' ');
-    long long n = 0;
-    bool bDigits = false;
-    for (; i < t.size() && IsDigit(t[i]); ++i, bDigits = true)
-        n = n * 10 + (t[i] - '0');
-    int nDecimals = 0;
-    if (i < t.size() && t[i] == '.')
-        for (++i; i < t.size() && IsDigit(t[i]) && nDecimals < 3; ++i, ++nDecimals, bDigits = true)
-            n = n * 10 + (t[i] - '0');
-    if (!bDigits)
-        return std::nullopt;
-    for (; nDecimals < 2; ++nDecimals)
-        n *= 10;
-    // A third decimal rounds, as printing with two would.
-    return nDecimals == 3 ? (n + 5) / 10 : n;
+    return static_cast<int>(LeadingInt(s).value_or(0));
 }
 
 // "Ｈ１８００ｍ": the full-width digits (0x82 0x4F..0x58) and any half-width ones, read as one
@@ -270,8 +231,8 @@ void CDayRows::ReadRace(CKeluDoc& doc, int nVenue, int nRace)
     if (!raceLine.empty()) {
         row.strWeather = WithoutBlanks(CKeluDoc::CutField(raceLine, EField::Weather));
         row.strWindDirection = WithoutBlanks(CKeluDoc::CutField(raceLine, EField::WindDirection));
-        row.nWindSpeed = Number(CKeluDoc::CutField(raceLine, EField::WindSpeed));
-        row.nWave = Number(CKeluDoc::CutField(raceLine, EField::WaveHeight));
+        row.nWindSpeed = LeadingInt(CKeluDoc::CutField(raceLine, EField::WindSpeed));
+        row.nWave = LeadingInt(CKeluDoc::CutField(raceLine, EField::WaveHeight));
     }
     row.strTechnique = WithoutBlanks(CKeluDoc::CutField(doc.m_szResult[nVenue][nRace][1], EField::WinningMove));
 
@@ -321,15 +282,15 @@ void CDayRows::ReadEntries(const CKeluDoc& doc, int nVenue, int nRace)
         e.nTwoRate = Hundredths(cut(line, EField::TwoRate));
         e.nLocalWinRate = Hundredths(cut(line, EField::LocalWinRate));
         e.nLocalTwoRate = Hundredths(cut(line, EField::LocalTwoRate));
-        e.nMotor = Number(cut(line, EField::MotorNo));
+        e.nMotor = LeadingInt(cut(line, EField::MotorNo));
         e.nMotorRate = Hundredths(cut(line, EField::MotorRate));
-        e.nHull = Number(cut(line, EField::HullNo));
+        e.nHull = LeadingInt(cut(line, EField::HullNo));
         e.nHullRate = Hundredths(cut(line, EField::BoatRate));
-        e.nAge = Number(cut(line, EField::Age));
-        e.nWeight = Number(cut(line, EField::Weight));
+        e.nAge = LeadingInt(cut(line, EField::Age));
+        e.nWeight = LeadingInt(cut(line, EField::Weight));
         e.bHome = IsHomeBranch(nVenue, Trimmed(cut(line, EField::Branch)));
         e.strMeet = CString(TrimmedRight(cut(line, EField::MeetResults)));
-        e.nEarlyRace = Number(cut(line, EField::EarlyRace));
+        e.nEarlyRace = LeadingInt(cut(line, EField::EarlyRace));
         // The racer's finishing line is the one with the racer's number.
         const auto* pFinish = std::find(std::begin(finishRegNo), std::end(finishRegNo), e.nRegNo);
         if (e.nRegNo > 0 && pFinish != std::end(finishRegNo)) {
@@ -359,8 +320,8 @@ void CDayRows::ReadPayouts(const CKeluDoc& doc, int nVenue, int nRace)
             if (nLine >= rowkey::kPayoutLinesPerBet || nCombo >= words.size())
                 return;
             m_payouts.push_back({nVenue, nRace, static_cast<int>(bet), nLine++, CString(words[nCombo]),
-                                 nPay < words.size() ? Number(words[nPay]) : std::nullopt,
-                                 nPopularity && *nPopularity < words.size() ? Number(words[*nPopularity])
+                                 nPay < words.size() ? LeadingInt(words[nPay]) : std::nullopt,
+                                 nPopularity && *nPopularity < words.size() ? LeadingInt(words[*nPopularity])
                                                                             : std::nullopt});
         };
         if (bet == EBet::Win || bet == EBet::Place) {

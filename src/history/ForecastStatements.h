@@ -12,9 +12,7 @@ struct CForecastStatements {
                              "hull_rate, age, weight, home, meet, early, course, place, start_timing, exhibition "
                              "FROM entries WHERE id >= ?1 AND id < ?2")),
           payouts(db.Prepare("SELECT id, combo, pay FROM payouts WHERE id >= ?1 AND id < ?2 AND id / 16 % 8 IN (2, 5)")),
-          begin(db.Prepare("BEGIN IMMEDIATE")),
-          commit(db.Prepare("COMMIT")),
-          rollback(db.Prepare("ROLLBACK")),
+          transaction(db),
           removeForecasts(db.Prepare("DELETE FROM forecasts WHERE race >= ?1 AND race < ?2")),
           removeSums(db.Prepare("DELETE FROM forecast_days WHERE day = ?1")),
           sums(db.Prepare("INSERT INTO forecast_days VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)")),
@@ -24,6 +22,7 @@ struct CForecastStatements {
     }
 
     CSqliteStatement races, entries, payouts;
-    CSqliteStatement begin, commit, rollback, removeForecasts, removeSums, sums, done;
+    CSqliteTransaction transaction;
+    CSqliteStatement removeForecasts, removeSums, sums, done;
     CBatchInsert forecasts;
 };

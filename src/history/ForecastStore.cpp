@@ -153,8 +153,7 @@ bool CHistoryStore::WriteForecastDay(int nDate, const std::string& strModel, int
     const int nNextDate = rowkey::DateOfDayNumber(nDay + 1);
     try {
         CForecastStatements& w = ForecastStatements();
-        w.begin.Run();
-        try {
+        w.transaction.Run([&] {
             w.removeForecasts.Bind(1, rowkey::FirstRace(nDate)).Bind(2, rowkey::EndRace(nDate)).Run();
             w.removeSums.Bind(1, nDate).Run();
             // The blobs stay where they are until their statement has run.
@@ -193,14 +192,7 @@ bool CHistoryStore::WriteForecastDay(int nDate, const std::string& strModel, int
             // over: then what was marked stands.
             const CString model(strModel);
             w.done.Bind(1, model).Bind(2, nDueFrom).Bind(3, nNextDate).Run();
-            w.commit.Run();
-        } catch (...) {
-            try {
-                w.rollback.Run();
-            } catch (const std::exception&) {
-            }
-            throw;
-        }
+        });
         return true;
     } catch (const std::exception& e) {
         return Fail(e);

@@ -8,15 +8,11 @@
 #include "history/HistoryStore.h"
 #include "history/RowKeys.h"
 #include "history/StoredRace.h"
+#include "platform/Number.h"
 
 #include <chrono>
 
 namespace {
-
-double Percent(double dPart, double dWhole)
-{
-    return dWhole > 0 ? 100.0 * dPart / dWhole : 0.0;
-}
 
 // A decided race of the held-out month, with what its forecast needs.
 struct CHeldOutRace {

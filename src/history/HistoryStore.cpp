@@ -106,9 +106,7 @@ void SetAside(const std::string& strPath, const std::string& strSuffix)
 class CHistoryStore::CWriter {
 public:
     explicit CWriter(CSqliteDb& db)
-        : m_begin(db.Prepare("BEGIN IMMEDIATE")),
-          m_commit(db.Prepare("COMMIT")),
-          m_rollback(db.Prepare("ROLLBACK")),
+        : m_transaction(db),
           m_deleteDay(db.Prepare("DELETE FROM days WHERE day = ?1")),
           m_deleteVenueDays(db.Prepare("DELETE FROM venue_days WHERE day = ?1")),
           m_deleteForecastDays(db.Prepare("DELETE FROM forecast_days WHERE day = ?1")),
@@ -154,7 +152,7 @@ public:
                &CWriter::BindVenueDay);
     }
 
-    CSqliteStatement m_begin, m_commit, m_rollback;
+    CSqliteTransaction m_transaction;
 
 private:
     template <class TRow>
@@ -422,19 +420,7 @@ bool CHistoryStore::InTransaction(const std::function<void(CWriter&)>& work)
     try {
         if (!m_pWriter)
             m_pWriter = std::make_unique<CWriter>(m_db);
-        m_pWriter->m_begin.Run();
-        try {
-            work(*m_pWriter);
-            m_pWriter->m_commit.Run();
-        } catch (...) {
-            // SQLite may have rolled back already (a full disk does): the first error is the one
-            // to tell.
-            try {
-                m_pWriter->m_rollback.Run();
-            } catch (const CHistoryError&) {
-            }
-            throw;
-        }
+        m_pWriter->m_transaction.Run([&] { work(*m_pWriter); });
         return true;
     } catch (const std::exception& e) {
         return Fail(e);

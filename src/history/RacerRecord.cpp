@@ -2,14 +2,6 @@
 
 #include "platform/Number.h"
 
-namespace {
-
-double Percent(int nPart, int nWhole)
-{
-    return nWhole > 0 ? 100.0 * nPart / nWhole : 0.0;
-}
-
-} // namespace
 
 bool CRacerRace::IsStart() const
 {

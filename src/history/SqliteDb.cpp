@@ -69,3 +69,27 @@ long long CSqliteDb::QueryInt(const char* pszSql)
     CSqliteStatement stmt(m_pDb, pszSql);
     return stmt.Step() ? stmt.Int(0) : 0;
 }
+
+CSqliteTransaction::CSqliteTransaction(CSqliteDb& db)
+    : m_begin(db.Prepare("BEGIN IMMEDIATE")),
+      m_commit(db.Prepare("COMMIT")),
+      m_rollback(db.Prepare("ROLLBACK"))
+{
+}
+
+void CSqliteTransaction::Run(const std::function<void()>& work)
+{
+    m_begin.Run();
+    try {
+        work();
+        m_commit.Run();
+    } catch (...) {
+        // SQLite may have rolled back already (a full disk does): the first error is the one to
+        // tell.
+        try {
+            m_rollback.Run();
+        } catch (const CHistoryError&) {
+        }
+        throw;
+    }
+}

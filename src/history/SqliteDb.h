@@ -4,6 +4,7 @@
 
 #include "history/SqliteStatement.h"
 
+#include <functional>
 #include <string>
 
 struct sqlite3;
@@ -30,4 +31,16 @@ public:
 
 private:
     sqlite3* m_pDb = nullptr;
+};
+
+// A writer's transaction, its three statements prepared once for every day it writes.
+class CSqliteTransaction {
+public:
+    explicit CSqliteTransaction(CSqliteDb& db);
+    // Runs the work between BEGIN IMMEDIATE and COMMIT; rolls it back and throws again when the
+    // work or the commit throws.
+    void Run(const std::function<void()>& work);
+
+private:
+    CSqliteStatement m_begin, m_commit, m_rollback;
 };

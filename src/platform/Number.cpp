@@ -1,5 +1,6 @@
 #include "platform/Number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cstdlib>
@@ -31,28 +32,50 @@ CLocaleScope::~CLocaleScope()
     uselocale(static_cast<locale_t>(m_pOld));
 }
 
+std::optional<long long> LeadingInt(std::string_view s)
+{
+    size_t i = 0;
+    while (i < s.size() && IsSpace(s[i]))
+        ++i;
+    bool bNegative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        bNegative = s[i++] == '-';
+    if (i + 1 < s.size() && s[i] == '.' && IsDigit(s[i + 1]))
+        return 0;
+    if (i >= s.size() || !IsDigit(s[i]))
+        return std::nullopt;
+    long long value = 0;
+    for (; i < s.size() && IsDigit(s[i]); ++i)
+        value = std::min(value * 10 + (s[i] - '0'), static_cast<long long>(INT_MAX) + 1);
+    return std::clamp<long long>(bNegative ? -value : value, INT_MIN, INT_MAX);
+}
+
 int AtoI(const char* psz)
 {
-    if (!psz)
-        return 0;
-    while (IsSpace(*psz))
-        ++psz;
-    bool bNegative = false;
-    if (*psz == '+' || *psz == '-')
-        bNegative = (*psz++ == '-');
-    long long value = 0;
-    for (; IsDigit(*psz); ++psz) {
-        value = value * 10 + (*psz - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1)
-            value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (bNegative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
+    return psz ? static_cast<int>(LeadingInt(psz).value_or(0)) : 0;
+}
+
+std::optional<long long> Hundredths(std::string_view s)
+{
+    size_t i = s.find_first_not_of(' ');
+    long long n = 0;
+    bool bDigits = false;
+    for (; i < s.size() && IsDigit(s[i]); ++i, bDigits = true)
+        n = n * 10 + (s[i] - '0');
+    int nDecimals = 0;
+    if (i < s.size() && s[i] == '.')
+        for (++i; i < s.size() && IsDigit(s[i]) && nDecimals < 3; ++i, ++nDecimals, bDigits = true)
+            n = n * 10 + (s[i] - '0');
+    if (!bDigits)
+        return std::nullopt;
+    for (; nDecimals < 2; ++nDecimals)
+        n *= 10;
+    return nDecimals == 3 ? (n + 5) / 10 : n;
+}
+
+std::string PercentText(double dPercent)
+{
+    return FixedDecimals(dPercent, 1) + "%";
 }
 
 double AtoF(const char* psz)

@@ -113,14 +113,6 @@ int CreateBeside(const std::string& path, std::string& tmp)
     return -1;
 }
 
-// The folder that holds path: "data" for "data/favorite.txt", "." for "kelu.ini".
-std::string FolderOf(const std::string& path)
-{
-    const size_t nSlash = path.rfind('/');
-    if (nSlash == std::string::npos)
-        return ".";
-    return nSlash == 0 ? "/" : path.substr(0, nSlash);
-}
 
 // Writes the rename itself to the disk; without it a power cut may bring back the old file.
 void SyncFolder(const std::string& folder)
@@ -133,6 +125,14 @@ void SyncFolder(const std::string& folder)
 }
 
 } // namespace
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t nSlash = path.rfind('/');
+    if (nSlash == std::string::npos)
+        return ".";
+    return nSlash == 0 ? "/" : path.substr(0, nSlash);
+}
 
 bool ReplaceFileAtomically(const CString& strPath, const std::string& strContents)
 {

@@ -40,6 +40,9 @@ private:
 // The on-disk form of a path written the Windows way: ".\data\kelu.ini" is "data/kelu.ini".
 CString DiskPath(const CString& strPath);
 
+// The folder that holds path: "data" for "data/favorite.txt", "." for "kelu.ini".
+std::string FolderOf(const std::string& path);
+
 // Replaces the file at strPath with strContents (already holding CR LF line ends) through a
 // temporary file in the same folder, flushed and renamed over the old one, and the folder
 // flushed after the rename, so a crash or a full disk never leaves half a file. The new file

@@ -1,5 +1,7 @@
 #include "platform/Time.h"
 
+#include <cstdio>
+
 #include "platform/Number.h"
 
 CTime::CTime(int nYear, int nMonth, int nDay, int nHour, int nMin, int nSec)
@@ -84,4 +86,12 @@ CTime CTime::AddDays(int nDays) const
     if (!Breakdown(tm))
         return *this;
     return CTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday + nDays, tm.tm_hour, tm.tm_min, tm.tm_sec);
+}
+
+std::string DateText(int nDate, char chSeparator)
+{
+    char sz[32];
+    std::snprintf(sz, sizeof sz, "%04d%c%02d%c%02d", nDate / 10000, chSeparator, nDate / 100 % 100, chSeparator,
+                  nDate % 100);
+    return sz;
 }

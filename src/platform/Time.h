@@ -4,6 +4,7 @@
 #include "platform/String.h"
 
 #include <ctime>
+#include <string>
 
 class CTime {
 public:
@@ -40,3 +41,6 @@ private:
     bool Breakdown(std::tm& tm) const;
     std::time_t m_time = 0;
 };
+
+// A day as the number YYYYMMDD (20200105) in text: "2020/01/05", or "2020-01-05" with '-'.
+std::string DateText(int nDate, char chSeparator = '/');

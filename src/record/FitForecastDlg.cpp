@@ -31,23 +31,9 @@ const char* const kFigureColumns[] = {"2連単\n的中率", "2連単\n予想の�
 
 QString Percent(double d)
 {
-    return QString::fromStdString(FixedDecimals(d, 1)) + QLatin1Char('%');
+    return QString::fromStdString(PercentText(d));
 }
 
-QString DateText(int nDate)
-{
-    return QString::asprintf("%04d/%02d/%02d", nDate / 10000, nDate / 100 % 100, nDate % 100);
-}
-
-int DateNumber(const QDate& date)
-{
-    return date.year() * 10000 + date.month() * 100 + date.day();
-}
-
-QDate DateOfNumber(int nDate)
-{
-    return QDate(nDate / 10000, nDate / 100 % 100, nDate % 100);
-}
 
 QStringList FigureCells(const CForecastFigures& f)
 {
@@ -66,6 +52,25 @@ QString StageText(CForecastTraining::EStage stage, int nDone, int nTotal)
         return Utf8("期間全体で学習し直しています（%1 回目）").arg(nDone);
     }
     return QString();
+}
+
+// The figures of the held-out month, a row for each model, as tall as its two rows.
+QTableWidget* NewFiguresTable()
+{
+    QStringList headings;
+    for (const char* psz : kFigureColumns)
+        headings << Utf8(psz);
+    QTableWidget* pFigures = NewRecordTable(headings);
+    pFigures->setAccessibleName(Utf8("学習に使わなかった最後の 1 か月の成績"));
+    pFigures->setRowCount(2);
+    pFigures->setVerticalHeaderLabels({Utf8("新しいモデル"), Utf8("いまのモデル")});
+    pFigures->verticalHeader()->show();
+    pFigures->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    pFigures->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pFigures->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    pFigures->setFixedHeight(pFigures->horizontalHeader()->sizeHint().height() +
+                             2 * pFigures->verticalHeader()->defaultSectionSize() + 2 * pFigures->frameWidth());
+    return pFigures;
 }
 
 } // namespace
@@ -96,24 +101,27 @@ CFitForecastDlg::CFitForecastDlg(CHistoryService& history, QWidget* pParent)
     m_pStatus = new QLabel;
     m_pStatus->setTextFormat(Qt::PlainText);
     m_pStatus->setWordWrap(true);
-    QStringList headings;
-    for (const char* psz : kFigureColumns)
-        headings << Utf8(psz);
-    m_pFigures = NewRecordTable(headings);
-    m_pFigures->setAccessibleName(Utf8("学習に使わなかった最後の 1 か月の成績"));
-    m_pFigures->setRowCount(2);
-    m_pFigures->setVerticalHeaderLabels({Utf8("新しいモデル"), Utf8("いまのモデル")});
-    m_pFigures->verticalHeader()->show();
-    m_pFigures->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_pFigures->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_pFigures->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // As tall as its two rows, as wide as the dialog.
-    m_pFigures->setFixedHeight(m_pFigures->horizontalHeader()->sizeHint().height() +
-                               2 * m_pFigures->verticalHeader()->defaultSectionSize() + 2 * m_pFigures->frameWidth());
+    m_pFigures = NewFiguresTable();
     m_pKeep = new QPushButton(Utf8("新しいモデルを使う(&K)"));
     m_pKeep->setEnabled(false);
     auto* pClose = new QPushButton(Utf8("閉じる"));
+    LayOut(pAbout, pClose);
 
+    connect(m_pFit, &QPushButton::clicked, this, [this] { Start(); });
+    connect(m_pStop, &QPushButton::clicked, this, [this] {
+        m_bStop = true;
+        m_pStop->setEnabled(false);
+    });
+    connect(m_pKeep, &QPushButton::clicked, this, [this] {
+        if (Keep())
+            accept();
+    });
+    connect(pClose, &QPushButton::clicked, this, &QDialog::reject);
+    OfferStoredPeriod();
+}
+
+void CFitForecastDlg::LayOut(QLabel* pAbout, QPushButton* pClose)
+{
     auto* pPeriod = new QHBoxLayout;
     for (auto [pszLabel, pField] : {std::pair<const char*, QWidget*>{"期間(&P):", m_pFrom}, {"〜", m_pTo}}) {
         auto* pLabel = new QLabel(Utf8(pszLabel));
@@ -139,20 +147,11 @@ CFitForecastDlg::CFitForecastDlg(CHistoryService& history, QWidget* pParent)
     pLayout->addStretch(1);
     pLayout->addLayout(pButtons);
     resize(640, 320);
+}
 
-    connect(m_pFit, &QPushButton::clicked, this, [this] { Start(); });
-    connect(m_pStop, &QPushButton::clicked, this, [this] {
-        m_bStop = true;
-        m_pStop->setEnabled(false);
-    });
-    connect(m_pKeep, &QPushButton::clicked, this, [this] {
-        if (Keep())
-            accept();
-    });
-    connect(pClose, &QPushButton::clicked, this, &QDialog::reject);
-
-    // The period the store holds, up to nine months of it, when the store answers.
-    QPointer<CFitForecastDlg> self(this);
+// The period the store holds, up to nine months of it, when the store answers.
+void CFitForecastDlg::OfferStoredPeriod()
+{
     m_history.Read(this, [this](CStoreReading& reading) -> CHistoryService::CAnswer {
         std::vector<int> dates;
         CHistoryStore* pStore = reading.Store();
@@ -253,7 +252,7 @@ void CFitForecastDlg::OnFitted(std::shared_ptr<CFitOutcome> pOutcome)
 void CFitForecastDlg::ShowFigures(const CFitOutcome& outcome)
 {
     QString strText = Utf8("%1〜%2 の %3 レースで学習しました（%4 秒）。")
-                          .arg(DateText(outcome.model.m_nFrom), DateText(outcome.model.m_nTo))
+                          .arg(DateNumberText(outcome.model.m_nFrom), DateNumberText(outcome.model.m_nTo))
                           .arg(outcome.nProgramRaces)
                           .arg(QString::fromStdString(FixedDecimals(outcome.dSeconds, 1)));
     if (outcome.nHeldOutFrom == 0) {
@@ -261,7 +260,7 @@ void CFitForecastDlg::ShowFigures(const CFitOutcome& outcome)
         return;
     }
     m_pStatus->setText(strText + Utf8("下は、学習に使わなかった %1〜%2 の %3 レースの成績です。")
-                                     .arg(DateText(outcome.nHeldOutFrom), DateText(outcome.nHeldOutTo))
+                                     .arg(DateNumberText(outcome.nHeldOutFrom), DateNumberText(outcome.nHeldOutTo))
                                      .arg(outcome.heldOut.nRaces));
     const QStringList rows[] = {FigureCells(outcome.heldOut), FigureCells(outcome.current)};
     for (int r = 0; r < 2; ++r)

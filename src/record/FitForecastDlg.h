@@ -50,6 +50,8 @@ private:
     void OnFitted(std::shared_ptr<CFitOutcome> pOutcome);
     void ShowFigures(const CFitOutcome& outcome);
     void StopAndWait();
+    void LayOut(QLabel* pAbout, QPushButton* pClose);
+    void OfferStoredPeriod();
 
     CHistoryService& m_history;
     CWorkerThread m_worker;

@@ -13,15 +13,10 @@ namespace {
 
 using EBet = CKeluDoc::EBet;
 
-double Percent(long long nPart, long long nWhole)
-{
-    return nWhole > 0 ? 100.0 * static_cast<double>(nPart) / static_cast<double>(nWhole) : 0.0;
-}
-
 // What a flat stake on each of nPicks picks a race paid back, in percent of the stakes.
 double ReturnPercent(long long nReturn, int nRaces, int nPicks)
 {
-    return Percent(nReturn, static_cast<long long>(nRaces) * nPicks * SRecordCount::kStake);
+    return Percent(static_cast<double>(nReturn), static_cast<double>(nRaces) * nPicks * SRecordCount::kStake);
 }
 
 // The payout of each of a bet's winning lines whose combination is among the picks: in a dead

@@ -4,6 +4,7 @@
 #include "history/HistoryStore.h"
 #include "history/RacerCsv.h"
 #include "model/KeluDoc.h"
+#include "platform/Number.h"
 #include "platform/Sjis.h"
 #include "platform/gui/QtText.h"
 #include "platform/gui/WindowFit.h"
@@ -31,12 +32,7 @@ const char* const kCourseColumns[] = {"コース", "出走", "1着", "勝率", "
 // Figures in the C locale, whatever the desktop's: "46.4%".
 QString Percent(double d)
 {
-    return QString::number(d, 'f', 1) + QLatin1Char('%');
-}
-
-QString DateText(int nDate, char chSeparator)
-{
-    return QString::asprintf("%04d%c%02d%c%02d", nDate / 10000, chSeparator, nDate / 100 % 100, chSeparator, nDate % 100);
+    return QString::fromStdString(PercentText(d));
 }
 
 QString Plain(const CString& s)
@@ -66,7 +62,7 @@ void SetRow(QTableWidget* pTable, int nRow, const QStringList& cells, std::initi
 
 QStringList RaceCells(const CRacerRace& race)
 {
-    return {DateText(race.nDate, '/'),
+    return {DateNumberText(race.nDate),
             ToQString(CKeluDoc::GetVenueName(race.nVenue)),
             QString::number(race.nRace),
             QString::number(race.nBoat),

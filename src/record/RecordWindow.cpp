@@ -47,7 +47,7 @@ constexpr int kFirstFigure = 2;
 // another number.
 QString Percent(double d)
 {
-    return QString::fromStdString(FixedDecimals(d, 1)) + QLatin1Char('%');
+    return QString::fromStdString(PercentText(d));
 }
 
 // A predictor's four figures, and the hits the rates are of.
@@ -64,16 +64,6 @@ std::array<CPredictorFigures, 3> Predictors(const SRecordCount& c)
               c.nCrowdExactaHits, c.nCrowdTrifectaHits},
              {c.ForecastExactaHitRate(), c.ForecastExactaReturnRate(), c.ForecastTrifectaHitRate(),
               c.ForecastTrifectaReturnRate(), c.nForecastExactaHits, c.nForecastTrifectaHits}}};
-}
-
-int DateNumber(const QDate& date)
-{
-    return date.year() * 10000 + date.month() * 100 + date.day();
-}
-
-QDate DateOfNumber(int nDate)
-{
-    return QDate(nDate / 10000, nDate / 100 % 100, nDate % 100);
 }
 
 QString MonthName(int nMonth)

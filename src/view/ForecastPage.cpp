@@ -50,9 +50,9 @@ const CForecastColumn kForecastColumns[CMSFlexGrid::kCols] = {
 };
 
 // "23.4%"
-CString Percent(double d)
+CString Percent(double dChance)
 {
-    return CString((FixedDecimals(100.0 * d, 1) + "%").c_str());
+    return CString(PercentText(100.0 * dChance).c_str());
 }
 
 // "1-2 23.4% 4.3倍": the combination, its chance and the odds at which 100 yen on it pays back
@@ -75,10 +75,6 @@ CString Combination(const CString& strPick)
     return nBlank < 0 ? strPick : strPick.Left(nBlank);
 }
 
-QString DateText(int nDate)
-{
-    return QString::asprintf("%04d/%02d/%02d", nDate / 10000, nDate / 100 % 100, nDate % 100);
-}
 
 // The note beside the tabs: the model, and which of its sets made this forecast.
 QString ModelNote(const CForecastModel& model, const CForecastRow& row)
@@ -86,7 +82,7 @@ QString ModelNote(const CForecastModel& model, const CForecastRow& row)
     const QString strSet = row.forecast.set == EFeatureSet::History
                                ? Utf8("履歴あり")
                                : Utf8("番組表のみ（この日より前の履歴が %1 日に足りません）").arg(30);
-    return Utf8("予測: %1〜%2 に学習したモデル・%3").arg(DateText(model.m_nFrom), DateText(model.m_nTo), strSet);
+    return Utf8("予測: %1〜%2 に学習したモデル・%3").arg(DateNumberText(model.m_nFrom), DateNumberText(model.m_nTo), strSet);
 }
 
 } // namespace
@@ -180,7 +176,7 @@ void CKeluView::AskForecast(int nDate, int nVenue, int nRace)
         } else {
             strNote = ModelNote(model, rows.front());
             strToolTip = Utf8("学習期間: %1〜%2。倍率はその組に 100 円賭けて平均で 100 円戻る配当（1 ÷ 確率）です。")
-                             .arg(DateText(model.m_nFrom), DateText(model.m_nTo));
+                             .arg(DateNumberText(model.m_nFrom), DateNumberText(model.m_nTo));
         }
         std::optional<CForecastRow> row;
         if (!rows.empty())

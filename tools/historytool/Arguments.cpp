@@ -64,13 +64,6 @@ std::optional<int> ParseRegNo(const std::string& s)
     return std::stoi(s);
 }
 
-std::string DateText(int nDate)
-{
-    char sz[16];
-    std::snprintf(sz, sizeof sz, "%04d-%02d-%02d", nDate / 10000, nDate / 100 % 100, nDate % 100);
-    return sz;
-}
-
 std::string ReadArguments(int argc, char** argv, CArguments& args)
 {
     for (int i = 1; i < argc; ++i) {

@@ -22,5 +22,3 @@ std::string ReadArguments(int argc, char** argv, CArguments& args);
 std::optional<int> ParseDate(const std::string& s);
 // "4321": four digits at most, not 0.
 std::optional<int> ParseRegNo(const std::string& s);
-// "2020-01-05" of 20200105.
-std::string DateText(int nDate);

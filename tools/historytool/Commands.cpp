@@ -10,6 +10,7 @@
 #include "historytool/StoreSession.h"
 #include "model/KeluDoc.h"
 #include "platform/Number.h"
+#include "platform/Time.h"
 #include "record/RecordCsv.h"
 
 #include <algorithm>
@@ -136,15 +137,15 @@ private:
         const CTime day(nDate / 10000, nDate / 100 % 100, nDate % 100, 12, 0, 0);
         const std::string strProgram = CKeluDoc::ProgramFileName(day).Str();
         if (!fs::is_regular_file(strProgram))
-            return Complain(kExitFailed, m_folder.Real(DateText(nDate) + " の番組表ファイル " + strProgram + " がありません"));
+            return Complain(kExitFailed, m_folder.Real(DateText(nDate, '-') + " の番組表ファイル " + strProgram + " がありません"));
         std::vector<CForecastRow> rows;
         if (!Ask([&](CHistoryStore& store) { return store.ReadForecasts(nDate, 0, 0, rows); }))
             return kExitFailed;
         if (rows.empty())
-            return Complain(kExitFailed, DateText(nDate) + " の番組表からレースを読めません");
+            return Complain(kExitFailed, DateText(nDate, '-') + " の番組表からレースを読めません");
         m_out.Write("date,venue,race,p1,p2,p3,p4,p5,p6,exacta,trifecta\n");
         for (const CForecastRow& row : rows) {
-            std::string line = DateText(nDate) + "," + std::to_string(row.nVenue) + "," + std::to_string(row.nRace);
+            std::string line = DateText(nDate, '-') + "," + std::to_string(row.nVenue) + "," + std::to_string(row.nRace);
             for (size_t b = 0; b < 6; ++b)
                 line += "," + (row.forecast.present[b] ? FixedDecimals(row.forecast.win[b], 3) : std::string());
             line += "," + PickList(row.forecast.exacta, 2) + "," + PickList(row.forecast.trifecta, 3) + "\n";
@@ -172,12 +173,12 @@ private:
         std::string strError;
         if (!CModelFile::Save(CModelFile::kPath, outcome.model, strError))
             return Complain(kExitFailed, m_folder.Real(strError));
-        std::string text = "学習期間: " + DateText(outcome.model.m_nFrom) + " から " + DateText(outcome.model.m_nTo) + "\n";
+        std::string text = "学習期間: " + DateText(outcome.model.m_nFrom, '-') + " から " + DateText(outcome.model.m_nTo, '-') + "\n";
         text += "レース数: " + std::to_string(outcome.nProgramRaces) + "（履歴を使う係数は " +
                 std::to_string(outcome.nHistoryRaces) + "）\n";
         text += "時間: " + FixedDecimals(outcome.dSeconds, 1) + " 秒\n";
         if (outcome.nHeldOutFrom != 0) {
-            text += "最後の1か月（" + DateText(outcome.nHeldOutFrom) + " から " + DateText(outcome.nHeldOutTo) + "、" +
+            text += "最後の1か月（" + DateText(outcome.nHeldOutFrom, '-') + " から " + DateText(outcome.nHeldOutTo, '-') + "、" +
                     std::to_string(outcome.heldOut.nRaces) + " レース）を除いて学習したモデルの成績:\n";
             text += FiguresLine("新しいモデル", outcome.heldOut) + FiguresLine("これまでのモデル", outcome.current);
         }

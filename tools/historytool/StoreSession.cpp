@@ -5,6 +5,7 @@
 #include "history/HistoryIndexer.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
+#include "platform/Time.h"
 
 #include <algorithm>
 #include <atomic>
@@ -90,9 +91,9 @@ bool CStoreSession::Update(const CForecastModel& model, std::string* pReport, st
     std::sort(indexed.begin(), indexed.end(),
               [](const CIndexedDay& a, const CIndexedDay& b) { return a.state.nDate < b.state.nDate; });
     for (const CIndexedDay& d : indexed)
-        *pReport += DateText(d.state.nDate) + ": " + m_folder.Real(IndexedText(d)) + "\n";
+        *pReport += DateText(d.state.nDate, '-') + ": " + m_folder.Real(IndexedText(d)) + "\n";
     for (int nDate : summary.removed)
-        *pReport += DateText(nDate) + ": ファイルがないので履歴から除きました\n";
+        *pReport += DateText(nDate, '-') + ": ファイルがないので履歴から除きました\n";
     *pReport += "読んだ日: " + std::to_string(indexed.size()) + "、除いた日: " + std::to_string(summary.removed.size()) +
                 "、変わりのない日: " + std::to_string(summary.nUnchanged) + "\n";
     return true;

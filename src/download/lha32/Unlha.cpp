@@ -2,6 +2,7 @@
 // methods and checks every member's CRC); this file decides what reaches the disk and how.
 
 #include "Lha32.h"
+#include "platform/AsciiCase.h"
 #include "platform/WriteAll.h"
 
 #include <archive.h>
@@ -36,8 +37,8 @@ std::string DiskPath(std::string path)
     return path;
 }
 
-// Blank-separated words; a word in double quotes may hold blanks.
-std::vector<std::string> SplitWords(const char* psz)
+// The words of a command, separated by blanks; a word in double quotes may hold blanks.
+std::vector<std::string> CommandWords(const char* psz)
 {
     std::vector<std::string> words;
     const char* p = psz;
@@ -66,7 +67,7 @@ bool ParseCommand(const char* psz, CCommand& cmd)
 {
     if (!psz)
         return false;
-    const std::vector<std::string> words = SplitWords(psz);
+    const std::vector<std::string> words = CommandWords(psz);
     if (words.size() < 2)
         return false;
     const std::string& verb = words[0];
@@ -126,20 +127,6 @@ std::string BaseName(const char* pszPath)
             nStart = i + 1;
     }
     return std::string(pszPath + nStart);
-}
-
-// Names are compared in the ASCII letters' either case: a day file is "B050123.TXT" in one
-// archive and "b050123.txt" in another.
-bool SameNameAnyCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
 }
 
 // A name as the report shows it: on one line, without control bytes.
@@ -307,7 +294,24 @@ private:
         }
         int nErrno = 0;
         const int nCode = CopyData(fd, nErrno);
-        bool bOk = nCode == LHA32_OK;
+        if (PutInPlace(fd, nCode == LHA32_OK, pEntry, temp, name))
+            ++m_nExtracted;
+        if (nCode == LHA32_ERROR_WRITE)
+            WriteFailed(name, nErrno);
+        else if (nCode == LHA32_ERROR_SKIPPED)
+            Skip(stored, "too large");
+        else if (nCode != LHA32_OK) {
+            Note("failed", name, "data");
+            Fault(nCode);
+        }
+        return !m_bFatal;
+    }
+
+    // Closes the temporary file, whole when bWhole, and puts it in the place of the name; else,
+    // or when that fails, deletes it. True when the new file is in place.
+    bool PutInPlace(int fd, bool bWhole, archive_entry* pEntry, const std::string& temp, const std::string& name)
+    {
+        bool bOk = bWhole;
         if (bOk) {
             const timespec times[2] = {{archive_entry_mtime(pEntry), 0}, {archive_entry_mtime(pEntry), 0}};
             if (archive_entry_mtime_is_set(pEntry))
@@ -328,19 +332,9 @@ private:
             WriteFailed(name, errno);
             bOk = false;
         }
-        if (bOk)
-            ++m_nExtracted;
-        else
+        if (!bOk)
             unlinkat(m_dirfd, temp.c_str(), 0);
-        if (nCode == LHA32_ERROR_WRITE)
-            WriteFailed(name, nErrno);
-        else if (nCode == LHA32_ERROR_SKIPPED)
-            Skip(stored, "too large");
-        else if (nCode != LHA32_OK) {
-            Note("failed", name, "data");
-            Fault(nCode);
-        }
-        return !m_bFatal;
+        return bOk;
     }
 
     int CopyData(int fd, int& nErrno)

@@ -1,5 +1,7 @@
 #include "platform/gui/QtText.h"
 
+#include "platform/Time.h"
+
 #include "platform/Sjis.h"
 
 QString ToQString(const CString& s)
@@ -17,4 +19,19 @@ CString FromQString(const QString& s)
 QString Utf8(const char* psz)
 {
     return QString::fromUtf8(psz ? psz : "");
+}
+
+int DateNumber(const QDate& date)
+{
+    return date.year() * 10000 + date.month() * 100 + date.day();
+}
+
+QDate DateOfNumber(int nDate)
+{
+    return QDate(nDate / 10000, nDate / 100 % 100, nDate % 100);
+}
+
+QString DateNumberText(int nDate)
+{
+    return QString::fromStdString(DateText(nDate));
 }
