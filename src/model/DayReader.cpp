@@ -21,21 +21,30 @@ constexpr int kResultPreambleLines = 26;
 constexpr int kFinishLines = 6;
 constexpr int kFirstFollowingSlot = 2;
 
+// "Ｒ" and "  着 艇" in Shift-JIS: the race header mark of a program and the column heading
+// of a result race.
+constexpr char kRaceMark[] = "\x82\x71";
+constexpr char kHeading[] = "  \x92\x85 \x92\xF8";
+
 // True when the line holds the bytes of text from nPos on. Every line of a day goes through a
-// few of these tests; most fail at their first byte, so a plain loop beats a call to compare.
-bool HasAt(const CString& line, size_t nPos, std::string_view text)
+// few of these tests: with the text's length known here, each is one or two compares.
+template <size_t N>
+bool HasAt(const CString& line, size_t nPos, const char (&text)[N])
 {
     const std::string& s = line.Str();
-    if (s.size() < nPos + text.size())
-        return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (s[nPos + i] != text[i])
-            return false;
-    }
-    return true;
+    return s.size() >= nPos + N - 1 && std::memcmp(s.data() + nPos, text, N - 1) == 0;
 }
 
-bool IsMarker(const CString& line, std::string_view marker)
+// At most nLength bytes of the line from nPos on, without a copy: thousands of lines are read
+// for a few bytes each.
+std::string_view Bytes(const CString& line, size_t nPos, size_t nLength)
+{
+    const std::string& s = line.Str();
+    return nPos < s.size() ? std::string_view(s).substr(nPos, nLength) : std::string_view();
+}
+
+template <size_t N>
+bool IsMarker(const CString& line, const char (&marker)[N])
 {
     return line.GetLength() >= 6 && HasAt(line, 3, marker);
 }
@@ -50,7 +59,7 @@ bool IsBoatLine(const CString& line)
 // The venue of a start marker: the decimal value of bytes 0..1 (no digits gives 0).
 int MarkerVenue(const CString& line)
 {
-    return AtoI(line.Left(2));
+    return static_cast<int>(LeadingInt(Bytes(line, 0, 2)).value_or(0));
 }
 
 bool IsStoredVenue(int nVenue)
@@ -71,7 +80,7 @@ int NextRace(int nRace)
 int ResultRace(const CString& line, int nLast)
 {
     const int nCounted = NextRace(nLast);
-    const int nNumber = AtoI(line.Mid(2, 2));
+    const auto nNumber = static_cast<int>(LeadingInt(Bytes(line, 2, 2)).value_or(0));
     return nNumber > nCounted ? std::min(nNumber, CKeluDoc::kRaces) : nCounted;
 }
 
@@ -81,22 +90,39 @@ int SummaryRace(const CString& line)
 {
     if (line.GetLength() < 13 || !HasAt(line, 12, "R"))
         return 0;
-    const int nNumber = AtoI(line.Mid(10, 2));
+    const auto nNumber = static_cast<int>(LeadingInt(Bytes(line, 10, 2)).value_or(0));
     return nNumber >= 1 && nNumber < CKeluDoc::kRaces ? nNumber : 0;
 }
 
-void CopyLine(char (&slot)[CKeluDoc::kLineSize], const CString& line)
+// Returns the bytes copied.
+[[gnu::always_inline]] inline size_t CopyLine(char (&slot)[CKeluDoc::kLineSize], const CString& line)
 {
     // Lines over 82 bytes end the reading before they get here; the bound is kept anyway.
     const size_t n = std::min(static_cast<size_t>(line.GetLength()), sizeof slot - 1);
-    std::memcpy(slot, line.GetString(), n);
+    // Sixteen bytes at a time: a day stores thousands of short lines, and the string copy a
+    // compiler makes of a bounded length starts slowly for each of them.
+    // The last block overlaps the one before it rather than ending in a byte loop.
+    const char* pSource = line.GetString();
+    if (n >= 16) {
+        for (size_t i = 0; i + 16 < n; i += 16)
+            std::memcpy(slot + i, pSource + i, 16);
+        std::memcpy(slot + n - 16, pSource + n - 16, 16);
+    } else if (n >= 8) {
+        std::memcpy(slot, pSource, 8);
+        std::memcpy(slot + n - 8, pSource + n - 8, 8);
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            slot[i] = pSource[i];
+    }
     slot[n] = '\0';
+    return n;
 }
 
 // The closing line of a published day file: a file that opens with "STARTB" ends with "FINALB".
 bool IsClosingLine(const CString& line, char chKind)
 {
-    return line.Str() == std::string("FINAL") + chKind;
+    const std::string& s = line.Str();
+    return s.size() == 6 && s.compare(0, 5, "FINAL") == 0 && s[5] == chKind;
 }
 
 // How a file that was read to its end may still be damaged: cut inside a venue block, or cut
@@ -136,17 +162,56 @@ CString CKeluDoc::ResultFileName(const CTime& day)
     return CString::Formatted("data/res/K%02d%02d%02d.TXT", day.GetYear() % 100, day.GetMonth(), day.GetDay());
 }
 
+[[gnu::always_inline]] inline void CKeluDoc::Fill(char (&slot)[kLineSize], const CString& line)
+{
+    const auto nLength = static_cast<unsigned char>(CopyLine(slot, line));
+    CSlotState& state = StateOf(slot);
+    if (state.nLength > nLength)
+        std::memset(slot + nLength, 0, state.nLength - nLength);
+    state.nLength = nLength;
+    if (state.nReading != m_nReading) {
+        state.nReading = m_nReading;
+        m_filled.push_back(slot);
+    }
+}
+
+void CKeluDoc::BeginReading()
+{
+    m_readStop = CReadStop();
+    m_bDemoDay = false;
+    m_previous.swap(m_filled);
+    m_filled.clear();
+    // Readings are told apart by a byte: at its wrap every slot's mark starts again.
+    if (++m_nReading == 0) {
+        for (CSlotState& state : m_slotStates)
+            state.nReading = 0;
+        m_nReading = 1;
+    }
+}
+
+void CKeluDoc::EndReading()
+{
+    for (char* pSlot : m_previous) {
+        CSlotState& state = StateOf(pSlot);
+        if (state.nReading != m_nReading) {
+            std::memset(pSlot, 0, state.nLength);
+            state.nLength = 0;
+        }
+    }
+    m_previous.clear();
+}
+
 bool CKeluDoc::LoadDay(const CTime& day)
 {
-    ClearData();
-    if (!ReadProgramFile(day))
-        return false;
-    return ReadResultFile(day);
+    // As if every slot were cleared first.
+    BeginReading();
+    const bool bRead = ReadProgramFile(day) && ReadResultFile(day);
+    EndReading();
+    return bRead;
 }
 
 bool CKeluDoc::ReadProgramFile(const CTime& day)
 {
-    static const CString kRaceMark = Sjis("Ｒ");
     const CString path = ProgramFileName(day);
     CTextFile file;
     if (path.IsEmpty() || !file.Open(path.GetString(), CTextFile::modeRead))
@@ -187,15 +252,15 @@ bool CKeluDoc::ReadProgramFile(const CTime& day)
         if (!IsStoredVenue(nVenue))
             continue;
         if (nHead < kProgramHeadLines) {
-            CopyLine(m_szVenueHead[nVenue][nHead++], line);
+            Fill(m_szVenueHead[nVenue][nHead++], line);
         } else if (line.GetLength() <= 6) {
             continue;
-        } else if (HasAt(line, 4, kRaceMark.Str())) {
+        } else if (HasAt(line, 4, kRaceMark)) {
             nRace = NextRace(nRace);
             if (nRace < kRaces)
-                CopyLine(m_szProgram[nVenue][nRace][0], line);
+                Fill(m_szProgram[nVenue][nRace][0], line);
         } else if (IsBoatLine(line) && nRace < kRaces) {
-            CopyLine(m_szProgram[nVenue][nRace][line.Str()[0] - '0'], line);
+            Fill(m_szProgram[nVenue][nRace][line.Str()[0] - '0'], line);
         }
     }
     NoteReadStop(EndOfFileDamage(bInBlock, bPublished, bClosed), path, nLine, bInBlock ? nVenue : 0);
@@ -204,7 +269,6 @@ bool CKeluDoc::ReadProgramFile(const CTime& day)
 
 bool CKeluDoc::ReadResultFile(const CTime& day)
 {
-    static const CString kHeading = Sjis("  着 艇");
     const CString path = ResultFileName(day);
     CTextFile file;
     if (path.IsEmpty() || !file.Open(path.GetString(), CTextFile::modeRead))
@@ -250,7 +314,7 @@ bool CKeluDoc::ReadResultFile(const CTime& day)
         if (nPreamble < kResultPreambleLines) {
             ++nPreamble;
             if (const int nSummary = SummaryRace(line))
-                CopyLine(m_szSummary[nVenue][nSummary], line);
+                Fill(m_szSummary[nVenue][nSummary], line);
             continue;
         }
         // The order of these tests decides what a line is: a line with "R" at byte 4 is always
@@ -258,19 +322,19 @@ bool CKeluDoc::ReadResultFile(const CTime& day)
         if (line.GetLength() >= 6 && HasAt(line, 4, "R")) {
             nRace = ResultRace(line, nRace);
             if (nRace < kRaces)
-                CopyLine(m_szResult[nVenue][nRace][0], line);
+                Fill(m_szResult[nVenue][nRace][0], line);
         } else if (nRace >= kRaces) {
             continue; // a 13th race and its lines have no storage
-        } else if (line.GetLength() >= 8 && HasAt(line, 0, kHeading.Str())) {
-            CopyLine(m_szResult[nVenue][nRace][1], line);
+        } else if (line.GetLength() >= 8 && HasAt(line, 0, kHeading)) {
+            Fill(m_szResult[nVenue][nRace][1], line);
         } else if (line.GetLength() >= 8 && HasAt(line, 0, "-------")) {
             nFinish = kFinishLines;
             nText = kFirstFollowingSlot;
         } else if (nFinish > 0) {
-            CopyLine(m_szFinish[nVenue][nRace][kFinishLines - nFinish], line);
+            Fill(m_szFinish[nVenue][nRace][kFinishLines - nFinish], line);
             --nFinish;
         } else if (nText < kResultLines) {
-            CopyLine(m_szResult[nVenue][nRace][nText++], line);
+            Fill(m_szResult[nVenue][nRace][nText++], line);
         }
     }
     NoteReadStop(EndOfFileDamage(bInBlock, bPublished, bClosed), path, nLine, bInBlock ? nVenue : 0);

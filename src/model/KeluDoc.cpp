@@ -28,6 +28,10 @@ CKeluDoc::CKeluDoc()
         d = 0.0;
     for (double& d : m_dTrifectaPercent)
         d = 0.0;
+    // A full day fills some 7,500 slots.
+    m_filled.reserve(8192);
+    m_previous.reserve(8192);
+    m_slotStates.resize(sizeof(CKeluDoc) / kLineSize + 1);
     ClearData();
 }
 
@@ -40,6 +44,9 @@ void CKeluDoc::ClearData()
     m_readStop = CReadStop();
     m_bDemoDay = false;
     std::memset(m_szFinish, 0, sizeof m_szFinish);
+    for (char* pSlot : m_filled)
+        StateOf(pSlot).nLength = 0;
+    m_filled.clear();
 }
 
 bool CKeluDoc::HasRace(int nVenue, int nRace) const

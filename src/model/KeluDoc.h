@@ -273,6 +273,26 @@ public:
     char m_szSummary[kVenues][kRaces][kLineSize];
 
 private:
+    // Reading a day writes over the last day's slots rather than clearing them all first:
+    // clearing the megabyte of slots at every load would cost more than reading the day. The
+    // outcome is the same byte for byte: every slot holds its line and zeros, or only zeros.
+    struct CSlotState {
+        unsigned char nLength = 0;  // the bytes of the slot's line; 0 for an empty slot
+        unsigned char nReading = 0; // the reading that last filled it
+    };
+    // Copies the line into the slot, with zeros over what is left of the line before it.
+    void Fill(char (&slot)[kLineSize], const CString& line);
+    void BeginReading();
+    // Empties the slots the last day filled and this one did not.
+    void EndReading();
+    CSlotState& StateOf(const char* pSlot)
+    {
+        return m_slotStates[static_cast<size_t>(pSlot - reinterpret_cast<const char*>(this)) / kLineSize];
+    }
+    std::vector<char*> m_filled, m_previous;
+    std::vector<CSlotState> m_slotStates;
+    unsigned char m_nReading = 0;
+
     bool ReadProgramFile(const CTime& day);
     bool ReadResultFile(const CTime& day);
     // Keeps the first damage the reading of the day's files meets.
