@@ -9,6 +9,7 @@
 #include "ViewHost.h"
 #include "AppHarness.h"
 #include "download/DownloadDlg.h"
+#include "download/DownloadWorker.h"
 #include "download/PeriodDownloadDlg.h"
 #include "download/SettingsDlg.h"
 #include "record/HistoryService.h"
@@ -29,6 +30,9 @@
 
 #include <httplib.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -501,4 +505,41 @@ TEST_F(DownloadViewTest, ThePeriodsStopKeepsTheDialogWithItsSummaryAndClosingItS
     EXPECT_TRUE(NoWorkFiles());
     EXPECT_FALSE(fs::exists("data/prog/B200202.TXT"));
     EXPECT_TRUE(m_messages.calls.empty());
+}
+
+TEST(DownloadWorkerTest, ADownloadThatDoesNotEndIsLeftAfterTheBoundAndTellsNoOne)
+{
+    // A download caught in something that ignores the stop (a disk that does not answer).
+    std::atomic<bool> bDiskAnswers{false};
+    std::atomic<bool> bEnded{false};
+    int nLines = 0;
+    bool bToldEnd = false;
+    QObject receiver;
+    CDownloadWorker::CHandlers handlers;
+    handlers.fnLine = [&](const CString&) { ++nLines; };
+    handlers.fnEnded = [&] { bToldEnd = true; };
+    const auto start = std::chrono::steady_clock::now();
+    {
+        CDownloadWorker worker(&receiver, handlers, [&](IPeriodProgress& progress) {
+            progress.AppendText("first\r\n");
+            while (!bDiskAnswers)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            progress.AppendText("after the stop\r\n");
+            bEnded = true;
+        });
+        QTest::qWait(50);
+        EXPECT_FALSE(worker.Wait(0));
+    }
+    // The window thread went on after the bound, not when the download ended.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(CDownloadWorker::kWaitMilliseconds / 1000 + 5));
+    EXPECT_FALSE(bEnded);
+    bDiskAnswers = true;
+    for (int i = 0; i < 500 && !bEnded; ++i)
+        QTest::qWait(10);
+    QTest::qWait(50);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(bEnded);
+    // What it told before the worker went still came; nothing after.
+    EXPECT_EQ(nLines, 1);
+    EXPECT_FALSE(bToldEnd);
 }
