@@ -321,6 +321,8 @@ void CKeluApp::OnFilePrintSetup()
 {
     // The print dialog in set-up use: the printer, and through its properties the paper and
     // the orientation, chosen for the jobs to come. A job's pages are chosen when it prints.
+    if (m_pView && m_pView->GetDocument()->GetVenue() != 0)
+        m_pView->NamePrintJob(GetPrinter(), false);
     QPrintDialog dlg(GetPrinter(), m_pMainWnd.get());
     dlg.setWindowTitle(ToQString(Sjis("ﾌﾟﾘﾝﾀの設定")));
     dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
@@ -331,5 +333,6 @@ void CKeluApp::OnFilePrintSetup()
                 pButton->setIcon(QIcon());
             }
     }
-    dlg.exec();
+    if (dlg.exec() == QDialog::Accepted)
+        CKeluView::RememberPdfFolder(GetPrinter());
 }

@@ -5,6 +5,7 @@
 
 #include "view/KeluView.h"
 
+#include "app/Startup.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
 #include "platform/TextFile.h"
@@ -17,12 +18,16 @@
 #include "res/Strings.h"
 #include "res/resource.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -52,6 +57,19 @@ int FirstRaceOf(int nRaceOrPage, bool bByRace)
     if (nPage >= 1 && nPage <= kPagesOfVenue - 1)
         return (nPage - 1) * kRacesPerPage + 1;
     return (kPagesOfVenue - 1) * kRacesPerPage + 1;
+}
+
+// Where a PDF file goes when nothing was chosen yet: the documents folder, else the home folder.
+QString DefaultPdfFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+bool PrintsToPdf(const QPrinter* pPrinter)
+{
+    // Without a printer of the system's the print dialog offers the PDF file alone.
+    return pPrinter->outputFormat() == QPrinter::PdfFormat || QPrinterInfo::availablePrinterNames().isEmpty();
 }
 
 void DeleteFile(const char* pszPath)
@@ -132,9 +150,38 @@ bool CKeluView::OnPreparePrinting(CPrintInfo* pInfo)
     return DoPreparePrinting(pInfo);
 }
 
+void CKeluView::NamePrintJob(QPrinter* pPrinter, bool bWholeVenue)
+{
+    const CKeluDoc* pDoc = GetDocument();
+    const int nFirst = bWholeVenue ? 1 : FirstRaceOf(pDoc->GetRace(), true);
+    const int nLast = bWholeVenue ? kRacesPerPage * kPagesOfVenue : nFirst + kRacesPerPage - 1;
+    // No slash in it: the file name is made from the job's name, and a slash would make folders.
+    const QString name = ToQString(m_dateShown.Format("%Y-%m-%d") + " " + CKeluDoc::GetVenueName(pDoc->GetVenue())) +
+                         QStringLiteral(" %1R-%2R").arg(nFirst).arg(nLast);
+    pPrinter->setDocName(name);
+    if (!PrintsToPdf(pPrinter))
+        return;
+    QString folder = QFileInfo(pPrinter->outputFileName()).absolutePath();
+    if (pPrinter->outputFileName().isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = ToQString(OpenKeluProfile().GetProfileString("Print", "PdfFolder", ""));
+        if (folder.isEmpty() || !QFileInfo(folder).isDir())
+            folder = DefaultPdfFolder();
+    }
+    pPrinter->setOutputFileName(QDir(folder).filePath(name + QStringLiteral(".pdf")));
+}
+
+void CKeluView::RememberPdfFolder(const QPrinter* pPrinter)
+{
+    if (pPrinter->outputFormat() != QPrinter::PdfFormat || pPrinter->outputFileName().isEmpty())
+        return;
+    const QString folder = QFileInfo(pPrinter->outputFileName()).absolutePath();
+    OpenKeluProfile().WriteProfileString("Print", "PdfFolder", FromQString(folder).GetString());
+}
+
 bool CKeluView::DoPreparePrinting(CPrintInfo* pInfo)
 {
     QPrinter* pPrinter = GetPrinter();
+    NamePrintJob(pPrinter, pInfo->GetMaxPage() > 1);
     // Every job offers all of its pages first, whatever range the last one printed.
     pPrinter->setPrintRange(QPrinter::AllPages);
     pPrinter->setPageRanges(QPageRanges());
@@ -144,7 +191,10 @@ bool CKeluView::DoPreparePrinting(CPrintInfo* pInfo)
     dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintPageRange |
                    QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies);
     dlg.setMinMax(pInfo->GetMinPage(), pInfo->GetMaxPage());
-    return dlg.exec() == QDialog::Accepted;
+    if (dlg.exec() != QDialog::Accepted)
+        return false;
+    RememberPdfFolder(pPrinter);
+    return true;
 }
 
 void CKeluView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo)
@@ -212,9 +262,6 @@ void CKeluView::PrintPages(QPrinter* pPrinter, CPrintInfo& info)
     const std::vector<int> pages = ChosenPages(pPrinter, info);
     if (pages.empty())
         return;
-    // The job, and the PDF file's title, are named after what they hold.
-    const CKeluDoc* pDoc = GetDocument();
-    pPrinter->setDocName(ToQString(m_dateShown.Format("%Y/%m/%d") + " " + CKeluDoc::GetVenueName(pDoc->GetVenue())));
     QPainter painter;
     if (!painter.begin(pPrinter)) {
         KeluMessageBox(this, Sjis("印刷ｼﾞｮﾌﾞを開始できませんでした。"), LoadKeluString(IDS_APP_TITLE),
@@ -285,4 +332,6 @@ void CKeluView::OnFilePrintPreview()
             PrintPages(pDevice, info);
     });
     dlg.exec();
+    // The preview's own print dialog may have chosen a PDF file.
+    RememberPdfFolder(pPrinter);
 }

@@ -228,6 +228,14 @@ private:
     void OnFilePrintPreview();
     // The print dialog for printing (false when cancelled); nothing to ask for a preview.
     bool DoPreparePrinting(CPrintInfo* pInfo);
+public:
+    // Names the job after what it holds ("2020-10-20 住之江 1R-3R") and, where it goes to a
+    // PDF file, offers that name in the folder chosen last (else the documents folder).
+    void NamePrintJob(QPrinter* pPrinter, bool bWholeVenue);
+    // Keeps the folder of the PDF file a job was printed into, for the next job.
+    static void RememberPdfFolder(const QPrinter* pPrinter);
+
+private:
     // Draws the chosen pages on the printer, or into the preview.
     void PrintPages(QPrinter* pPrinter, CPrintInfo& info);
     // Names the templates the job could not read, once a job.

@@ -6,6 +6,7 @@
 #include "MessageLog.h"
 #include "TestDir.h"
 #include "model/KeluDoc.h"
+#include "platform/Profile.h"
 #include "platform/Sjis.h"
 #include "platform/gui/CommandRouter.h"
 #include "platform/gui/MessageBox.h"
@@ -17,7 +18,9 @@
 #include <QDateEdit>
 #include <QMainWindow>
 #include <QPageSize>
+#include <QLineEdit>
 #include <QPrintDialog>
+#include <QPrinterInfo>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -121,7 +124,7 @@ protected:
         m_pView->SelectVenue(nVenue);
         m_pView->SelectRace(nRace);
     }
-    // The printer prints into this file of the working directory.
+    // The printer prints PDF files, into the working directory; each job names its own file.
     void PrintInto(const char* pszFile)
     {
         Printer()->setOutputFileName(QString::fromStdString(fs::absolute(pszFile).string()));
@@ -199,7 +202,7 @@ TEST_F(PrintTest, ThePageOfTheChosenRaceOrTheChosenPagesOfTheVenue)
     Choose(QDate(2020, 1, 6), kKojima, 8);
     PrintInto("race.pdf");
     EXPECT_EQ(Run(ID_FILE_PRINT_RACE, {AcceptPrint(1)}), (std::vector<Races>{{7, 8, 9}}));
-    EXPECT_TRUE(fs::exists("race.pdf"));
+    EXPECT_TRUE(fs::exists("2020-01-06 児島 7R-9R.pdf"));
     // Race 8 has its result, so the result frame is on the page.
     EXPECT_TRUE(m_pView->EveryPageHas("単勝"));
 
@@ -356,11 +359,60 @@ TEST_F(PrintTest, AWholeVenueToPdf)
         FAIL() << "pdftotext and pdfinfo are needed (Debian package poppler-utils)";
     PrintInto("venue.pdf");
     ASSERT_EQ(Run(ID_FILE_PRINT_ALL, {AcceptPrint(4)}).size(), 4u);
-    const std::string strInfo = Shell("pdfinfo venue.pdf");
+    const std::string strInfo = Shell("pdfinfo '2020-01-06 児島 1R-12R.pdf'");
     EXPECT_NE(strInfo.find("Pages:           4\n"), std::string::npos);
-    // The file's title names the day and the venue.
-    EXPECT_NE(strInfo.find("Title:           2020/01/06 児島\n"), std::string::npos) << strInfo;
-    const std::string strText = WithoutBlanks(Shell("pdftotext -enc UTF-8 -f 1 -l 1 venue.pdf -"));
+    // The file's title names the day, the venue and the races.
+    EXPECT_NE(strInfo.find("Title:           2020-01-06 児島 1R-12R\n"), std::string::npos) << strInfo;
+    const std::string strText = WithoutBlanks(Shell("pdftotext -enc UTF-8 -f 1 -l 1 '2020-01-06 児島 1R-12R.pdf' -"));
     for (const char* pszText : {"児島", "柏野幸二", "玄馬徹", "中村格", "井川真人", "福嶋智之", "守屋大地"})
         EXPECT_NE(strText.find(pszText), std::string::npos) << pszText;
+}
+
+TEST_F(PrintTest, ThePdfFileOfferedIsNamedAfterThePageInTheDocumentsFolderAndTheFolderChosenIsKept)
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        GTEST_SKIP() << "this machine has printers: the print dialog would offer one of them";
+    // A home of the test's own, with a documents folder.
+    const fs::path home = fs::absolute("home");
+    fs::create_directories(home / "Documents");
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.string()));
+    qunsetenv("XDG_DOCUMENTS_DIR");
+    // Reads the file the dialog offers and prints into it, or into the one typed instead.
+    QString offered;
+    const auto PrintOffered = [&offered](const QString& typed) -> CModalDriver::Step {
+        return [&offered, typed](QWidget* pWidget) {
+            QLineEdit* pFile = nullptr;
+            for (QLineEdit* pEdit : pWidget->findChildren<QLineEdit*>())
+                if (pEdit->text().endsWith(QStringLiteral(".pdf")))
+                    pFile = pEdit;
+            if (!pFile) {
+                ADD_FAILURE() << "no PDF file offered";
+                QMetaObject::invokeMethod(pWidget, "reject", Qt::QueuedConnection);
+                return;
+            }
+            offered = pFile->text();
+            if (!typed.isEmpty())
+                pFile->setText(typed);
+            QMetaObject::invokeMethod(pWidget, "accept", Qt::QueuedConnection);
+        };
+    };
+    Choose(QDate(2020, 1, 6), kKojima, 5);
+    EXPECT_EQ(Run(ID_FILE_PRINT_RACE, {PrintOffered({})}).size(), 1u);
+    const fs::path documents = home / "Documents";
+    EXPECT_EQ(offered.toStdString(), (documents / "2020-01-06 児島 4R-6R.pdf").string());
+    EXPECT_TRUE(fs::is_regular_file(documents / "2020-01-06 児島 4R-6R.pdf"));
+
+    // Another folder typed in the dialog is offered for the next job, also after a restart.
+    fs::create_directories(home / "races");
+    const std::string typed = (home / "races" / "mine.pdf").string();
+    EXPECT_EQ(Run(ID_FILE_PRINT_ALL, {PrintOffered(QString::fromStdString(typed))}).size(), 4u);
+    EXPECT_EQ(offered.toStdString(), (documents / "2020-01-06 児島 1R-12R.pdf").string());
+    EXPECT_TRUE(fs::is_regular_file(typed));
+    EXPECT_EQ(CProfile("data/kelu.ini").GetProfileString("Print", "PdfFolder", "").Str(), (home / "races").string());
+    Printer()->setOutputFileName(QString());
+    Choose(QDate(2020, 1, 6), kKojima, 12);
+    EXPECT_EQ(Run(ID_FILE_PRINT_RACE, {PrintOffered({})}).size(), 1u);
+    EXPECT_EQ(offered.toStdString(), (home / "races" / "2020-01-06 児島 10R-12R.pdf").string());
+    qputenv("HOME", oldHome);
 }
