@@ -5,7 +5,10 @@
 // - a racer's record over ten years, and the predictions' record over twenty, each held to a
 //   time of its own. The years are the indexed year copied with its days moved on 365 days at a
 //   time: indexing ten and twenty years for every run would take minutes, and a query only sees
-//   rows, not where they came from.
+//   rows, not where they came from;
+// - kelu-history's entries of the year, against SQLite's own shell writing the store's entries
+//   table as CSV (sqlite3 -csv): both as processes of their own, as a script would run them,
+//   writing to /dev/null, on the store brought up to date first.
 
 #include "BenchRatio.h"
 #include "BenchYear.h"
@@ -14,14 +17,22 @@
 #include "history/HistoryStore.h"
 #include "history/RowKeys.h"
 #include "history/SqliteDb.h"
+#include "platform/Time.h"
 
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -146,7 +157,7 @@ private:
         CSqliteStatement entries = db.Prepare(
             "INSERT INTO entries SELECT id + ?1, name, class, win_rate, two_rate, local_win_rate, local_two_rate, "
             "motor, motor_rate, hull, hull_rate, course, start, place, start_timing, time, age, weight, home, meet, "
-            "early, exhibition FROM entries WHERE id < ?2");
+            "early, exhibition, motor_rate_full, hull_rate_full FROM entries WHERE id < ?2");
         entries.Bind(1, rowkey::FirstEntry(nDays, 0)).Bind(2, rowkey::FirstEntry(nEnd / rowkey::kRacesPerDay, 0)).Run();
     }
 
@@ -193,6 +204,87 @@ void BM_RecordTwentyYears(benchmark::State& state)
 }
 BENCHMARK(BM_RecordTwentyYears)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Runs the program (found on the PATH when named without a folder) with its output and its
+// messages thrown away; false when it cannot be run or fails.
+bool RunQuietly(std::vector<std::string> args)
+{
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int nStatus = 0;
+    const bool bRun = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
+                      waitpid(pid, &nStatus, 0) == pid && WIFEXITED(nStatus) && WEXITSTATUS(nStatus) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    return bRun;
+}
+
+// The year's entries as a script asks for them: all of it, or January in a quick run.
+class CEntriesRun {
+public:
+    CEntriesRun()
+    {
+        Year();
+        if (!fs::exists(kStore))
+            IndexYear();
+        // kelu-history is built into the program folder, beside the benchmarks' own.
+        std::error_code ec;
+        const fs::path build = fs::read_symlink("/proc/self/exe", ec).parent_path().parent_path();
+        const int nTo = benchratio::IsQuickRun() ? 20210131 : 20211231;
+        m_tool = {(build / "kelu" / "kelu-history").string(), "entries", "--to", DateText(nTo, '-')};
+        m_sqlite = {"sqlite3", "-csv", kStore,
+                    "SELECT * FROM entries WHERE id < " +
+                        std::to_string(rowkey::FirstEntry(rowkey::DayNumber(nTo) + 1, 0))};
+        // Once untimed: the store is brought up to date (an indexing without forecasts may have
+        // been the last to write it), and both read it into the system's file cache.
+        m_bReady = !ec && RunQuietly(m_tool) && RunQuietly(m_sqlite);
+    }
+
+    // Runs one of them each iteration; one that cannot be run or fails ends the measurement with
+    // an error, and the table shows it as not run.
+    void Measure(benchmark::State& state, bool bTool) const
+    {
+        Year();
+        if (!m_bReady) {
+            state.SkipWithError("kelu-history or sqlite3 is not there, or failed");
+            return;
+        }
+        for (auto _ : state) {
+            if (!RunQuietly(bTool ? m_tool : m_sqlite)) {
+                state.SkipWithError("the run failed");
+                return;
+            }
+        }
+    }
+
+private:
+    std::vector<std::string> m_tool, m_sqlite;
+    bool m_bReady = false;
+};
+
+const CEntriesRun& EntriesRun()
+{
+    static const CEntriesRun run;
+    return run;
+}
+
+void BM_EntriesYear(benchmark::State& state)
+{
+    EntriesRun().Measure(state, true);
+}
+BENCHMARK(BM_EntriesYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseRealTime();
+
+void BM_SqliteEntriesYear(benchmark::State& state)
+{
+    EntriesRun().Measure(state, false);
+}
+BENCHMARK(BM_SqliteEntriesYear)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->UseRealTime();
+
 // The forecasts may add half of what the days cost; against the record count, the days alone
 // stood at 1.40 before the store kept forecasts and the columns their features read, and
 // 1.5 times that is 2.1.
@@ -207,5 +299,7 @@ KELU_LIMIT("The predictions' record over twenty years from the store", "BM_Recor
 KELU_RATIO("A racer's record over ten years vs loading one year of files", "BM_RacerTenYears", "BM_LoadYear");
 KELU_RATIO("The record over twenty years vs counting one year from the files", "BM_RecordTwentyYears",
            "BM_RecordYear");
+KELU_RATIO("kelu-history entries of a year vs sqlite3 -csv of the entries table", "BM_EntriesYear",
+           "BM_SqliteEntriesYear", 2.0);
 
 } // namespace

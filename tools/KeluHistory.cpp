@@ -11,6 +11,11 @@
 //   fit [--from YYYY-MM-DD] [--to YYYY-MM-DD]
 //                                 fits a new forecast model on the decided races of the period
 //                                 and writes it to DIR/forecast.json
+//   entries [--from YYYY-MM-DD] [--to YYYY-MM-DD]
+//                                 every boat of every stored race of the period as CSV, with its
+//                                 program's figures and its result
+//   payouts [--from YYYY-MM-DD] [--to YYYY-MM-DD]
+//                                 every winning payout line of the period's races as CSV
 //   import FOLDER                 unpacks the day archives in FOLDER (bYYMMDD.lzh, kYYMMDD.lzh)
 //                                 into DIR/prog and DIR/res with the program's archive library
 //   help, --help, -h              the usage

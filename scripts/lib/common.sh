@@ -12,6 +12,7 @@ KELU_PACKAGES=(
   # The forecast: the optimiser that fits it and the JSON library of its model file.
   liblbfgs-dev nlohmann-json3-dev
   curl # the period download's benchmark measures against the curl tool
+  sqlite3 # and kelu-history's entries against SQLite's own shell
   locales
   poppler-utils
   desktop-file-utils appstream

@@ -27,6 +27,10 @@ constexpr int kDistanceLength = 12;
 // The whole start timing of a finishing line: a blank, or F, L or K, then "0.18".
 constexpr int kStartFieldPos = 50;
 constexpr int kStartFieldLength = 5;
+// The motor's and the hull's two-place rates whole, right-aligned: "100.00" fills all six bytes.
+constexpr int kMotorRatePos = 49;
+constexpr int kHullRatePos = 58;
+constexpr int kFullRateLength = 6;
 
 // The text without blanks around it, half-width or full-width: "予　選　　　" gives "予　選".
 CString WithoutBlanks(std::string_view bytes)
@@ -286,6 +290,8 @@ void CDayRows::ReadEntries(const CKeluDoc& doc, int nVenue, int nRace)
         e.nMotorRate = Hundredths(cut(line, EField::MotorRate));
         e.nHull = LeadingInt(cut(line, EField::HullNo));
         e.nHullRate = Hundredths(cut(line, EField::BoatRate));
+        e.nMotorRateFull = Hundredths(Slice(line, kMotorRatePos, kFullRateLength));
+        e.nHullRateFull = Hundredths(Slice(line, kHullRatePos, kFullRateLength));
         e.nAge = LeadingInt(cut(line, EField::Age));
         e.nWeight = LeadingInt(cut(line, EField::Weight));
         e.bHome = IsHomeBranch(nVenue, Trimmed(cut(line, EField::Branch)));

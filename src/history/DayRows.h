@@ -49,9 +49,12 @@ struct CEntryRow {
     int nRegNo = 0;
     CString strName;
     CString strClass;
-    // Rates in hundredths: 6.50 is 650.
+    // Rates in hundredths: 6.50 is 650. The motor's and the hull's are cut to one decimal, as the
+    // details page shows them and the forecast was fitted on; the full ones, as the program
+    // writes them, are kept beside them for the rows kelu-history writes out.
     std::optional<long long> nWinRate, nTwoRate, nLocalWinRate, nLocalTwoRate;
     std::optional<long long> nMotor, nMotorRate, nHull, nHullRate;
+    std::optional<long long> nMotorRateFull, nHullRateFull;
     std::optional<long long> nAge, nWeight; // years, kg
     bool bHome = false; // the racer's branch is the venue's
     CString strMeet;    // the meet's results as the program writes them, "4 354", blanks on the right cut

@@ -88,11 +88,6 @@ void SetResult(CForecastBoat& b, std::string_view course, std::string_view place
     b.nExhibition = static_cast<int>(nExhibition.value_or(0));
 }
 
-std::optional<long long> Maybe(const CSqliteStatement& stmt, int nColumn)
-{
-    return stmt.IsNull(nColumn) ? std::nullopt : std::optional<long long>(stmt.Int(nColumn));
-}
-
 // The payout lines the picks are judged by: the exacta's and the trifecta's, with a payout.
 void AddWinningLine(CStoredRace& race, EBet bet, std::string_view combo, long long nPay)
 {
@@ -203,7 +198,7 @@ bool CHistoryStore::ReadStoredRaces(int nDate, std::vector<CStoredRace>& races)
                        e.Int(11) != 0, e.View(12), !e.IsNull(13));
             // Only a decided race's result is one to learn from.
             if (s.outcome == EOutcome::Decided)
-                SetResult(b, e.View(14), e.View(15), Maybe(e, 16), Maybe(e, 17));
+                SetResult(b, e.View(14), e.View(15), e.MaybeInt(16), e.MaybeInt(17));
         }
         r.entries.Reset();
 

@@ -2,6 +2,7 @@
 
 #include "history/HistoryStore.h"
 
+#include "history/DayRows.h"
 #include "history/RowKeys.h"
 
 #include <vector>
@@ -50,13 +51,84 @@ void CHistoryStore::ReadRacerRaces(CSqliteStatement& stmt, int nDate, CRacerReco
         race.strCourse = stmt.Text(2);
         race.strStart = stmt.Text(3);
         race.strPlace = stmt.Text(4);
-        if (!stmt.IsNull(5))
-            race.nStartTiming = stmt.Int(5);
+        race.nStartTiming = stmt.MaybeInt(5);
         race.strTechnique = stmt.Text(6);
         race.outcome = static_cast<EOutcome>(stmt.Int(7));
         record.Add(std::move(race));
     }
     stmt.Reset();
+}
+
+bool CHistoryStore::ReadEntries(int nDate, const std::function<void(const CEntryRow&)>& row)
+{
+    try {
+        const long long nDay = rowkey::DayNumber(nDate);
+        CSqliteStatement stmt = m_db.Prepare(
+            "SELECT id, name, class, win_rate, two_rate, local_win_rate, local_two_rate, motor, motor_rate, hull, "
+            "hull_rate, course, start, place, start_timing, time, age, weight, home, meet, early, exhibition, "
+            "motor_rate_full, hull_rate_full FROM entries WHERE id >= ?1 AND id < ?2");
+        stmt.Bind(1, rowkey::FirstEntry(nDay, 0)).Bind(2, rowkey::FirstEntry(nDay + 1, 0));
+        // One row reused: its texts keep their buffers from one entry to the next.
+        CEntryRow e;
+        while (stmt.Step()) {
+            const long long nEntry = stmt.Int(0);
+            const int nOfDay = rowkey::RaceOfDayOfEntry(nEntry);
+            e.nVenue = rowkey::VenueOfRace(nOfDay);
+            e.nRace = rowkey::NumberOfRace(nOfDay);
+            e.nBoat = rowkey::BoatOfEntry(nEntry);
+            e.nRegNo = rowkey::RegNoOfEntry(nEntry);
+            e.strName = stmt.View(1);
+            e.strClass = stmt.View(2);
+            // Columns 3 to 10, in this order.
+            std::optional<long long>* const figures[] = {&e.nWinRate, &e.nTwoRate, &e.nLocalWinRate, &e.nLocalTwoRate,
+                                                         &e.nMotor,   &e.nMotorRate, &e.nHull, &e.nHullRate};
+            for (int i = 0; i < 8; ++i)
+                *figures[i] = stmt.MaybeInt(3 + i);
+            e.strCourse = stmt.View(11);
+            e.strStart = stmt.View(12);
+            e.strPlace = stmt.View(13);
+            e.nStartTiming = stmt.MaybeInt(14);
+            e.nTime = stmt.MaybeInt(15);
+            e.nAge = stmt.MaybeInt(16);
+            e.nWeight = stmt.MaybeInt(17);
+            e.bHome = stmt.Int(18) != 0;
+            e.strMeet = stmt.View(19);
+            e.nEarlyRace = stmt.MaybeInt(20);
+            e.nExhibition = stmt.MaybeInt(21);
+            e.nMotorRateFull = stmt.MaybeInt(22);
+            e.nHullRateFull = stmt.MaybeInt(23);
+            row(e);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        return Fail(e);
+    }
+}
+
+bool CHistoryStore::ReadPayouts(int nDate, const std::function<void(const CPayoutRow&)>& row)
+{
+    try {
+        CSqliteStatement stmt =
+            m_db.Prepare("SELECT id, combo, pay, popularity FROM payouts WHERE id >= ?1 AND id < ?2");
+        stmt.Bind(1, rowkey::FirstRace(nDate) * rowkey::kPayoutsPerRace)
+            .Bind(2, rowkey::EndRace(nDate) * rowkey::kPayoutsPerRace);
+        CPayoutRow p;
+        while (stmt.Step()) {
+            const long long nPayout = stmt.Int(0);
+            const long long nRace = nPayout / rowkey::kPayoutsPerRace;
+            p.nVenue = rowkey::VenueOfRace(nRace);
+            p.nRace = rowkey::NumberOfRace(nRace);
+            p.nBet = static_cast<int>(nPayout % rowkey::kPayoutsPerRace / rowkey::kPayoutLinesPerBet);
+            p.nLine = static_cast<int>(nPayout % rowkey::kPayoutLinesPerBet);
+            p.strCombo = stmt.View(1);
+            p.nPay = stmt.MaybeInt(2);
+            p.nPopularity = stmt.MaybeInt(3);
+            row(p);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        return Fail(e);
+    }
 }
 
 bool CHistoryStore::QueryRecord(const CRecordQuery& query, CPredictionRecord& record)

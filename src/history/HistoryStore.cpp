@@ -19,6 +19,8 @@ namespace {
 // Races, entries, payouts and picks are keyed as history/RowKeys.h says. Rates are in
 // hundredths, start timings in hundredths, race times in tenths of a second, text in Shift-JIS.
 // A racer's races are found day by day through the entries' keys, without an index of racers.
+// An entry's motor_rate and hull_rate are cut to one decimal as the details page shows them;
+// motor_rate_full and hull_rate_full are the program's two decimals.
 constexpr const char* kSchema = R"(
 CREATE TABLE days(
     day INTEGER PRIMARY KEY,
@@ -36,7 +38,8 @@ CREATE TABLE entries(
     win_rate INTEGER, two_rate INTEGER, local_win_rate INTEGER, local_two_rate INTEGER,
     motor INTEGER, motor_rate INTEGER, hull INTEGER, hull_rate INTEGER,
     course BLOB, start BLOB, place BLOB, start_timing INTEGER, time INTEGER,
-    age INTEGER, weight INTEGER, home INTEGER, meet BLOB, early INTEGER, exhibition INTEGER);
+    age INTEGER, weight INTEGER, home INTEGER, meet BLOB, early INTEGER, exhibition INTEGER,
+    motor_rate_full INTEGER, hull_rate_full INTEGER);
 CREATE TABLE payouts(
     id INTEGER PRIMARY KEY,
     combo BLOB, pay INTEGER, popularity INTEGER);
@@ -116,7 +119,7 @@ public:
           m_days(db, "days", 10),
           m_races(db, "races", 9),
           m_picks(db, "picks", 17),
-          m_entries(db, "entries", 22),
+          m_entries(db, "entries", 24),
           m_payouts(db, "payouts", 4),
           m_venueDays(db, "venue_days", 11)
     {
@@ -213,6 +216,7 @@ private:
         stmt.Bind(n + 15, e.nStartTiming).Bind(n + 16, e.nTime);
         stmt.Bind(n + 17, e.nAge).Bind(n + 18, e.nWeight).Bind(n + 19, e.bHome ? 1 : 0).Bind(n + 20, e.strMeet);
         stmt.Bind(n + 21, e.nEarlyRace).Bind(n + 22, e.nExhibition);
+        stmt.Bind(n + 23, e.nMotorRateFull).Bind(n + 24, e.nHullRateFull);
     }
 
     void BindPayout(CSqliteStatement& stmt, int n, const CPayoutRow& p)

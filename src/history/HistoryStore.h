@@ -25,6 +25,8 @@
 #include <vector>
 
 class CDayRows;
+struct CEntryRow;
+struct CPayoutRow;
 struct CStoredRace;
 struct CForecastRow;
 struct CForecastStatements;
@@ -39,7 +41,7 @@ struct CRecordQuery {
 class CHistoryStore {
 public:
     static constexpr const char* kDefaultPath = "data/history.sqlite";
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     CHistoryStore();
     ~CHistoryStore();
@@ -81,6 +83,11 @@ public:
     bool ReadDates(int nFrom, int nTo, std::vector<int>& dates);
     // The races of a stored day in venue and race order, as the forecast reads them.
     bool ReadStoredRaces(int nDate, std::vector<CStoredRace>& races);
+    // The rows of a stored day as they were written, each handed over in turn and good only
+    // during the call: the entries in the store's order (by racer, race and boat), the payout
+    // lines in venue, race, bet and line order. A day not read whole has none.
+    bool ReadEntries(int nDate, const std::function<void(const CEntryRow&)>& row);
+    bool ReadPayouts(int nDate, const std::function<void(const CPayoutRow&)>& row);
 
     // --- The forecasts (history/ForecastStore.cpp) ----------------------------------------------
     // The fingerprint of the model the stored forecasts were made with, and the first day from

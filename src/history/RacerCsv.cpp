@@ -2,17 +2,28 @@
 
 #include "platform/Sjis.h"
 
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 
 std::string CRacerCsv::StartTiming(const std::optional<long long>& nHundredths)
 {
-    if (!nHundredths)
-        return {};
-    char sz[24];
-    const long long n = std::llabs(*nHundredths);
-    std::snprintf(sz, sizeof sz, "%s%lld.%02lld", *nHundredths < 0 ? "-" : "", n / 100, n % 100);
-    return sz;
+    return nHundredths ? HundredthsText(*nHundredths) : std::string();
+}
+
+std::string CRacerCsv::HundredthsText(long long nHundredths)
+{
+    // Written digit by digit: a year of entries writes millions of these.
+    char sz[32];
+    char* p = sz;
+    if (nHundredths < 0)
+        *p++ = '-';
+    const unsigned long long n = nHundredths < 0 ? 0ULL - static_cast<unsigned long long>(nHundredths)
+                                                 : static_cast<unsigned long long>(nHundredths);
+    p = std::to_chars(p, sz + sizeof sz - 3, n / 100).ptr;
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + n / 10 % 10);
+    *p++ = static_cast<char>('0' + n % 10);
+    return std::string(sz, p);
 }
 
 std::string CRacerCsv::Write(const CRacerRecord& record)

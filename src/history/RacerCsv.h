@@ -15,4 +15,6 @@ public:
     static std::string Write(const CRacerRecord& record);
     // "0.15", "-0.01"; empty without a timing.
     static std::string StartTiming(const std::optional<long long>& nHundredths);
+    // A figure kept in hundredths, written as the day files write it: "0.15", "-0.01", "45.94".
+    static std::string HundredthsText(long long nHundredths);
 };

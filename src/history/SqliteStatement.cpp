@@ -92,6 +92,11 @@ long long CSqliteStatement::Int(int nColumn) const
     return sqlite3_column_int64(m_pStmt, nColumn);
 }
 
+std::optional<long long> CSqliteStatement::MaybeInt(int nColumn) const
+{
+    return IsNull(nColumn) ? std::nullopt : std::optional<long long>(Int(nColumn));
+}
+
 CString CSqliteStatement::Text(int nColumn) const
 {
     return CString(View(nColumn));

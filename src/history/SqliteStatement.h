@@ -40,6 +40,8 @@ public:
 
     bool IsNull(int nColumn) const;
     long long Int(int nColumn) const;
+    // None for NULL.
+    std::optional<long long> MaybeInt(int nColumn) const;
     CString Text(int nColumn) const;
     // The column's bytes where SQLite keeps them, good until the next step or reset.
     std::string_view View(int nColumn) const;

@@ -4,13 +4,13 @@
 
 #include "DayFixture.h"
 #include "ModelFixture.h"
+#include "ToolRun.h"
 #include "Unwritable.h"
 #include "forecast/ModelFile.h"
 #include "history/SqliteDb.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,64 +26,14 @@
 namespace {
 
 namespace fs = std::filesystem;
+using toolrun::CRun;
+using toolrun::FileBytes;
+using toolrun::FileLines;
+using toolrun::RunTool;
 
 CTime Noon(int y, int m, int d)
 {
     return CTime(y, m, d, 12, 0, 0);
-}
-
-struct CRun {
-    int nStatus = -1;
-    std::vector<std::string> out; // lines, without their line ends
-    std::vector<std::string> err;
-};
-
-std::vector<std::string> FileLines(const char* pszPath)
-{
-    std::ifstream in(pszPath, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-// Runs the program with the arguments, in a German locale whose decimal mark is a comma, its
-// output into the file (out.txt unless another is named).
-CRun RunTool(std::vector<std::string> args, const char* pszOut = "out.txt")
-{
-    args.insert(args.begin(), KELU_HISTORY_TOOL);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int out = open(pszOut, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(out, 1);
-        dup2(err, 2);
-        setenv("LC_ALL", "de_DE.UTF-8", 1);
-        std::vector<char*> argv;
-        for (std::string& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    CRun run;
-    int nStatus = 0;
-    if (pid > 0 && waitpid(pid, &nStatus, 0) == pid && WIFEXITED(nStatus))
-        run.nStatus = WEXITSTATUS(nStatus);
-    // A device such as /dev/full reads as endless zeros.
-    if (fs::is_regular_file(pszOut))
-        run.out = FileLines(pszOut);
-    run.err = FileLines("err.txt");
-    return run;
-}
-
-std::string FileBytes(const char* pszPath)
-{
-    std::ifstream in(pszPath, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // Overwrites the store's pages from the nFrom-th byte on, after moving its log back into it.

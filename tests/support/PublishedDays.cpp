@@ -51,9 +51,19 @@ void ReadPrograms(const std::vector<std::string>& lines, int nDate, CRaces& race
         } else if (line.size() > 6 && line.compare(4, 2, kRace) == 0) {
             ++nRace;
         } else if (nRace > 0 && line.size() > 6 && line[0] >= '1' && line[0] <= '6' && line[1] == ' ') {
-            races[{nDate, nVenue, nRace}].boats.emplace_back(line[0] - '0', std::stoi(line.substr(2, 4)));
+            CRace& race = races[{nDate, nVenue, nRace}];
+            race.boats.emplace_back(line[0] - '0', std::stoi(line.substr(2, 4)));
+            race.programs.push_back(line);
         }
     }
+}
+
+bool IsBetLabel(const std::string& label)
+{
+    for (const char* psz : {"単勝", "複勝", "２連単", "２連複", "拡連複", "３連単", "３連複"})
+        if (label == Utf8ToSjis(psz))
+            return true;
+    return false;
 }
 
 CPayout Payout(const std::string& line)
@@ -68,6 +78,7 @@ void ReadResults(const std::vector<std::string>& lines, int nDate, CRaces& races
     int nVenue = 0;
     CRace* pRace = nullptr;
     std::vector<CPayout>* pBet = nullptr; // the bet whose lines go on
+    std::string strLabel;                 // the label of the payout lines going on, if any
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (const int v = BlockVenue(line, 'K')) {
@@ -87,6 +98,14 @@ void ReadResults(const std::vector<std::string>& lines, int nDate, CRaces& races
             continue;
         }
         const std::string label = Field(line, 8, 6);
+        // A payout line has its bet's label, or nothing but what it says from byte 17 on.
+        const bool bGoesOn = label.empty() && line.size() > 17 && line[17] != ' ' && Field(line, 0, 17).empty();
+        if (IsBetLabel(label))
+            strLabel = label;
+        else if (!bGoesOn)
+            strLabel.clear();
+        if (!strLabel.empty())
+            pRace->payoutLines.emplace_back(strLabel, line);
         if (label == kExacta || label == kTrifecta) {
             pBet = label == kExacta ? &pRace->exacta : &pRace->trifecta;
             if (line.find(kVoid) != std::string::npos) {
@@ -95,7 +114,7 @@ void ReadResults(const std::vector<std::string>& lines, int nDate, CRaces& races
                 continue;
             }
             pBet->push_back(Payout(line));
-        } else if (pBet && label.empty() && line.size() > 17 && line[17] != ' ' && Field(line, 0, 17).empty()) {
+        } else if (pBet && bGoesOn) {
             pBet->push_back(Payout(line));
         } else {
             pBet = nullptr;
@@ -134,8 +153,13 @@ CRaces ReadDays()
 
 void ReadDay(const std::string& strFolder, const std::string& strTag, int nDate, CRaces& races)
 {
-    ReadPrograms(Lines(strFolder + "/B" + strTag + ".TXT"), nDate, races);
-    ReadResults(Lines(strFolder + "/K" + strTag + ".TXT"), nDate, races);
+    ReadFiles(strFolder + "/B" + strTag + ".TXT", strFolder + "/K" + strTag + ".TXT", nDate, races);
+}
+
+void ReadFiles(const std::string& strProgram, const std::string& strResult, int nDate, CRaces& races)
+{
+    ReadPrograms(Lines(strProgram), nDate, races);
+    ReadResults(Lines(strResult), nDate, races);
 }
 
 CRecordCounted CountRecord(const CRaces& races)

@@ -24,7 +24,11 @@ struct CPayout {
 
 struct CRace {
     std::vector<std::pair<int, int>> boats; // (boat, registration number) of the program
+    std::vector<std::string> programs;      // the boats' program lines, bytes as published
     std::vector<std::string> finishes;      // the six finishing lines, bytes as published
+    // Every payout line with the label of its bet ("単勝", in Shift-JIS), the label of the line
+    // above for a line without one; bytes as published, in the file's order.
+    std::vector<std::pair<std::string, std::string>> payoutLines;
     std::vector<CPayout> exacta;            // the 2連単 lines; "不成立" is none
     std::vector<CPayout> trifecta;
     bool bExactaVoid = false;
@@ -44,6 +48,8 @@ CRaces ReadDays();
 
 // Reads BYYMMDD.TXT and KYYMMDD.TXT of the day from the folder.
 void ReadDay(const std::string& strFolder, const std::string& strTag, int nDate, CRaces& races);
+// Reads a day's program file and result file.
+void ReadFiles(const std::string& strProgram, const std::string& strResult, int nDate, CRaces& races);
 
 // What the predictions' record should hold for the races, counted here and not by the record's
 // own code: the races with a published exacta; the hits and what was paid on the picks the

@@ -1,6 +1,7 @@
 #include "historytool/Commands.h"
 
 #include "download/Archive.h"
+#include "historytool/DataCsv.h"
 #include "forecast/ModelFile.h"
 #include "historytool/DataFolder.h"
 #include "history/ForecastRow.h"
@@ -17,6 +18,7 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <vector>
 
 namespace {
@@ -96,6 +98,8 @@ public:
             return Predict();
         if (m_args.strCommand == "fit")
             return Fit();
+        if (m_args.strCommand == "entries" || m_args.strCommand == "payouts")
+            return Rows(m_args.strCommand == "entries");
         return Complain(kExitBadArgument, kUsage);
     }
 
@@ -187,6 +191,35 @@ private:
         // The stored forecasts follow the new model.
         if (!m_session.Update(outcome.model, nullptr, strError))
             return Complain(kExitFailed, "履歴を書けません: " + strError);
+        return Finish(m_out);
+    }
+
+    // The entries or the payout lines of the stored days of the period, a day at a time: a store
+    // found damaged halfway is built anew and asked again for the day it failed on, never for
+    // one already written.
+    int Rows(bool bEntries)
+    {
+        std::map<int, CDayState> days;
+        if (!Ask([&](CHistoryStore& store) { return store.StoredDays(days); }))
+            return kExitFailed;
+        m_out.Write(bEntries ? CDataCsv::EntriesHeader() : CDataCsv::PayoutsHeader());
+        CDataCsv csv;
+        std::string lines;
+        const auto end = days.upper_bound(m_args.nTo.value_or(99991231));
+        for (auto it = days.lower_bound(m_args.nFrom.value_or(0)); it != end; ++it) {
+            const auto& [nDate, state] = *it;
+            if (state.state != EDayState::Read) {
+                m_session.Say(DateText(nDate, '-') + ": " + DayFault(state) + "この日の行は書き出しません");
+                continue;
+            }
+            const bool bRead = Ask([&](CHistoryStore& store) {
+                lines.clear();
+                return bEntries ? csv.AddEntries(store, nDate, lines) : csv.AddPayouts(store, nDate, lines);
+            });
+            if (!bRead)
+                return kExitFailed;
+            m_out.Write(lines);
+        }
         return Finish(m_out);
     }
 

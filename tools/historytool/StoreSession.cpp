@@ -16,11 +16,23 @@
 
 namespace {
 
-// Why a day counts for nothing, told as the window tells of a damaged day file.
-std::string DamageText(const CDayState& s)
+std::string IndexedText(const CIndexedDay& d)
+{
+    if (d.state.state == EDayState::Read)
+        return std::to_string(d.nRaces) + " レースを読みました";
+    return DayFault(d.state) + "集計に入れません";
+}
+
+} // namespace
+
+std::string DayFault(const CDayState& s)
 {
     static const std::map<EDamage, CReadStop::EKind> kReadStops = {
         {EDamage::LineTooLong, CReadStop::EKind::LineTooLong}, {EDamage::Truncated, CReadStop::EKind::Truncated}};
+    if (s.state == EDayState::Read)
+        return {};
+    if (s.state == EDayState::Demo)
+        return "デモの日（架空の選手）です。";
     const std::string strFile = SjisToUtf8(s.strDamageFile.Str());
     std::string text;
     if (const auto it = kReadStops.find(s.damage); it != kReadStops.end())
@@ -29,23 +41,8 @@ std::string DamageText(const CDayState& s)
         text = strFile + " にはレース場がひとつもありません。";
     else
         text = strFile + " を開けません。";
-    return "壊れています: " + text + "集計に入れません";
+    return "壊れています: " + text;
 }
-
-std::string IndexedText(const CIndexedDay& d)
-{
-    switch (d.state.state) {
-    case EDayState::Read:
-        return std::to_string(d.nRaces) + " レースを読みました";
-    case EDayState::Demo:
-        return "デモの日（架空の選手）です。集計に入れません";
-    case EDayState::Damaged:
-        break;
-    }
-    return DamageText(d.state);
-}
-
-} // namespace
 
 int Threads()
 {

@@ -39,3 +39,6 @@ private:
 
 // The number of threads a command works on.
 int Threads();
+// Why the store keeps nothing of a day but its state, told as the window tells of a damaged
+// day file: "壊れています: ...。" or "デモの日（架空の選手）です。"; empty for a day read whole.
+std::string DayFault(const CDayState& s);
