@@ -6,8 +6,12 @@
 
 namespace {
 
-// The host part of "scheme://host[:port]", and whether the rest is a port of digits.
-bool SplitServer(const std::string& address, std::string& host, std::string& scheme)
+// The folder of the server's archives, which some write at the end of the address.
+constexpr const char* kArchiveRoot = "/od2";
+
+// "scheme://host[:port][/path]" in its parts, the trailing slashes gone; false when the port is
+// not digits.
+bool SplitServer(const std::string& address, std::string& host, std::string& scheme, std::string& path)
 {
     std::string rest = address;
     const size_t nScheme = rest.find("://");
@@ -16,6 +20,9 @@ bool SplitServer(const std::string& address, std::string& host, std::string& sch
         rest = rest.substr(nScheme + 3);
     while (!rest.empty() && rest.back() == '/')
         rest.pop_back();
+    const size_t nSlash = rest.find('/');
+    path = nSlash == std::string::npos ? std::string() : rest.substr(nSlash);
+    rest = rest.substr(0, nSlash);
     const size_t nColon = rest.rfind(':');
     host = rest.substr(0, nColon);
     if (nColon != std::string::npos) {
@@ -54,15 +61,29 @@ CString ArchivePath(char chKind, const CTime& day)
 CString ReadDataServer(const CProfile& profile)
 {
     CString strServer = profile.GetProfileString("URL", "DATA", "");
-    return strServer.IsEmpty() ? CString(kDefaultDataServer) : strServer;
+    return strServer.IsEmpty() ? CString(kDefaultDataServer) : NormalizeDataServer(strServer);
+}
+
+CString NormalizeDataServer(const CString& strServer)
+{
+    CString strTrimmed = strServer;
+    strTrimmed.Trim();
+    std::string address = strTrimmed.Str();
+    while (!address.empty() && address.back() == '/')
+        address.pop_back();
+    // The archives' paths begin with the folder themselves.
+    std::string host, scheme, path;
+    if (SplitServer(address, host, scheme, path) && path == kArchiveRoot)
+        address.resize(address.size() - path.size());
+    return CString(address.c_str());
 }
 
 bool IsPlaceholderServer(const CString& strServer)
 {
     CString strTrimmed = strServer;
     strTrimmed.Trim();
-    std::string host, scheme;
-    SplitServer(strTrimmed.Str(), host, scheme);
+    std::string host, scheme, path;
+    SplitServer(strTrimmed.Str(), host, scheme, path);
     for (char& ch : host)
         ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     return strTrimmed.IsEmpty() || host == "invalid" || EndsWith(host, ".invalid");
@@ -72,19 +93,20 @@ bool CheckDataServer(const CString& strServer, CString* pstrWhy)
 {
     CString strTrimmed = strServer;
     strTrimmed.Trim();
-    std::string host, scheme;
-    const char* pszWhy = nullptr;
+    std::string host, scheme, path;
+    std::string why;
     if (strTrimmed.IsEmpty())
-        pszWhy = "データのサーバーのアドレスを入力してください。";
-    else if (!SplitServer(strTrimmed.Str(), host, scheme))
-        pszWhy = "ポート番号は数字で書いてください（例: http://your.data.host:8080）。";
+        why = "データのサーバーのアドレスを入力してください。";
+    else if (!SplitServer(strTrimmed.Str(), host, scheme, path))
+        why = "ポート番号は数字で書いてください（例: http://your.data.host:8080）。";
     else if (scheme != "http" && scheme != "https")
-        pszWhy = "アドレスは http:// か https:// で始めてください。";
-    else if (host.find('/') != std::string::npos)
-        pszWhy = "アドレスにはサーバーの名前（とポート番号）だけを書いてください。パスは要りません。";
+        why = "アドレスは http:// か https:// で始めてください。";
+    else if (!path.empty() && path != kArchiveRoot)
+        why = "アドレスにはサーバーの名前（とポート番号）まで、または /od2 までを書いてください。" + SjisToUtf8(path) +
+              " のようなパスは要りません（例: http://your.data.host:8080/od2）。";
     else if (!IsHostName(host))
-        pszWhy = "サーバーの名前が正しくありません。";
-    if (pszWhy && pstrWhy)
-        *pstrWhy = Sjis(pszWhy);
-    return pszWhy == nullptr;
+        why = "サーバーの名前が正しくありません。";
+    if (!why.empty() && pstrWhy)
+        *pstrWhy = CString(Utf8ToSjis(why).c_str());
+    return why.empty();
 }

@@ -19,6 +19,10 @@ CString ReadDataServer(const CProfile& profile);
 // True while the address is still a placeholder (the default, or any host under ".invalid"):
 // a download would only wait for a name that never resolves.
 bool IsPlaceholderServer(const CString& strServer);
+// The address as the downloads use it: without blanks around it, trailing slashes or the
+// archives' folder "/od2" that some write at its end ("http://host:8080/od2" is "http://host:8080").
+CString NormalizeDataServer(const CString& strServer);
 // Whether the downloads can use the address: "http://" or "https://" (or a bare host, taken as
-// http) and a host, with an optional port and nothing else. False with the reason (Shift-JIS).
+// http) and a host, with an optional port, and at most "/od2" after them. False with the reason
+// (Shift-JIS).
 bool CheckDataServer(const CString& strServer, CString* pstrWhy = nullptr);

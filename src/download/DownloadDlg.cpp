@@ -18,17 +18,37 @@ CDownloadDlg::CDownloadDlg(QWidget* pParent)
 bool CDownloadDlg::OnInitDialog()
 {
     m_bCancelled = false;
+    m_bWaitingLine = false;
     m_editLog->clear();
     return true;
 }
 
 void CDownloadDlg::AppendText(const CString& strText)
 {
+    ShowWaiting(0);
     QString text = ToQString(strText);
     text.remove(QLatin1Char('\r'));
     QTextCursor cursor = m_editLog->textCursor();
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(text);
+    m_editLog->setTextCursor(cursor);
+    m_editLog->ensureCursorVisible();
+}
+
+void CDownloadDlg::ShowWaiting(int nSeconds)
+{
+    QTextCursor cursor = m_editLog->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    if (m_bWaitingLine) {
+        // The line is the log's last, after the line end of the one before.
+        cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+        m_bWaitingLine = false;
+    }
+    if (nSeconds > 0) {
+        cursor.insertText(Utf8("サーバーの応答を待っています (%1 秒)").arg(nSeconds));
+        m_bWaitingLine = true;
+    }
     m_editLog->setTextCursor(cursor);
     m_editLog->ensureCursorVisible();
 }

@@ -16,6 +16,9 @@ public:
 
     // Puts the text at the end of the log and scrolls to it.
     void AppendText(const CString& strText);
+    // The last line of the log while the server keeps silent: "サーバーの応答を待っています (12 秒)",
+    // renewed each second; 0 takes it away.
+    void ShowWaiting(int nSeconds);
     bool IsCancelled() const { return m_bCancelled; }
     // Called when the user stops: the download's own flag is set from it.
     void SetStopHandler(std::function<void()> fnStop) { m_fnStop = std::move(fnStop); }
@@ -31,5 +34,6 @@ protected:
 private:
     QPlainTextEdit* m_editLog = nullptr;
     bool m_bCancelled = false;
+    bool m_bWaitingLine = false;
     std::function<void()> m_fnStop;
 };

@@ -18,6 +18,8 @@ enum class DownloadEnd {
 struct CDownloadOutcome {
     DownloadEnd end = DownloadEnd::Completed;
     int nCode = 0;
+    // Why a transfer failed without an answer of the server (nCode 2): "時間切れです..." (Shift-JIS).
+    CString strReason;
     // Archives of the week that could not be fetched or unpacked, as the log names them:
     // "2019/12/26 出走表 (Error 404)".
     std::vector<CString> missed;
@@ -28,5 +30,8 @@ struct CDownloadOutcome {
 // The message for a program archive that could not be fetched, and the caption (Shift-JIS).
 CString ProgramErrorText(int nCode);
 CString DownloadCaption();
+// What happened, in plain words, to a program archive that could not be fetched: the server's
+// answer (404: no such file) or the transfer's reason; empty when there is nothing to add.
+CString FailureInWords(int nCode, const CString& strReason);
 // The one message at the end of a download, or the empty string when there is nothing to say.
 CString DownloadEndMessage(const CDownloadOutcome& outcome);

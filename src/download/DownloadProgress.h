@@ -15,4 +15,7 @@ public:
     // The user's stop: once true the download ends as soon as it can, without a word.
     virtual const std::atomic<bool>& StopFlag() const = 0;
     bool IsCancelled() const { return StopFlag(); }
+    // How long the open transfer has waited for the server's next byte, in whole seconds, told
+    // once a second while it waits; 0 once bytes flow again or the transfer has ended.
+    virtual void OnWaiting(int /*nSeconds*/) {}
 };

@@ -30,6 +30,11 @@ struct CDownloadWorker::CShared : IPeriodProgress {
         if (handlers.fnStatus)
             Post([fnStatus = handlers.fnStatus, status] { fnStatus(status); });
     }
+    void OnWaiting(int nSeconds) override
+    {
+        if (handlers.fnWaiting)
+            Post([fnWaiting = handlers.fnWaiting, nSeconds] { fnWaiting(nSeconds); });
+    }
 };
 
 namespace {

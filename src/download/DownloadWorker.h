@@ -24,6 +24,7 @@ public:
     struct CHandlers {
         std::function<void(const CString& strLine)> fnLine; // Shift-JIS, with its "\r\n"
         std::function<void(const CPeriodStatus& status)> fnStatus;
+        std::function<void(int nSeconds)> fnWaiting;
         std::function<void()> fnEnded;
     };
     using CWork = std::function<void(IPeriodProgress& progress)>;

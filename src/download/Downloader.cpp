@@ -37,10 +37,17 @@ public:
         Ask(0, kProgramArchive);
         CTransferEngine::CHandlers handlers;
         handlers.started = [this](CTransferEngine::CJob&) {
+            ShowWaiting(0);
             Log(Sjis(m_pKind->pszLogName) + Sjis("のダウンロード中..."));
         };
         handlers.ended = [this](CTransferEngine::CJob& job, int nCode, const CFetchDetail& detail, bool bRetry) {
+            ShowWaiting(0);
             Ended(job, nCode, detail, bRetry);
+        };
+        // A silent server is told of after a second or two, not only when the time-out ends it.
+        handlers.tick = [this] {
+            const auto silence = std::chrono::duration_cast<std::chrono::seconds>(m_engine.Silence()).count();
+            ShowWaiting(silence >= kWaitShownAfterSeconds ? static_cast<int>(silence) : 0);
         };
         const bool bDone = m_engine.Run(handlers);
         if (!bDone || m_progress.IsCancelled())
@@ -49,6 +56,16 @@ public:
     }
 
 private:
+    static constexpr int kWaitShownAfterSeconds = 2;
+
+    void ShowWaiting(int nSeconds)
+    {
+        if (nSeconds == m_nWaitShown)
+            return;
+        m_nWaitShown = nSeconds;
+        m_progress.OnWaiting(nSeconds);
+    }
+
     void Ask(size_t nDay, const CArchiveKind& kind)
     {
         m_nDay = nDay;
@@ -86,6 +103,7 @@ private:
         if (m_days.size() == 1 && &kind == &kProgramArchive) {
             m_end = DownloadEnd::ProgramFailed;
             m_nCode = nCode;
+            m_outcome.strReason = detail.strReason;
             return;
         }
         if (bShownDay && &kind == &kResultArchive) {
@@ -134,6 +152,7 @@ private:
     CDownloadOutcome m_outcome;
     DownloadEnd m_end = DownloadEnd::Completed;
     int m_nCode = 0;
+    int m_nWaitShown = 0;
 };
 
 } // namespace

@@ -146,13 +146,17 @@ CString FetchReason(CURLcode code, const CFetch& fetch)
         return CString(fetch.pszFile) + Sjis(" に書き込めません: ") + ErrnoText(fetch.nWriteErrno);
     switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
-        return Sjis("サーバーの名前が見つかりません");
+        return Sjis("サーバーが見つかりません（名前を引けません）");
     case CURLE_COULDNT_RESOLVE_PROXY:
-        return Sjis("プロキシの名前が見つかりません");
-    case CURLE_COULDNT_CONNECT:
+        return Sjis("プロキシが見つかりません（名前を引けません）");
+    case CURLE_COULDNT_CONNECT: {
+        long nErrno = 0;
+        if (fetch.pCurl && curl_easy_getinfo(fetch.pCurl, CURLINFO_OS_ERRNO, &nErrno) == CURLE_OK && nErrno == ECONNREFUSED)
+            return Sjis("接続を拒否されました（サーバーに接続できません）");
         return Sjis("サーバーに接続できません");
+    }
     case CURLE_OPERATION_TIMEDOUT:
-        return Sjis("サーバーの応答が途絶えました");
+        return Sjis("時間切れです（サーバーの応答が途絶えました）");
     case CURLE_PARTIAL_FILE:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:

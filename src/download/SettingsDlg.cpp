@@ -78,8 +78,10 @@ CSettingsDlg::CSettingsDlg(QWidget* pParent, const CString& strWhy, const CTime&
     m_pAssen = AddField(pForm, "あっせん予定のページ(&A):", strAssen);
     pLayout->addLayout(pForm);
     pLayout->addWidget(PlainLabel(Utf8("データのサーバーは http://your.data.host の形で書きます（ポートが 80 でないときは "
-                                       "http://your.data.host:8080）。あっせん予定のページのアドレスには、登録番号の入る所に "
-                                       "%d を一つ書きます。")));
+                                       "http://your.data.host:8080）。サーバーには日ごとの書庫が "
+                                       "/od2/B/YYYYMM/bYYMMDD.lzh（番組表）と /od2/K/YYYYMM/kYYMMDD.lzh（結果）の形で"
+                                       "置かれています。アドレスは /od2 の前までを書きます（/od2 まで書いてもかまいません）。"
+                                       "あっせん予定のページのアドレスには、登録番号の入る所に %d を一つ書きます。")));
     m_pCheck = new QPushButton(Utf8("接続の確認(&C)"));
     m_pCheck->setAccessibleName(Utf8("接続の確認"));
     m_pResult = PlainLabel(QString());
@@ -103,8 +105,7 @@ CSettingsDlg::~CSettingsDlg()
 
 CString CSettingsDlg::Server() const
 {
-    CString s = FromQString(m_pServer->text());
-    return s.Trim();
+    return NormalizeDataServer(FromQString(m_pServer->text()));
 }
 
 CString CSettingsDlg::AssenUrl() const

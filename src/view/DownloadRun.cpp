@@ -37,6 +37,10 @@ CDownloadRun::CDownloadRun(CKeluView& view, const CKeluNet& net, const CString& 
         if (pDlg)
             pDlg->AppendText(strText);
     };
+    handlers.fnWaiting = [pDlg = m_pDlg](int nSeconds) {
+        if (pDlg)
+            pDlg->ShowWaiting(nSeconds);
+    };
     handlers.fnEnded = [pView, pOutcome] { pView->OnDownloadFinished(*pOutcome); };
     // The view hears the end, and deletes this run then: not from inside a call to the run.
     m_pWorker = std::make_unique<CDownloadWorker>(

@@ -24,6 +24,8 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QEvent>
+#include <QFrame>
+#include <QVBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -181,6 +183,7 @@ CKeluView::CKeluView(CKeluDoc* pDoc, CCommandRouter* pRouter, QWidget* pParent)
     UseCompactDropDowns();
     ConnectControls();
     WatchCalendar();
+    MakeFormHint();
 }
 
 CKeluView::~CKeluView()
@@ -222,6 +225,57 @@ void CKeluView::LayOutForm()
 {
     for (const auto& [nID, rect] : m_standardRects)
         GetDlgItem(nID)->setGeometry(m_scale.Rect(rect));
+    // The hint takes the room of the grids and the tabs, which have nothing to show meanwhile.
+    if (m_pFormHint)
+        m_pFormHint->setGeometry(
+            m_scale.Rect(m_standardRects[IDC_GRID_PROGRAM].united(m_standardRects[IDC_TAB])));
+}
+
+void CKeluView::MakeFormHint()
+{
+    m_pFormHint = new QFrame(this);
+    m_pFormHint->setFrameShape(QFrame::StyledPanel);
+    m_pFormHint->setAutoFillBackground(true);
+    QPalette palette = m_pFormHint->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    m_pFormHint->setPalette(palette);
+    m_pFormHintText = new QLabel;
+    m_pFormHintText->setTextFormat(Qt::PlainText);
+    m_pFormHintText->setWordWrap(true);
+    m_pFormHintText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_pFormHintSettings = new QPushButton(Utf8("設定を開く"));
+    connect(m_pFormHintSettings, &QPushButton::clicked, this, [this] { EditSettings(CString()); });
+    auto* pColumn = new QVBoxLayout(m_pFormHint);
+    pColumn->addWidget(m_pFormHintText);
+    pColumn->addWidget(m_pFormHintSettings, 0, Qt::AlignLeft);
+    pColumn->addStretch(1);
+    m_pFormHint->hide();
+    LayOutForm();
+}
+
+void CKeluView::ShowFormHint()
+{
+    QString text;
+    bool bSettings = false;
+    if (m_listVenue->count() == 0) {
+        // A day file that is there but holds no venue is told of in the status bar.
+        std::error_code ec;
+        if (!std::filesystem::exists(CKeluDoc::ProgramFileName(m_dateShown).Str(), ec)) {
+            text = Utf8("%1 の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。"
+                        "ほかの日は、上の日付で選べます。")
+                       .arg(ToQString(m_dateShown.Format("%Y/%m/%d")));
+            bSettings = IsPlaceholderServer(ReadDataServer(OpenKeluProfile()));
+            if (bSettings)
+                text += Utf8("\n\nその前に、データのサーバーのアドレスを 設定 で入れてください。"
+                             "今の設定は見本のアドレスのままで、どこにもつながりません。");
+        }
+    }
+    m_pFormHintText->setText(text);
+    m_pFormHintText->setAccessibleName(text);
+    m_pFormHintSettings->setVisible(bSettings);
+    m_pFormHint->setVisible(!text.isEmpty());
+    if (!text.isEmpty())
+        m_pFormHint->raise();
 }
 
 QWidget* CKeluView::CreateCustomControl(const CDlgItem& item, QWidget* pParent)
@@ -528,8 +582,8 @@ void CKeluView::LoadShownDay()
     UpdateData(true);
     CKeluDoc* pDoc = GetDocument();
     pDoc->LoadDay(m_dateShown);
+    // The day's word in the status bar follows with the race shown below.
     const int nKeep = FillVenueList();
-    ShowDayStatus();
     // A venue that does not race on the new day is chosen no more: the list shows none, and the
     // commands and the race buttons must not act on a venue the user cannot see. The race stays.
     const bool bDropped = nKeep == 0 && pDoc->GetVenue() != 0;
@@ -577,6 +631,7 @@ void CKeluView::ShowRace()
     const int v = pDoc->GetVenue();
     const int r = pDoc->GetRace();
     ShowChoiceOnButtons();
+    ShowDayStatus();
     ShowStatus(CString());
     m_gridProgram->MarkRow(-1);
     if (v == 0 || r == 0) {
@@ -625,6 +680,7 @@ void CKeluView::ShowStatus(const CString& strText)
 
 void CKeluView::ShowDayStatus()
 {
+    ShowFormHint();
     auto* pFrame = qobject_cast<QMainWindow*>(window());
     if (!pFrame)
         return;
@@ -640,11 +696,13 @@ void CKeluView::ShowDayStatus()
     if (strText.IsEmpty() && m_listVenue->count() == 0) {
         std::error_code ec;
         if (!std::filesystem::exists(CKeluDoc::ProgramFileName(m_dateShown).Str(), ec)) {
+            // The whole way there, the settings first, is on the form, where it has room.
             strText = Sjis("この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。");
-            if (IsPlaceholderServer(ReadDataServer(OpenKeluProfile())))
-                strText += Sjis("（その前に ﾌｧｲﾙ → 設定 で、データのサーバーのアドレスを設定してください）");
         }
     }
+    // A day read afresh, after a download or at start, shows no venue until one is chosen.
+    if (strText.IsEmpty() && m_listVenue->count() > 0 && pDoc->GetVenue() == 0)
+        strText = Sjis("レース場を選んでください。左のレース場のボタンか、上の一覧から選べます。");
     m_pDayStatus->setText(ToQString(strText));
     m_pDayStatus->setAccessibleName(m_pDayStatus->text());
 }

@@ -40,6 +40,7 @@ class CHelpWindow;
 class QAction;
 class QComboBox;
 class QDateEdit;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -262,6 +263,11 @@ private:
     // What the status bar keeps saying of the loaded day: where a damaged day file stopped
     // being read, or how to get the files of a day that has none.
     void ShowDayStatus();
+    // What the empty form says in its own place, over the program grid: how to get a day that
+    // has no files (with the way to the settings while the server is still the placeholder), or
+    // that a venue is to be chosen. Hidden once a venue shows.
+    void MakeFormHint();
+    void ShowFormHint();
     void OnUpdateNeedsVenue(CCmdUI& ui);
 
     static const CommandEntry<CKeluView> kCommands[];
@@ -287,6 +293,9 @@ private:
     QPointer<CHelpWindow> m_pHelpWindow;
     CString m_strStatus;
     QLabel* m_pDayStatus = nullptr;
+    QFrame* m_pFormHint = nullptr;
+    QLabel* m_pFormHintText = nullptr;
+    QPushButton* m_pFormHintSettings = nullptr;
     QComboBox* m_listRace = nullptr;
     QComboBox* m_listVenue = nullptr;
     CString m_strAssenUrl;

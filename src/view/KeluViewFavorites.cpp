@@ -5,6 +5,7 @@
 #include "view/KeluView.h"
 
 #include "app/Startup.h"
+#include "download/DataServer.h"
 #include "favorites/AddFavoriteDlg.h"
 #include "favorites/FavoritesMenu.h"
 #include "favorites/OrganizeFavoritesDlg.h"
@@ -91,6 +92,14 @@ void CKeluView::OpenSchedule(int nRegNo)
 {
     if (m_strAssenUrl.IsEmpty())
         return;
+    // The placeholder reaches nothing: the user is told so, and may set the address at once.
+    if (IsPlaceholderServer(m_strAssenUrl)) {
+        const CString strWhy = Sjis("あっせん予定のページのアドレスは、まだ見本のアドレスのままで、どこにもつながりません。");
+        if (KeluMessageBox(this, strWhy + Sjis("\n設定 を開いて、アドレスを入れますか?"), Sjis("操作ガイド"),
+                           MB_YESNO | MB_ICONINFORMATION) != IDYES ||
+            !EditSettings(strWhy) || IsPlaceholderServer(m_strAssenUrl))
+            return;
+    }
     const CString strUrl = ExpandAssenUrl(m_strAssenUrl, nRegNo);
     // Without a browser the user hears of it and gets the address to open elsewhere.
     QPointer<CKeluView> self(this);

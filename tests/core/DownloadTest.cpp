@@ -209,7 +209,9 @@ TEST_F(DownloadTest, AMissingProgramEndsOneDayWithItsStatusAndAWeekGoesOnNamingW
     EXPECT_EQ(outcome.nCode, 404);
     EXPECT_EQ(m_server.Paths().size(), 1u);
     EXPECT_FALSE(fs::exists(DayWorkFile().Str()));
-    EXPECT_EQ(SjisToUtf8(DownloadEndMessage(outcome).Str()), "出走表がダウンロードできません。\n(Error 404)");
+    EXPECT_EQ(SjisToUtf8(DownloadEndMessage(outcome).Str()),
+              "出走表がダウンロードできません。\n(Error 404)\nサーバーにファイルがありません (404)。"
+              "まだ発表されていない日か、サーバーのアドレスが違うのかもしれません。");
     EXPECT_EQ(SjisToUtf8(DownloadCaption().Str()), "ダウンロード");
 
     // The week of 17 to 23 January: the first day's program and the 20th's result are not on
@@ -245,8 +247,8 @@ TEST_F(DownloadTest, AMissingProgramEndsOneDayWithItsStatusAndAWeekGoesOnNamingW
     const std::string closed = "http://127.0.0.1:" + std::to_string(nClosedPort);
     outcome = DownloadFromServer(closed.c_str(), m_log, kJan23, 7);
     ASSERT_EQ(outcome.missed.size(), 7u);
-    EXPECT_EQ(SjisToUtf8(outcome.missed[0].Str()), "2005/01/17 出走表 (Error 2: サーバーに接続できません)");
-    EXPECT_EQ(SjisToUtf8(outcome.missed[6].Str()), "2005/01/23 出走表 (Error 2: サーバーに接続できません)");
+    EXPECT_EQ(SjisToUtf8(outcome.missed[0].Str()), "2005/01/17 出走表 (Error 2: 接続を拒否されました（サーバーに接続できません）)");
+    EXPECT_EQ(SjisToUtf8(outcome.missed[6].Str()), "2005/01/23 出走表 (Error 2: 接続を拒否されました（サーバーに接続できません）)");
 }
 
 TEST_F(DownloadTest, AStopEndsAStalledOrAFlowingTransferAndUnpacksNothing)
@@ -305,7 +307,7 @@ TEST_F(DownloadTest, AStopEndsAStalledOrAFlowingTransferAndUnpacksNothing)
     connection.SetTimeouts(5, 1);
     CFetchDetail detail;
     EXPECT_EQ(FetchFile(connection, m_log.StopFlag(), "/stall.lzh", DayWorkFile().GetString(), &detail), kFetchInternet);
-    EXPECT_EQ(SjisToUtf8(detail.strReason.Str()), "サーバーの応答が途絶えました");
+    EXPECT_EQ(SjisToUtf8(detail.strReason.Str()), "時間切れです（サーバーの応答が途絶えました）");
     EXPECT_FALSE(m_server.StallReleased());
 }
 

@@ -220,8 +220,8 @@ TEST_F(PeriodDownloadTest, AFailedRequestIsAskedOnceMoreTwoSecondsLater)
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(4));
     EXPECT_EQ(closed.nFailed, 5);
     ASSERT_EQ(closed.lists.missed.size(), 5u);
-    EXPECT_EQ(SjisToUtf8(closed.lists.missed[0].Str()), "2020/01/10 出走表と結果表 (Error 2: サーバーに接続できません)");
-    EXPECT_EQ(SjisToUtf8(closed.lists.missed[4].Str()), "2020/01/14 出走表と結果表 (Error 2: サーバーに接続できません)");
+    EXPECT_EQ(SjisToUtf8(closed.lists.missed[0].Str()), "2020/01/10 出走表と結果表 (Error 2: 接続を拒否されました（サーバーに接続できません）)");
+    EXPECT_EQ(SjisToUtf8(closed.lists.missed[4].Str()), "2020/01/14 出走表と結果表 (Error 2: 接続を拒否されました（サーバーに接続できません）)");
 }
 
 TEST_F(PeriodDownloadTest, AStopEndsItPromptlyAsksForNothingMoreAndLeavesNothingHalfWritten)

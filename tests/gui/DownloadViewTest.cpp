@@ -13,6 +13,7 @@
 #include "download/PeriodDownloadDlg.h"
 #include "download/SettingsDlg.h"
 #include "record/HistoryService.h"
+#include "download/DataServer.h"
 #include "download/Downloader.h"
 #include "platform/gui/MessageBox.h"
 
@@ -27,8 +28,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 
 #include <httplib.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -96,6 +103,20 @@ bool WaitUntil(const std::function<bool()>& condition, int nMilliseconds = 20000
     while (!condition() && timer.elapsed() < nMilliseconds)
         QTest::qWait(5);
     return condition();
+}
+
+// A port of 127.0.0.1 that was free a moment ago and that nobody listens on.
+int ClosedPort()
+{
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t nLength = sizeof address;
+    const bool bBound = bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &nLength) == 0;
+    close(fd);
+    return bBound ? ntohs(address.sin_port) : 0;
 }
 
 class DownloadViewTest : public ::testing::Test {
@@ -193,7 +214,10 @@ TEST_F(DownloadViewTest, AMissingProgramArchiveIsReportedAndAMissingResultIsNot)
     const int nLoads = host.View().m_nLoads;
     EXPECT_TRUE(RunDownload(host, ID_FILE_DOWNLOAD_TODAY));
     ASSERT_EQ(m_messages.calls.size(), 1u);
-    EXPECT_EQ(m_messages.calls[0].text, "出走表がダウンロードできません。\n(Error 404)");
+    // The code as it always was, then what it means.
+    EXPECT_EQ(m_messages.calls[0].text, "出走表がダウンロードできません。\n(Error 404)\n"
+                                        "サーバーにファイルがありません (404)。まだ発表されていない日か、"
+                                        "サーバーのアドレスが違うのかもしれません。");
     EXPECT_EQ(m_messages.calls[0].caption, "ダウンロード");
     EXPECT_EQ(m_messages.calls[0].type, unsigned(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
@@ -250,6 +274,50 @@ TEST_F(DownloadViewTest, TheStopButtonEndsATransferWithoutAWord)
     EXPECT_EQ(host.View().m_nLoads, nLoads + 1);
     // The server was still holding its stall: the stop did not wait for it.
     EXPECT_FALSE(m_server.StallReleased());
+}
+
+TEST_F(DownloadViewTest, ASilentServerIsSeenWaitingAndFailuresAreToldInPlainWords)
+{
+    // A server that keeps silent after its first bytes: the log's last line counts the wait.
+    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), std::string(4096, 'x'));
+    CViewHost host;
+    host.TypeDate(kDay);
+    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
+    CDownloadDlg* pDlg = nullptr;
+    ASSERT_TRUE(WaitUntil([&pDlg] { return (pDlg = ShownDownloadDlg()) != nullptr; }));
+    auto lastLine = [pDlg] { return pDlg->GetLog()->toPlainText().split(QLatin1Char('\n')).last(); };
+    // Counted in whole seconds from the second one on.
+    const QRegularExpression waiting(QStringLiteral("^サーバーの応答を待っています \\(([0-9]+) 秒\\)$"));
+    ASSERT_TRUE(WaitUntil([&] {
+        const QRegularExpressionMatch match = waiting.match(lastLine());
+        return match.hasMatch() && match.captured(1).toInt() >= 3;
+    })) << lastLine().toStdString();
+    EXPECT_GE(waiting.match(lastLine()).captured(1).toInt(), 2);
+    // The lines before it stay as they were.
+    EXPECT_EQ(pDlg->GetLog()->toPlainText().split(QLatin1Char('\n')).first(),
+              QStringLiteral("2020/02/02 番組表のダウンロード中..."));
+    EXPECT_EQ(pDlg->GetLog()->toPlainText().count(QStringLiteral("待っています")), 1);
+    QTest::mouseClick(pDlg->Item<QPushButton>(IDCANCEL), Qt::LeftButton);
+    EXPECT_TRUE(host.WaitForDownload());
+    EXPECT_TRUE(m_messages.calls.empty());
+
+    // A port nobody listens on: the connection is refused, and the message says so.
+    std::ofstream("data/kelu.ini") << "[URL]\r\nDATA=http://127.0.0.1:" << ClosedPort() << "/od2\r\n";
+    EXPECT_TRUE(RunDownload(host, ID_FILE_DOWNLOAD_TODAY));
+    ASSERT_EQ(m_messages.calls.size(), 1u);
+    EXPECT_EQ(m_messages.calls[0].text, "出走表がダウンロードできません。\n(Error 2)\n"
+                                        "接続を拒否されました（サーバーに接続できません）。");
+
+    // An address with the archives' folder at its end is the same server; another path is
+    // refused in words that name it.
+    EXPECT_EQ(NormalizeDataServer(" http://127.0.0.1:8765/od2/ ").Str(), "http://127.0.0.1:8765");
+    EXPECT_TRUE(CheckDataServer("http://127.0.0.1:8765/od2"));
+    CString strWhy;
+    EXPECT_FALSE(CheckDataServer("http://127.0.0.1:8765/data/od2", &strWhy));
+    EXPECT_NE(SjisToUtf8(strWhy.Str()).find("/data/od2 のようなパスは要りません"), std::string::npos)
+        << SjisToUtf8(strWhy.Str());
+    EXPECT_FALSE(CheckDataServer("http://127.0.0.1:87x5", &strWhy));
+    EXPECT_EQ(SjisToUtf8(strWhy.Str()), "ポート番号は数字で書いてください（例: http://your.data.host:8080）。");
 }
 
 TEST_F(DownloadViewTest, WhileItRunsOtherCommandsWaitAndClosingTheWindowStopsItFirst)

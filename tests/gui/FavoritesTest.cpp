@@ -8,6 +8,8 @@
 #include "FileSizeLimit.h"
 #include "ListFile.h"
 #include "TestDir.h"
+#include "app/Startup.h"
+#include "download/SettingsDlg.h"
 #include "favorites/AddFavoriteDlg.h"
 #include "favorites/OrganizeFavoritesDlg.h"
 #include "model/KeluDoc.h"
@@ -348,7 +350,7 @@ protected:
                 !testsupport::CopySharedDayFile(std::string("K") + stamp + ".TXT", std::string("data/res/K") + stamp + ".TXT"))
                 GTEST_SKIP() << testsupport::NoSharedDataReason();
         }
-        fixture::WriteFile("data/kelu.ini", "[URL]\r\nASSEN=http://www.kelu.invalid/schedule?no=%d&lang=ja\r\n");
+        fixture::WriteFile("data/kelu.ini", "[URL]\r\nASSEN=http://schedule.kelu.test/schedule?no=%d&lang=ja\r\n");
     }
 
     // Starts Kelu on 5 January 2020 with the list as given.
@@ -474,7 +476,7 @@ TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressAndIdsOfNoRacerDoNo
     EXPECT_EQ(Racers()[1], "4321  | 33001 あっせん予定 | 34001 選手の成績...");
     RecordShell();
     Choose(1, ID_FAVORITE_SCHEDULE_FIRST + 1);
-    EXPECT_EQ(g_opened, std::vector<std::string>{"http://www.kelu.invalid/schedule?no=4321&lang=ja"});
+    EXPECT_EQ(g_opened, std::vector<std::string>{"http://schedule.kelu.test/schedule?no=4321&lang=ja"});
 
     // 33256 and 33513 stand for racer -1, 33770 for racer 256; racer 1 does not race, racer 2
     // is not in the list. They stay enabled and do nothing.
@@ -499,8 +501,45 @@ TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressAndIdsOfNoRacerDoNo
     EXPECT_TRUE(Frame()->GetRouter()->Execute(ID_FAVORITE_SCHEDULE_FIRST + 1));
     setenv("PATH", strPath.c_str(), 1);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"あっせん予定のページを開くブラウザが見つかりません。\n"
-                                                         "http://www.kelu.invalid/schedule?no=4321&lang=ja|操作ガイド|" +
+                                                         "http://schedule.kelu.test/schedule?no=4321&lang=ja|操作ガイド|" +
                                                          std::to_string(MB_OK | MB_ICONINFORMATION)});
+}
+
+TEST_F(FavoritesMenuTest, TheScheduleAtThePlaceholderAddressSaysSoAndOffersTheSettings)
+{
+    fixture::WriteFile("data/kelu.ini", std::string("[URL]\r\nASSEN=") + kDefaultAssenUrl + "\r\n");
+    Start("3159\t\r\n4321\t\r\n");
+    ShowDay(QDate(2020, 1, 8));
+    OpenAndClose();
+    RecordShell();
+    const std::string question = "あっせん予定のページのアドレスは、まだ見本のアドレスのままで、どこにもつながりません。\n"
+                                 "設定 を開いて、アドレスを入れますか?|操作ガイド|" +
+                                 std::to_string(MB_YESNO | MB_ICONINFORMATION);
+    // Declined: nothing opens, no browser is looked for.
+    {
+        testsupport::CMessageLog messages;
+        messages.nAnswer = IDNO;
+        EXPECT_TRUE(Frame()->GetRouter()->Execute(ID_FAVORITE_SCHEDULE_FIRST + 1));
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{question});
+    }
+    EXPECT_TRUE(g_opened.empty());
+    // Accepted: the settings open with the reason on top, and the address set there opens.
+    testsupport::CMessageLog messages;
+    messages.nAnswer = IDYES;
+    QStringList texts;
+    apptest::CModalDriver driver({[&texts](QWidget* pDialog) {
+        for (QLabel* pLabel : pDialog->findChildren<QLabel*>())
+            texts << pLabel->text();
+        dynamic_cast<CSettingsDlg*>(pDialog)->AssenEdit()->setText(QStringLiteral("http://schedule.kelu.test/?no=%d"));
+        QMetaObject::invokeMethod(pDialog, "accept", Qt::QueuedConnection);
+    }});
+    // The data server must be a real one for the settings to be accepted.
+    fixture::WriteFile("data/kelu.ini", std::string("[URL]\r\nDATA=http://127.0.0.1:8080\r\nASSEN=") + kDefaultAssenUrl + "\r\n");
+    EXPECT_TRUE(Frame()->GetRouter()->Execute(ID_FAVORITE_SCHEDULE_FIRST + 1));
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{question});
+    EXPECT_TRUE(texts.contains(QStringLiteral("あっせん予定のページのアドレスは、まだ見本のアドレスのままで、どこにもつながりません。")));
+    EXPECT_EQ(g_opened, std::vector<std::string>{"http://schedule.kelu.test/?no=4321"});
+    SetShellOpenHook({});
 }
 
 TEST_F(FavoritesMenuTest, ARacersRowOffersToAddHimWithHisNumberFilledIn)

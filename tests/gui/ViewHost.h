@@ -143,6 +143,8 @@ inline void ExpectControlsInsideAndApart(const CKeluView& view, const std::strin
         }
     }
     for (QAbstractButton* pButton : view.findChildren<QAbstractButton*>()) {
+        if (!pButton->isVisibleTo(&view))
+            continue;
         const QFontMetrics fm(pButton->font());
         EXPECT_LE(fm.horizontalAdvance(pButton->text()), pButton->width())
             << where << " " << pButton->text().toStdString();

@@ -3,6 +3,7 @@
 
 #include "DayFixture.h"
 #include "MessageLog.h"
+#include "AppHarness.h"
 #include "ViewHost.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/Shell.h"
@@ -693,14 +694,10 @@ TEST_F(ViewTest, TheStatusBarKeepsTellingOfADamagedDayAndOfADayWithoutFiles)
                 return pLabel->text().toStdString();
         return std::string();
     };
-    // 31 January is whole; 2 February has no files at all.
+    // 31 January is whole, and a venue is to be chosen; 2 February has no files at all.
+    EXPECT_EQ(dayStatus(), "レース場を選んでください。左のレース場のボタンか、上の一覧から選べます。");
+    host.ClickVenue(12);
     EXPECT_EQ(dayStatus(), "");
-    host.TypeDate(QDate(2020, 2, 2));
-    EXPECT_EQ(dayStatus(), "この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。"
-                           "（その前に ﾌｧｲﾙ → 設定 で、データのサーバーのアドレスを設定してください）");
-    // With a server set, the way to the files is the download alone.
-    std::ofstream("data/kelu.ini") << "[URL]\r\nDATA=http://127.0.0.1:8080\r\n";
-    host.TypeDate(kJan31);
     host.TypeDate(QDate(2020, 2, 2));
     EXPECT_EQ(dayStatus(), "この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。");
 
@@ -722,4 +719,73 @@ TEST_F(ViewTest, TheStatusBarKeepsTellingOfADamagedDayAndOfADayWithoutFiles)
     EXPECT_NE(dayStatus().find("江戸川"), std::string::npos);
     host.TypeDate(kJan31);
     EXPECT_EQ(dayStatus(), "");
+}
+
+TEST_F(ViewTest, TheEmptyFormSaysWholeHowToGetTheDayAndThatAVenueIsToBeChosen)
+{
+    // The form's own hint: the visible label over the grids, and its settings button.
+    auto hint = [this]() -> QLabel* {
+        for (QLabel* pLabel : host.View().findChildren<QLabel*>())
+            if (pLabel->wordWrap() && pLabel->isVisibleTo(&host.View()))
+                return pLabel;
+        return nullptr;
+    };
+    auto settingsButton = [this]() -> QPushButton* {
+        for (QPushButton* pButton : host.View().findChildren<QPushButton*>())
+            if (pButton->text() == QStringLiteral("設定を開く") && pButton->isVisibleTo(&host.View()))
+                return pButton;
+        return nullptr;
+    };
+    // Every line of the hint shows whole inside the window: the label is as tall as its text
+    // wrapped to its width, and lies within the view, at the frame's default size and zoomed.
+    auto expectWhole = [this](QLabel* pLabel) {
+        ASSERT_NE(pLabel, nullptr);
+        EXPECT_GE(pLabel->height(), pLabel->heightForWidth(pLabel->width()));
+        const QRect inView(pLabel->mapTo(&host.View(), QPoint()), pLabel->size());
+        EXPECT_TRUE(host.View().rect().contains(inView));
+        EXPECT_EQ(pLabel->accessibleName(), pLabel->text());
+    };
+
+    // A day with races leaves the form to its grids.
+    EXPECT_EQ(hint(), nullptr);
+
+    // A day without files, with the server still the placeholder: the download and the settings.
+    host.TypeDate(QDate(2020, 2, 2));
+    EXPECT_EQ(host.Frame().size(), QSize(690, 470));
+    expectWhole(hint());
+    EXPECT_TRUE(hint()->text().startsWith(QStringLiteral("2020/02/02 の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。")));
+    EXPECT_TRUE(hint()->text().contains(QStringLiteral("データのサーバーのアドレスを 設定 で入れてください")));
+    // The status bar's short word fits the bar at 690 pixels.
+    QLabel* pStatus = nullptr;
+    for (QLabel* pLabel : host.Frame().statusBar()->findChildren<QLabel*>())
+        if (pLabel->text().startsWith(QStringLiteral("この日の番組表")))
+            pStatus = pLabel;
+    ASSERT_NE(pStatus, nullptr);
+    EXPECT_LE(pStatus->fontMetrics().horizontalAdvance(pStatus->text()), pStatus->contentsRect().width());
+    // A status message, such as the history's summary, leaves the form's hint where it is.
+    host.Frame().statusBar()->showMessage(QStringLiteral("履歴: 0 日を読み込みました"));
+    EXPECT_NE(hint(), nullptr);
+    host.View().ZoomTo(2.0);
+    QApplication::processEvents();
+    expectWhole(hint());
+
+    // The button opens the settings; once a server is set there, the hint speaks of the download alone.
+    ASSERT_NE(settingsButton(), nullptr);
+    QString title;
+    apptest::CModalDriver driver({[&title](QWidget* pDialog) {
+        title = pDialog->windowTitle();
+        for (QLineEdit* pEdit : pDialog->findChildren<QLineEdit*>())
+            if (pEdit->text().startsWith(QStringLiteral("http"))) {
+                pEdit->setText(QStringLiteral("http://127.0.0.1:8080/od2"));
+                break;
+            }
+        QMetaObject::invokeMethod(pDialog, "accept", Qt::QueuedConnection);
+    }});
+    settingsButton()->click();
+    ASSERT_EQ(driver.Seen().size(), 1);
+    EXPECT_EQ(title, QStringLiteral("設定"));
+    EXPECT_EQ(CProfile("data/kelu.ini").GetProfileString("URL", "DATA", "").Str(), "http://127.0.0.1:8080");
+    EXPECT_EQ(settingsButton(), nullptr);
+    ASSERT_NE(hint(), nullptr);
+    EXPECT_FALSE(hint()->text().contains(QStringLiteral("設定")));
 }
