@@ -18,7 +18,7 @@ KELU_PACKAGES=(
   desktop-file-utils appstream
   # The real-window test: an X server, clicks, a session bus, the accessibility bus and a
   # screen reader's client library.
-  xvfb xdotool dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
+  xvfb xauth xdotool dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 # What scripts/package needs besides: dpkg-shlibdeps, and file, with which cpack finds the
 # binaries to ask it about.

@@ -280,6 +280,26 @@ void CMSFlexGrid::wheelEvent(QWheelEvent* pEvent)
     pEvent->ignore();
 }
 
+void CMSFlexGrid::DrawGridLines()
+{
+    if (!showGrid())
+        return;
+    // Over the table's own lines, where it draws them: the last pixel of each section.
+    QPainter painter(viewport());
+    painter.setPen(QPen(QColor::fromRgba(kGridLineColor), 0));
+    const int nBottom = rowViewportPosition(kRows - 1) + rowHeight(kRows - 1) - 1;
+    const int nRight = columnViewportPosition(kCols - 1) + columnWidth(kCols - 1) - 1;
+    for (int nCol = 0; nCol < kCols; ++nCol)
+        if (columnWidth(nCol) > 0) {
+            const int x = columnViewportPosition(nCol) + columnWidth(nCol) - 1;
+            painter.drawLine(x, 0, x, nBottom);
+        }
+    for (int nRow = 0; nRow < kRows; ++nRow) {
+        const int y = rowViewportPosition(nRow) + rowHeight(nRow) - 1;
+        painter.drawLine(0, y, nRight, y);
+    }
+}
+
 void CMSFlexGrid::MarkRow(int nRow)
 {
     const int nMarked = nRow >= 0 && nRow < kRows ? nRow : -1;
@@ -292,6 +312,7 @@ void CMSFlexGrid::MarkRow(int nRow)
 void CMSFlexGrid::paintEvent(QPaintEvent* pEvent)
 {
     QTableWidget::paintEvent(pEvent);
+    DrawGridLines();
     if (m_nMarkedRow < 0)
         return;
     // A frame two pixels wide inside the row's cells, in the text's colour: it stands out on

@@ -26,6 +26,9 @@ public:
     static constexpr int kRows = 7;
     static constexpr int kCols = 12;
     static constexpr COLORREF kDefaultBackColor = 0xFFFFFF;
+    // The lines between the cells: dark enough to part the texts on every boat's colour, where
+    // the style's light grey vanished on the grey and the pale rows.
+    static constexpr QRgb kGridLineColor = 0xFF808080;
 
     explicit CMSFlexGrid(QWidget* pParent);
 
@@ -77,6 +80,7 @@ protected:
     void resizeEvent(QResizeEvent* pEvent) override;
     void wheelEvent(QWheelEvent* pEvent) override;
     void paintEvent(QPaintEvent* pEvent) override;
+    void DrawGridLines();
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
     void mouseDoubleClickEvent(QMouseEvent* pEvent) override;
 

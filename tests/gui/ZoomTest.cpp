@@ -2,6 +2,7 @@
 // keys step it, Ctrl+0 brings the first size back exactly, and the size outlives the program.
 
 #include "AppHarness.h"
+#include "DayFixture.h"
 #include "ViewHost.h"
 #include "platform/Profile.h"
 #include "res/Menu.h"
@@ -10,6 +11,7 @@
 #include <QScreen>
 
 #include <fstream>
+#include <set>
 
 using namespace apptest;
 
@@ -254,5 +256,65 @@ TEST(ZoomTest, DamagedOrAbsurdSizesGiveTheFirstSizeAndNoneOutgrowsTheScreen)
             EXPECT_EQ(pFrame->frameGeometry().size(), avail.size());
         }
         viewtest::ExpectControlsInsideAndApart(*pApp->GetView());
+    }
+}
+
+// The widget's pixels as the screen shows them once the window has settled: read back from a
+// real X server, where the window is painted a piece at a time as it grows; without one, the
+// widget drawn whole.
+QImage ShownPixels(QWidget& widget)
+{
+    widget.window()->show();
+    QTest::qWaitForWindowExposed(widget.window());
+    RunUntilIdle(200);
+    if (QGuiApplication::platformName() != QStringLiteral("xcb"))
+        return widget.grab().toImage();
+    const QPoint topLeft = widget.mapToGlobal(QPoint());
+    return widget.screen()->grabWindow(0, topLeft.x(), topLeft.y(), widget.width(), widget.height()).toImage();
+}
+
+TEST(ZoomTest, TheGridLinesShowOnColouredAndWhiteRowsAtEveryZoomStep)
+{
+    // A day of one venue whose six boats colour the program's rows.
+    fixture::ProgramVenue venue{.venue = 12};
+    venue.races.emplace_back().race = 1;
+    fixture::WriteProgramFile(CTime(2020, 2, 1, 12, 0, 0), fixture::ProgramFile({venue}));
+    viewtest::CViewHost host;
+    host.TypeDate(QDate(2020, 2, 1));
+    host.ClickVenue(12);
+    CMSFlexGrid& grid = host.Upper();
+    // Of 255 grey levels: the style's own grid grey stood 5 levels from the grey row.
+    constexpr int kLeastContrast = 40;
+    const int nWidth0 = grid.width();
+    for (double dZoom : {1.0, 1.5, 2.0}) {
+        host.View().ZoomTo(dZoom);
+        const std::string where = "at " + std::to_string(dZoom);
+        const QImage image = ShownPixels(*grid.viewport());
+        ASSERT_FALSE(image.isNull()) << where;
+        const double dPixels = image.devicePixelRatio();
+        std::set<QRgb> rowColours;
+        // Each boat's row, at its middle: the pixel on every column's right edge is the grid's
+        // line, whatever the row's colour; the pixel left of it is the row's own colour.
+        for (int nRow = 1; nRow <= 6; ++nRow) {
+            const int y = grid.rowViewportPosition(nRow) + grid.rowHeight(nRow) / 2;
+            const QRgb line = image.pixel(QPoint(grid.columnViewportPosition(0) + grid.columnWidth(0) - 1, y) * dPixels);
+            for (int nCol = 0; nCol + 1 < grid.columnCount(); ++nCol) {
+                if (grid.columnWidth(nCol) < 3)
+                    continue;
+                const int x = grid.columnViewportPosition(nCol) + grid.columnWidth(nCol) - 1;
+                EXPECT_EQ(image.pixel(QPoint(x, y) * dPixels), line) << where << " row " << nRow << " column " << nCol;
+                // Two pixels in from the line, the cell's background (no text reaches its edge):
+                // the line stands out from it, as far as a grey does from the boats' colours.
+                const QRgb cell = image.pixel(QPoint(x - 2, grid.rowViewportPosition(nRow) + 1) * dPixels);
+                EXPECT_GE(std::abs(qGray(cell) - qGray(line)), kLeastContrast)
+                    << where << " row " << nRow << " column " << nCol << std::hex << " line " << line << " cell " << cell;
+                rowColours.insert(cell);
+            }
+        }
+        // The rows are coloured: white and five others at least.
+        EXPECT_GE(rowColours.size(), 6u) << where;
+        // Zoomed as far as the screen lets it.
+        if (dZoom > 1.0)
+            EXPECT_GE(grid.width(), nWidth0 * 1.45) << where;
     }
 }
