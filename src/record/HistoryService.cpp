@@ -204,20 +204,27 @@ void CHistoryService::Start()
         }
         SayOnce(store.Notices());
         const bool bOk = summary.bOk;
+        const bool bNothing = bOk && summary.indexed.empty() && summary.removed.empty() && summary.nForecastDays == 0 &&
+                              !summary.bStopped;
         const QString strSummary = Summary(summary);
         const QString strUpdateWarning =
             bOk ? QString()
                 : Utf8("履歴を更新できません（%1）。いまの履歴を読むので、ファイルより古いかもしれません。")
                       .arg(QString::fromStdString(summary.strError));
         QMetaObject::invokeMethod(
-            self, [self, bOk, strSummary, strUpdateWarning] { if (self) self->OnFinished(bOk, strSummary, strUpdateWarning); },
+            self,
+            [self, bOk, bNothing, strSummary, strUpdateWarning] {
+                if (self)
+                    self->OnFinished(bOk, bNothing, strSummary, strUpdateWarning);
+            },
             Qt::QueuedConnection);
     });
     emit started();
 }
 
-void CHistoryService::OnFinished(bool bOk, const QString& strSummary, const QString& strWarning)
+void CHistoryService::OnFinished(bool bOk, bool bNothing, const QString& strSummary, const QString& strWarning)
 {
+    m_bFoundNothing = bNothing;
     m_worker.Join();
     m_strSummary = strSummary;
     m_strUpdateWarning = strWarning;

@@ -50,6 +50,8 @@ public:
     void Stop(const QObject* pAsker);
     // What the last update did, for a status line.
     const QString& LastSummary() const { return m_strSummary; }
+    // The last update found the store as the files are: nothing read, removed or forecast.
+    bool LastFoundNothing() const { return m_bFoundNothing; }
     // When the last update could not write the store (read-only, locked by another process): in
     // words, that what the store holds may be behind the files; empty otherwise.
     const QString& UpdateWarning() const { return m_strUpdateWarning; }
@@ -72,7 +74,7 @@ signals:
 
 private:
     void Start();
-    void OnFinished(bool bOk, const QString& strSummary, const QString& strWarning);
+    void OnFinished(bool bOk, bool bNothing, const QString& strSummary, const QString& strWarning);
     void WarnOnce(const std::string& strWarning);
     void SayOnce(const std::vector<std::string>& notices);
 
@@ -82,6 +84,7 @@ private:
     // Who waits for the update that runs, and for the one after it; nullptr is the program.
     std::set<const QObject*> m_askers, m_nextAskers;
     QString m_strSummary;
+    bool m_bFoundNothing = false;
     QString m_strUpdateWarning;
     QString m_strLastWarning;
     std::set<std::string> m_said;

@@ -23,6 +23,7 @@
 #include <vector>
 #include <memory>
 #include <optional>
+#include <string>
 
 class CKeluDoc;
 class CCommandRouter;
@@ -320,4 +321,8 @@ private:
     bool m_bCloseAfterDownload = false;
     // The period download's dialog is open.
     bool m_bPeriodRunning = false;
+    // The day files a day or week download may write, as they were when it began.
+    std::vector<std::optional<std::string>> m_dayFilesBefore;
+    // The user asked for the history's update from the menu: its end is told whatever it did.
+    bool m_bHistoryAsked = false;
 };

@@ -15,16 +15,59 @@
 #include "download/NetLibrary.h"
 #include "download/PeriodDownloadDlg.h"
 #include "download/SettingsDlg.h"
+#include "model/KeluDoc.h"
 #include "record/HistoryService.h"
 #include "platform/Sjis.h"
 #include "platform/gui/CommandRouter.h"
 #include "platform/gui/MessageBox.h"
+#include "platform/gui/QtText.h"
 #include "res/resource.h"
 #include "view/DownloadRun.h"
 
+#include <QDateEdit>
+#include <QMainWindow>
 #include <QPointer>
+#include <QStatusBar>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace {
+
+// How long the status bar tells what a download brought.
+constexpr int kDownloadWordMilliseconds = 15000;
+
+// The day files of the days a download asks for, the shown day and the days before it: their
+// bytes, none for a file that is not there.
+std::vector<std::optional<std::string>> DayFilesOf(const CTime& shown, int nDays)
+{
+    std::vector<std::optional<std::string>> files;
+    for (int nBack = nDays - 1; nBack >= 0; --nBack) {
+        const CTime day = shown.AddDays(-nBack);
+        for (const CString& strFile : {CKeluDoc::ProgramFileName(day), CKeluDoc::ResultFileName(day)}) {
+            // Anything but a file that reads whole (a folder in its place, a file that cannot be
+            // read) counts as none.
+            std::error_code ec;
+            std::optional<std::string> bytes;
+            if (std::filesystem::is_regular_file(strFile.Str(), ec)) {
+                std::ifstream in(strFile.Str(), std::ios::binary);
+                std::ostringstream all;
+                // An empty file inserts nothing, which marks the copy failed but is still a file.
+                if (in) {
+                    all << in.rdbuf();
+                    if (!in.bad())
+                        bytes = all.str();
+                }
+            }
+            files.push_back(std::move(bytes));
+        }
+    }
+    return files;
+}
 
 // The commands that must wait for the download: downloads, printing and its set-up, the
 // watched-racer commands, the new and open commands, which load a day afresh, and the about
@@ -102,6 +145,7 @@ void CKeluView::DownloadDays(int nDays)
         return;
     // Read at every download, so that a changed setting needs no restart.
     const CString strServer = ReadDataServer(OpenKeluProfile());
+    m_dayFilesBefore = DayFilesOf(m_dateShown, nDays);
     m_pDownloadRun = std::make_unique<CDownloadRun>(*this, *pNet, strServer, nDays);
     UpdateCommands();
 }
@@ -112,9 +156,19 @@ void CKeluView::OnDownloadPeriod()
     if (!pNet)
         return;
     CPeriodDownloadDlg dlg(window(), *pNet, ReadDataServer(OpenKeluProfile()), m_dateShown);
+    // The period chosen last time is offered again; the dates of the day shown the first time.
+    const CProfile profile = OpenKeluProfile();
+    const QDate first = QDate::fromString(ToQString(profile.GetProfileString("Period", "First", "")), Qt::ISODate);
+    const QDate last = QDate::fromString(ToQString(profile.GetProfileString("Period", "Last", "")), Qt::ISODate);
+    if (first.isValid() && last.isValid() && first <= last) {
+        dlg.FirstDate()->setDate(first);
+        dlg.LastDate()->setDate(last);
+    }
     m_bPeriodRunning = true;
     UpdateCommands();
     dlg.exec();
+    profile.WriteProfileString("Period", "First", dlg.FirstDate()->date().toString(Qt::ISODate).toLatin1().constData());
+    profile.WriteProfileString("Period", "Last", dlg.LastDate()->date().toString(Qt::ISODate).toLatin1().constData());
     m_bPeriodRunning = false;
     UpdateCommands();
     if (dlg.AnyFilesMayHaveChanged())
@@ -158,10 +212,19 @@ void CKeluView::OnDownloadFinished(const CDownloadOutcome& outcome)
     const CString strMessage = DownloadEndMessage(outcome);
     if (!strMessage.IsEmpty() && !m_bCloseAfterDownload)
         KeluMessageBox(this, strMessage, DownloadCaption(), MB_OK | MB_ICONEXCLAMATION);
+    const int nDays = static_cast<int>(m_dayFilesBefore.size() / 2);
     m_pDownloadRun.reset();
     UpdateCommands();
     // Read afresh whatever the end: even a stopped download may have unpacked a day.
     OnDayFilesChanged(true);
+    // A download that ran to its end says what it brought, even when that is nothing.
+    if (outcome.end != DownloadEnd::Stopped && strMessage.IsEmpty())
+        if (auto* pMain = qobject_cast<QMainWindow*>(window()))
+            pMain->statusBar()->showMessage(DayFilesOf(m_dateShown, nDays) == m_dayFilesBefore
+                                                ? Utf8("新しいファイルはありませんでした")
+                                                : Utf8("番組と結果のファイルを新しくしました"),
+                                            kDownloadWordMilliseconds);
+    m_dayFilesBefore.clear();
     CloseAfterDownload();
 }
 

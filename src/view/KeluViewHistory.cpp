@@ -20,6 +20,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 // Asks for a registration number: four digits, 1000 to 9999. 0 when the user cancels.
@@ -99,8 +101,12 @@ void CKeluView::WatchHistory()
     });
     connect(m_pHistory, &CHistoryService::finished, m_pHistoryStatus, [this](bool, const QString& strSummary) {
         m_pHistoryStatus->hide();
-        if (auto* pMain = qobject_cast<QMainWindow*>(window()))
-            pMain->statusBar()->showMessage(strSummary, 5000);
+        // An update the program ran by itself and that found nothing to do has nothing to say,
+        // and leaves the bar to what the user was told last (a download's word, the day's).
+        const bool bAsked = std::exchange(m_bHistoryAsked, false);
+        if (bAsked || !m_pHistory->LastFoundNothing())
+            if (auto* pMain = qobject_cast<QMainWindow*>(window()))
+                pMain->statusBar()->showMessage(strSummary, 5000);
         // The forecasts may have been made meanwhile.
         ForgetForecast();
     });
@@ -129,5 +135,6 @@ void CKeluView::OnRacerRecord()
 
 void CKeluView::OnUpdateHistory()
 {
+    m_bHistoryAsked = true;
     History().Update();
 }

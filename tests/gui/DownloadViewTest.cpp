@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QStatusBar>
 
 #include <httplib.h>
 
@@ -610,4 +611,67 @@ TEST(DownloadWorkerTest, ADownloadThatDoesNotEndIsLeftAfterTheBoundAndTellsNoOne
     // What it told before the worker went still came; nothing after.
     EXPECT_EQ(nLines, 1);
     EXPECT_FALSE(bToldEnd);
+}
+
+TEST_F(DownloadViewTest, EachDownloadSaysWhatItBroughtAndThePeriodIsOfferedAgain)
+{
+    ServeDay(kDay);
+    CViewHost host;
+    host.TypeDate(kDay);
+    auto shownMessage = [&host] { return host.Frame().statusBar()->currentMessage().toStdString(); };
+    auto settle = [&host] {
+        EXPECT_TRUE(host.WaitForDownload());
+        EXPECT_TRUE(WaitUntil([&host] { return !host.View().History().IsUpdating(); }));
+        QApplication::processEvents();
+    };
+    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
+    ASSERT_TRUE(WaitUntil([&] { return !host.View().IsDownloading(); }));
+    EXPECT_EQ(shownMessage(), "番組と結果のファイルを新しくしました");
+    settle();
+    // The same files again: nothing new, which the history's own quiet update leaves standing.
+    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
+    settle();
+    EXPECT_EQ(shownMessage(), "新しいファイルはありませんでした");
+    // The day's word beside it asks for a venue.
+    bool bAsked = false;
+    for (QLabel* pLabel : host.Frame().statusBar()->findChildren<QLabel*>())
+        bAsked = bAsked || pLabel->text().startsWith(QStringLiteral("レース場を選んでください"));
+    EXPECT_TRUE(bAsked);
+    // A stopped download says nothing of what it brought.
+    host.Frame().statusBar()->clearMessage();
+    m_server.ServeStalled(ArchivePath('B', Noon(kDay)).GetString(), std::string(4096, 'x'));
+    EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_TODAY));
+    CDownloadDlg* pDlg = nullptr;
+    ASSERT_TRUE(WaitUntil([&pDlg] { return (pDlg = ShownDownloadDlg()) != nullptr; }));
+    QTest::mouseClick(pDlg->Item<QPushButton>(IDCANCEL), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(shownMessage(), "");
+
+    // The period dialog offers the dates it was closed with, also in a later run of the program.
+    QDate first, last;
+    auto choose = [&first, &last](const QDate& newFirst, const QDate& newLast) {
+        return [&first, &last, newFirst, newLast](QWidget* pWidget) {
+            auto* pDlg = dynamic_cast<CPeriodDownloadDlg*>(pWidget);
+            ASSERT_NE(pDlg, nullptr);
+            first = pDlg->FirstDate()->date();
+            last = pDlg->LastDate()->date();
+            pDlg->FirstDate()->setDate(newFirst);
+            pDlg->LastDate()->setDate(newLast);
+            QMetaObject::invokeMethod(pDlg, "reject", Qt::QueuedConnection);
+        };
+    };
+    {
+        apptest::CModalDriver driver({choose(QDate(2019, 12, 24), QDate(2020, 1, 3))});
+        EXPECT_TRUE(host.Router().Execute(ID_FILE_DOWNLOAD_PERIOD));
+    }
+    EXPECT_EQ(first, kDay.addDays(-29));
+    EXPECT_EQ(last, kDay);
+    {
+        CViewHost again;
+        apptest::CModalDriver driver({choose(QDate(2020, 1, 1), QDate(2020, 1, 2))});
+        EXPECT_TRUE(again.Router().Execute(ID_FILE_DOWNLOAD_PERIOD));
+    }
+    EXPECT_EQ(first, QDate(2019, 12, 24));
+    EXPECT_EQ(last, QDate(2020, 1, 3));
+    EXPECT_NE(ReadBytes("data/kelu.ini").find("[Period]\r\nFirst=2020-01-01\r\nLast=2020-01-02\r\n"), std::string::npos);
 }
