@@ -30,6 +30,12 @@ QTableWidget* NewRecordTable(const QStringList& headings)
     return pTable;
 }
 
+QSize SizeInLines(const QWidget* pWindow, double dWidth, double dHeight)
+{
+    const int nLine = pWindow->fontMetrics().height();
+    return QSize(qRound(dWidth * nLine), qRound(dHeight * nLine));
+}
+
 QTabWidget* NewNamedTabs(std::initializer_list<std::pair<QWidget*, QString>> pages)
 {
     auto* pTabs = new QTabWidget;
