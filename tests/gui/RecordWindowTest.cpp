@@ -480,7 +480,7 @@ TEST(RecordWindowTest, ItsStopAndItsClosingEndOnlyItsOwnWaitForTheUpdate)
     EXPECT_GE(StoredDays(), 4u);
 }
 
-// At their first size, whatever the font: every heading of the prediction record reads whole
+// At their first size, at every resolution the runs use: every heading of the prediction record reads whole
 // and no table scrolls sideways; a year of months in its chart, each month's points over its
 // own label; and a racer's record on the published days, where 1着率 is his wins over his starts
 // and 決まり手, the way a race was won, stands only beside his wins.
