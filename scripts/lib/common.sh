@@ -5,6 +5,8 @@ KELU_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-qpa-plugins libqt6printsupport6 qt6-translations-l10n qt6-charts-dev libqt6opengl6-dev
+  # lrelease and CMake's Qt6LinguistTools, for our catalogue of the words Qt's lacks.
+  qt6-tools-dev
   xdg-utils
   fonts-ipafont fontconfig
   libcurl4-openssl-dev libarchive-dev libsqlite3-dev

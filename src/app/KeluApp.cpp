@@ -7,6 +7,7 @@
 #include "record/FitForecastDlg.h"
 #include "model/KeluDoc.h"
 #include "platform/Sjis.h"
+#include "platform/gui/Japanese.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
 #include "res/Icons.h"
@@ -240,6 +241,7 @@ QString CKeluApp::PromptFileName(bool bOpen)
     dlg.setFileMode(bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!bOpen)
         dlg.selectFile(ToQString(LoadKeluString(AFX_IDS_UNTITLED)));
+    UseJapaneseFileList(&dlg);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return QString();
     return dlg.selectedFiles().constFirst();

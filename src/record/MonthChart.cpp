@@ -5,6 +5,7 @@
 #include <QChartView>
 #include <QDateTime>
 #include <QDateTimeAxis>
+#include <QFontMetricsF>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QScatterSeries>
@@ -14,11 +15,18 @@
 
 namespace {
 
-// A month's point stands in its middle; the axis is time, so a missing month keeps its room.
-qreal MonthX(int nMonth)
+// A month's place on its axis: months since the start of year 0, so that one month follows
+// another one apart, whatever their lengths, and a missing month keeps its room.
+int MonthX(int nMonth)
 {
-    const QDateTime middle(QDate(nMonth / 100, nMonth % 100, 15), QTime(12, 0), Qt::UTC);
-    return static_cast<qreal>(middle.toMSecsSinceEpoch());
+    return nMonth / 100 * 12 + nMonth % 100 - 1;
+}
+
+// The year above the month, "2020" over "10月": a label as narrow as four digits, so that a
+// year's twelve fit side by side where "2020/10" did not.
+QString MonthLabel(int nX)
+{
+    return QStringLiteral("%1<br>%2月").arg(nX / 12).arg(nX % 12 + 1);
 }
 
 qreal DayX(int nDate)
@@ -27,15 +35,8 @@ qreal DayX(int nDate)
     return static_cast<qreal>(noon.toMSecsSinceEpoch());
 }
 
-int NextMonth(int nMonth)
-{
-    return nMonth % 100 == 12 ? (nMonth / 100 + 1) * 100 + 1 : nMonth + 1;
-}
-
 // A time axis with no more labels than fit, readable over years. Its ticks are evenly spaced
-// in time, not on month boundaries: an axis of months keeps them near the middle of each month
-// (the points' places, padded by a few days) so that no label names the month before, and an
-// axis of days names the day, as two ticks within a month would read as one month twice.
+// in time: an axis of days names the day, so that no two labels read alike.
 QDateTimeAxis* TimeAxis(qreal xFirst, qreal xLast, int nPoints, const QString& strFormat, int nMaxTicks,
                         qreal padDays)
 {
@@ -45,6 +46,53 @@ QDateTimeAxis* TimeAxis(qreal xFirst, qreal xLast, int nPoints, const QString& s
     const qreal pad = padDays * 24 * 3600 * 1000;
     pAxis->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xFirst - pad), Qt::UTC),
                     QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(xLast + pad), Qt::UTC));
+    return pAxis;
+}
+
+// Names the months from nFirst to nLast (MonthX) on the axis, each label and its tick on the
+// month's own x, where the month's points are. Every month is named when the labels fit side
+// by side in dWidth pixels; else every second, third, sixth or twelfth month, counted from
+// January, and over many years every so many Januaries.
+void NameMonths(QCategoryAxis* pAxis, int nFirst, int nLast, qreal dWidth)
+{
+    // The chart cuts a label to its share of the axis less a padding on either side; a line
+    // height covers those paddings.
+    const QFontMetricsF metrics(pAxis->labelsFont());
+    const qreal slot = std::max(metrics.horizontalAdvance(QString::number(nLast / 12)),
+                                metrics.horizontalAdvance(QStringLiteral("12月"))) +
+                       metrics.height();
+    const auto Named = [&](int nStep) { return nLast / nStep - (nFirst + nStep - 1) / nStep + 1; };
+    int nStep = 1;
+    for (const int nNext : {2, 3, 6, 12}) {
+        if ((Named(nStep) + 1) * slot <= dWidth)
+            break;
+        nStep = nNext;
+    }
+    while ((Named(nStep) + 1) * slot > dWidth && nStep < nLast - nFirst + 1)
+        nStep += 12;
+    for (const QString& strLabel : pAxis->categoriesLabels())
+        pAxis->remove(strLabel);
+    pAxis->setStartValue(pAxis->min());
+    for (int x = (nFirst + nStep - 1) / nStep * nStep; x <= nLast; x += nStep)
+        pAxis->append(MonthLabel(x), x);
+}
+
+// The months' axis, half a month beyond the first and the last. Its months are named once the
+// chart is laid out and the plot's width known, and again whenever that width changes: a label
+// drawn before would be one that may not fit.
+QCategoryAxis* MonthAxis(QChart* pChart, int nFirst, int nLast)
+{
+    auto* pAxis = new QCategoryAxis;
+    pAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    pAxis->setRange(nFirst - 0.5, nLast + 0.5);
+    QObject::connect(pChart, &QChart::plotAreaChanged, pAxis,
+                     [pAxis, nFirst, nLast, namedWidth = qreal(0)](const QRectF& plot) mutable {
+                         // A new height alone (the labels' own, once named) changes nothing.
+                         if (qAbs(plot.width() - namedWidth) < 1)
+                             return;
+                         namedWidth = plot.width();
+                         NameMonths(pAxis, nFirst, nLast, namedWidth);
+                     });
     return pAxis;
 }
 
@@ -84,15 +132,14 @@ void KeluShowMonthChart(QWidget* pWidget, const CMonthChart& chart)
         ReplaceChart(pWidget, pChart);
         return;
     }
-    QDateTimeAxis* pMonths = TimeAxis(MonthX(chart.months.front()), MonthX(chart.months.back()),
-                                      static_cast<int>(chart.months.size()), QStringLiteral("yyyy/MM"), 8, 3);
+    QCategoryAxis* pMonths = MonthAxis(pChart, MonthX(chart.months.front()), MonthX(chart.months.back()));
     pChart->addAxis(pMonths, Qt::AlignBottom);
     for (const CMonthChart::CLine& line : chart.lines) {
         // A run of months that follow each other is one series; a missing month starts
         // another, in the same pen, and only the first is named in the legend.
         QList<QLineSeries*> runs;
         for (qsizetype i = 0; i < chart.months.size() && i < line.rates.size(); ++i) {
-            if (runs.isEmpty() || NextMonth(chart.months[i - 1]) != chart.months[i]) {
+            if (runs.isEmpty() || MonthX(chart.months[i - 1]) + 1 != MonthX(chart.months[i])) {
                 auto* pRun = new QLineSeries;
                 pRun->setName(line.strName);
                 pRun->setPointsVisible(true);

@@ -24,10 +24,13 @@
 
 namespace {
 
-constexpr QSize kWindowSize(720, 560);
+// In lines of the window's font (record/RecordParts.h), about 720 x 560 pixels under a font of
+// 14 pixels a line.
+constexpr double kWindowWidth = 52, kWindowHeight = 40;
 
 const char* const kRaceColumns[] = {"日付", "場", "R", "艇", "コース", "ST", "着", "決まり手"};
-const char* const kCourseColumns[] = {"コース", "出走", "1着", "勝率", "2連対率"};
+// "1着率" is the wins over the starts; "勝率" elsewhere in the program is the racer's rating.
+const char* const kCourseColumns[] = {"コース", "出走", "1着", "1着率", "2連対率"};
 
 // Figures in the C locale, whatever the desktop's: "46.4%".
 QString Percent(double d)
@@ -62,6 +65,7 @@ void SetRow(QTableWidget* pTable, int nRow, const QStringList& cells, std::initi
 
 QStringList RaceCells(const CRacerRace& race)
 {
+    // The way the race was won is the winner's: beside another place it read as this racer's own.
     return {DateNumberText(race.nDate),
             ToQString(CKeluDoc::GetVenueName(race.nVenue)),
             QString::number(race.nRace),
@@ -69,13 +73,13 @@ QStringList RaceCells(const CRacerRace& race)
             Plain(race.strCourse),
             Plain(race.strStart),
             Plain(race.strPlace),
-            Plain(race.strTechnique)};
+            race.Place() == 1 ? Plain(race.strTechnique) : QString()};
 }
 
 QString FiguresText(const CRacerRecord& record)
 {
     const CRacerFigures& f = record.m_total;
-    QString text = Utf8("出走 %1　1着 %2　勝率 %3　2連対率 %4　3連対率 %5")
+    QString text = Utf8("出走 %1　1着 %2　1着率 %3　2連対率 %4　3連対率 %5")
                        .arg(f.nStarts)
                        .arg(f.nWins)
                        .arg(Percent(f.WinRate()), Percent(f.TopTwoRate()), Percent(f.TopThreeRate()));
@@ -94,7 +98,7 @@ CRacerRecordWindow::CRacerRecordWindow(int nRegNo, CHistoryService& history, QWi
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Utf8("選手の成績 %1").arg(nRegNo));
     setAccessibleName(windowTitle());
-    resize(kWindowSize);
+    resize(SizeInLines(this, kWindowWidth, kWindowHeight));
 
     m_pStatus = new QLabel;
     m_pStatus->setTextFormat(Qt::PlainText);

@@ -2,6 +2,7 @@
 
 #include "record/HistoryService.h"
 #include "platform/TextFile.h"
+#include "platform/gui/Japanese.h"
 #include "platform/gui/MessageBox.h"
 #include "platform/gui/QtText.h"
 
@@ -27,6 +28,12 @@ QTableWidget* NewRecordTable(const QStringList& headings)
     pTable->horizontalHeader()->setStretchLastSection(true);
     pTable->verticalHeader()->setDefaultSectionSize(pTable->fontMetrics().height() + 6);
     return pTable;
+}
+
+QSize SizeInLines(const QWidget* pWindow, double dWidth, double dHeight)
+{
+    const int nLine = pWindow->fontMetrics().height();
+    return QSize(qRound(dWidth * nLine), qRound(dHeight * nLine));
 }
 
 QTabWidget* NewNamedTabs(std::initializer_list<std::pair<QWidget*, QString>> pages)
@@ -59,9 +66,13 @@ bool WriteCsvFile(const QString& strPath, const std::string& csv)
 void SaveCsvAs(QWidget* pWindow, const QString& strName, const CString& strCaption,
                const std::function<bool(const QString&)>& save)
 {
-    const QString strPath = QFileDialog::getSaveFileName(pWindow, Utf8("CSV で保存"), strName,
-                                                         Utf8("CSV ファイル (*.csv)"));
-    if (!strPath.isEmpty() && !save(strPath))
+    QFileDialog dlg(pWindow, Utf8("CSV で保存"), strName, Utf8("CSV ファイル (*.csv)"));
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    UseJapaneseFileList(&dlg);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return;
+    const QString strPath = dlg.selectedFiles().constFirst();
+    if (!save(strPath))
         KeluMessageBox(pWindow, FromQString(Utf8("%1 に書き込めませんでした。").arg(strPath)), strCaption,
                        MB_OK | MB_ICONEXCLAMATION);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What the record windows (the predictions' and a racer's) are built of alike.
 
+#include <QSize>
 #include <QStringList>
 
 #include <functional>
@@ -19,6 +20,11 @@ class QWidget;
 
 // A read-only table of whole rows under the headings, each column as wide as its contents.
 QTableWidget* NewRecordTable(const QStringList& headings);
+
+// A record window's first size, in lines of its font: its tables' columns are as wide as their
+// headings and figures in that font, and a size in pixels left them too little room under a
+// larger font or on a screen of more dots per inch, where the tables scrolled sideways.
+QSize SizeInLines(const QWidget* pWindow, double dWidth, double dHeight);
 
 // Tabs whose pages carry their tab's text as their accessible name.
 QTabWidget* NewNamedTabs(std::initializer_list<std::pair<QWidget*, QString>> pages);

@@ -34,7 +34,9 @@
 
 namespace {
 
-constexpr QSize kWindowSize(900, 560);
+// In lines of the window's font (record/RecordParts.h): about 900 x 560 pixels under a font of
+// 14 pixels a line, room for every column of the tables with their usual figures.
+constexpr double kWindowWidth = 64, kWindowHeight = 40;
 
 // The columns of both tables after the name of the venue or month: the race count, then the
 // same four figures for each of the three predictors over the same races, grouped under the
@@ -190,7 +192,7 @@ CRecordWindow::CRecordWindow(CHistoryService& history, QWidget* pParent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(Utf8("予想の成績"));
     setAccessibleName(windowTitle());
-    resize(kWindowSize);
+    resize(SizeInLines(this, kWindowWidth, kWindowHeight));
 
     m_pStatus = new QLabel;
     m_pStatus->setTextFormat(Qt::PlainText);

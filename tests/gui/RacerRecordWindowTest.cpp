@@ -139,7 +139,7 @@ TEST(RacerRecordWindowTest, ShowsHisRacesAndFiguresAsTheFilesGiveThemAndSavesThe
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(shown, expected);
     const std::string figures = window.Figures()->text().toStdString();
-    EXPECT_EQ(figures.substr(0, figures.find("　勝率")),
+    EXPECT_EQ(figures.substr(0, figures.find("　1着率")),
               "出走 " + std::to_string(nStarts) + "　1着 " + std::to_string(nWins));
     EXPECT_EQ(figures.find(','), std::string::npos);
     EXPECT_NE(window.windowTitle().toStdString().find("3159"), std::string::npos);

@@ -15,13 +15,20 @@
 #include "record/HistoryService.h"
 #include "view/KeluView.h"
 #include "platform/gui/QtText.h"
+#include "record/ChartLibrary.h"
 #include "record/GroupedHeader.h"
+#include "record/RacerRecordWindow.h"
 #include "record/RecordWindow.h"
 #include "res/resource.h"
 
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsTextItem>
+#include <QHeaderView>
+#include <QLabel>
 #include <QLineSeries>
+#include <QStyle>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTabWidget>
@@ -29,8 +36,10 @@
 #include <QTest>
 
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -139,6 +148,50 @@ std::vector<std::string> Fields(const std::string& row)
     if (!row.empty() && row.back() == ',')
         fields.emplace_back();
     return fields;
+}
+
+// "19.4%": a rate as the windows write it, one decimal and a point, whatever the locale.
+std::string PercentOf(int nPart, int nWhole)
+{
+    char sz[16];
+    const auto [pEnd, ec] = std::to_chars(sz, sz + sizeof sz, nWhole ? 100.0 * nPart / nWhole : 0.0,
+                                          std::chars_format::fixed, 1);
+    return std::string(sz, pEnd) + "%";
+}
+
+// A racer's starts and wins, from the finishing lines of the published days: a start is a
+// listing other than absent (K0, K1), a win is place "01".
+struct CStarts {
+    int nStarts = 0, nWins = 0;
+};
+
+std::map<int, CStarts> CountStarts(const published::CRaces& races)
+{
+    std::map<int, CStarts> starts;
+    for (const auto& [key, race] : races)
+        for (const std::string& line : race.finishes) {
+            const std::string place = published::Field(line, 2, 2);
+            if (line.size() <= 12 || place.empty() || place[0] == 'K')
+                continue;
+            CStarts& c = starts[std::stoi(line.substr(8, 4))];
+            ++c.nStarts;
+            c.nWins += place == "01";
+        }
+    return starts;
+}
+
+// The texts the chart shows, their lines joined by a blank, with the middle of each in scene
+// coordinates.
+std::map<QString, qreal> ShownLabels(QChartView* pView)
+{
+    std::map<QString, qreal> labels;
+    for (QGraphicsItem* pItem : pView->scene()->items())
+        if (auto* pText = qgraphicsitem_cast<QGraphicsTextItem*>(pItem); pText && pText->isVisible()) {
+            QString strText = pText->toPlainText();
+            strText.replace(QChar::LineSeparator, u' ').replace(u'\n', u' ');
+            labels[strText] = pText->sceneBoundingRect().center().x();
+        }
+    return labels;
 }
 
 } // namespace
@@ -425,4 +478,109 @@ TEST(RecordWindowTest, ItsStopAndItsClosingEndOnlyItsOwnWaitForTheUpdate)
     ASSERT_TRUE(check.Step());
     EXPECT_EQ(check.Text(0), "ok");
     EXPECT_GE(StoredDays(), 4u);
+}
+
+// At their first size, at every resolution the runs use: every heading of the prediction record reads whole
+// and no table scrolls sideways; a year of months in its chart, each month's points over its
+// own label; and a racer's record on the published days, where 1着率 is his wins over his starts
+// and 決まり手, the way a race was won, stands only beside his wins.
+TEST(RecordWindowTest, ReadsWholeAtItsFirstSizeMonthsOnTheirLabelsAndARacersWinsAlone)
+{
+    if (!published::CopyDays())
+        GTEST_SKIP() << testsupport::NoSharedDataReason();
+    auto pApp = StartApp();
+    CRecordWindow* pWindow = OpenRecord(*pApp);
+    ASSERT_NE(pWindow, nullptr);
+    ASSERT_TRUE(WaitUntilDone(pWindow));
+    auto* pTabs = pWindow->findChild<QTabWidget*>();
+    for (QTableWidget* pTable : {pWindow->VenueTable(), pWindow->MonthTable()}) {
+        pTabs->setCurrentWidget(pTable);
+        QApplication::processEvents();
+        ASSERT_GT(pTable->rowCount(), 1);
+        EXPECT_FALSE(pTable->horizontalScrollBar()->isVisible()) << pWindow->width();
+        auto* pHeader = dynamic_cast<CGroupedHeader*>(pTable->horizontalHeader());
+        ASSERT_NE(pHeader, nullptr);
+        const QFontMetrics metrics(pHeader->font());
+        const int nMargins = 2 * pHeader->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, pHeader);
+        for (int c = 0; c < pTable->columnCount(); ++c) {
+            // Inside the table's width, each line of the heading within its column.
+            EXPECT_LE(pHeader->sectionViewportPosition(c) + pHeader->sectionSize(c), pTable->viewport()->width())
+                << c;
+            for (const QString& strLine : pTable->horizontalHeaderItem(c)->text().split(u'\n'))
+                EXPECT_LE(metrics.horizontalAdvance(strLine), pHeader->sectionSize(c) - nMargins)
+                    << c << " " << strLine.toStdString();
+        }
+        for (const CGroupedHeader::CGroup& g : pHeader->Groups()) {
+            int nWidth = 0;
+            for (int c = g.nFirst; c < g.nFirst + g.nCount; ++c)
+                nWidth += pHeader->sectionSize(c);
+            EXPECT_LE(metrics.horizontalAdvance(g.strName), nWidth - nMargins) << g.strName.toStdString();
+        }
+    }
+
+    // A year of months in the window's chart: every month named, its label where its points are.
+    auto* pView = qobject_cast<QChartView*>(pWindow->Chart());
+    ASSERT_NE(pView, nullptr);
+    CMonthChart year;
+    CMonthChart::CLine line{QStringLiteral("2連単"), {}};
+    for (int m = 1; m <= 12; ++m) {
+        year.months << 202000 + m;
+        line.rates << 4.0 * m;
+    }
+    year.lines = {line};
+    pTabs->setCurrentWidget(pView);
+    ChartLibrary().pfnShowMonths(pView, year);
+    const auto MonthName = [](int m) { return Utf8("2020 %1月").arg(m); };
+    EXPECT_TRUE(QTest::qWaitFor([&] {
+        const std::map<QString, qreal> labels = ShownLabels(pView);
+        for (int m = 1; m <= 12; ++m)
+            if (!labels.count(MonthName(m)))
+                return false;
+        return true;
+    })) << pView->width();
+    QChart* pChart = pView->chart();
+    ASSERT_EQ(pChart->series().size(), 1);
+    auto* pSeries = qobject_cast<QLineSeries*>(pChart->series()[0]);
+    ASSERT_TRUE(pSeries && pSeries->count() == 12);
+    const std::map<QString, qreal> labels = ShownLabels(pView);
+    for (int m = 1; m <= 12; ++m) {
+        EXPECT_EQ(pSeries->at(m - 1).y(), 4.0 * m);
+        const qreal x = pChart->mapToScene(pChart->mapToPosition(pSeries->at(m - 1), pSeries)).x();
+        const auto label = labels.find(MonthName(m));
+        ASSERT_NE(label, labels.end()) << m;
+        EXPECT_LE(std::abs(label->second - x), 1.5)
+            << m << ": the label at " << label->second << ", the point at " << x;
+    }
+
+    // The racer of the published days with the most wins, among those with other places too.
+    const std::map<int, CStarts> starts = CountStarts(published::ReadDays());
+    int nRacer = 0;
+    for (const auto& [nRegNo, c] : starts)
+        if (c.nWins < c.nStarts && (nRacer == 0 || c.nWins > starts.at(nRacer).nWins))
+            nRacer = nRegNo;
+    ASSERT_NE(nRacer, 0);
+    ASSERT_GT(starts.at(nRacer).nWins, 0);
+    CRacerRecordWindow racer(nRacer, pApp->GetView()->History(), nullptr);
+    racer.show();
+    racer.Refresh();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return racer.SaveButton()->isEnabled(); }, 10000));
+    const std::string figures = racer.Figures()->text().toStdString();
+    EXPECT_NE(figures.find("　1着率 " + PercentOf(starts.at(nRacer).nWins, starts.at(nRacer).nStarts) + "　"),
+              std::string::npos)
+        << figures;
+    EXPECT_EQ(figures.find("勝率"), std::string::npos) << figures;
+    EXPECT_EQ(racer.CourseTable()->horizontalHeaderItem(3)->text().toStdString(), "1着率");
+    QTableWidget* pRaces = racer.RaceTable();
+    ASSERT_EQ(pRaces->horizontalHeaderItem(6)->text().toStdString(), "着");
+    ASSERT_EQ(pRaces->horizontalHeaderItem(7)->text().toStdString(), "決まり手");
+    int nWinRows = 0, nOtherRows = 0;
+    for (int r = 0; r < pRaces->rowCount(); ++r) {
+        const bool bWin = pRaces->item(r, 6)->text() == QStringLiteral("01");
+        (bWin ? nWinRows : nOtherRows)++;
+        EXPECT_EQ(pRaces->item(r, 7)->text().isEmpty(), !bWin)
+            << pRaces->item(r, 0)->text().toStdString() << " " << pRaces->item(r, 6)->text().toStdString() << " "
+            << pRaces->item(r, 7)->text().toStdString();
+    }
+    EXPECT_EQ(nWinRows, starts.at(nRacer).nWins);
+    EXPECT_GT(nOtherRows, 0);
 }
