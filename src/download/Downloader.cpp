@@ -56,8 +56,6 @@ public:
     }
 
 private:
-    static constexpr int kWaitShownAfterSeconds = 2;
-
     void ShowWaiting(int nSeconds)
     {
         if (nSeconds == m_nWaitShown)

@@ -249,8 +249,11 @@ void CPeriodDownloadDlg::ShowStatus(const CPeriodStatus& status)
     m_pBar->setFormat(days);
     m_pBar->setAccessibleName(days);
     SetPlainText(m_pDone, Utf8("受信 ") + BytesText(status.nBytes));
+    // A silent server stops the estimate from meaning much: how long it has waited instead.
     if (m_pWorker && !m_pWorker->IsStopping())
-        SetPlainText(m_pTimeLeft, TimeLeftText(status.nSecondsLeft));
+        SetPlainText(m_pTimeLeft, status.nWaitingSeconds > 0
+                                      ? Utf8("サーバーの応答を待っています (%1 秒)").arg(status.nWaitingSeconds)
+                                      : TimeLeftText(status.nSecondsLeft));
 }
 
 void CPeriodDownloadDlg::SetRunning(bool bRunning)
