@@ -35,6 +35,11 @@ void CDownloadDlg::AppendText(const CString& strText)
     m_editLog->ensureCursorVisible();
 }
 
+QString WaitingText(int nSeconds)
+{
+    return Utf8("サーバーの応答を待っています (%1 秒)").arg(nSeconds);
+}
+
 void CDownloadDlg::ShowWaiting(int nSeconds)
 {
     QTextCursor cursor = m_editLog->textCursor();
@@ -46,7 +51,7 @@ void CDownloadDlg::ShowWaiting(int nSeconds)
         m_bWaitingLine = false;
     }
     if (nSeconds > 0) {
-        cursor.insertText(Utf8("サーバーの応答を待っています (%1 秒)").arg(nSeconds));
+        cursor.insertText(WaitingText(nSeconds));
         m_bWaitingLine = true;
     }
     m_editLog->setTextCursor(cursor);

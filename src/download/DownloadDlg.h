@@ -10,6 +10,9 @@
 
 class QPlainTextEdit;
 
+// "サーバーの応答を待っています (12 秒)": what the download windows say of a silent server.
+QString WaitingText(int nSeconds);
+
 class CDownloadDlg : public CDialog {
 public:
     explicit CDownloadDlg(QWidget* pParent);

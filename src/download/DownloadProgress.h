@@ -7,9 +7,6 @@
 
 #include <atomic>
 
-// A server silent for this long is shown waiting, not before: a second's pause is usual.
-inline constexpr int kWaitShownAfterSeconds = 2;
-
 class IDownloadProgress {
 public:
     virtual ~IDownloadProgress() = default;

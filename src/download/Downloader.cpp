@@ -45,10 +45,7 @@ public:
             Ended(job, nCode, detail, bRetry);
         };
         // A silent server is told of after a second or two, not only when the time-out ends it.
-        handlers.tick = [this] {
-            const auto silence = std::chrono::duration_cast<std::chrono::seconds>(m_engine.Silence()).count();
-            ShowWaiting(silence >= kWaitShownAfterSeconds ? static_cast<int>(silence) : 0);
-        };
+        handlers.tick = [this] { ShowWaiting(m_engine.WaitingSeconds()); };
         const bool bDone = m_engine.Run(handlers);
         if (!bDone || m_progress.IsCancelled())
             return End(DownloadEnd::Stopped, kFetchStopped);

@@ -218,9 +218,7 @@ private:
         status.nDays = static_cast<int>(m_days.size());
         status.nDaysDone = m_outcome.nFetched + m_outcome.nSkipped + m_outcome.nFailed;
         status.nBytes = m_nBytesDone + m_engine.BytesOpen();
-        const auto silence = std::chrono::duration_cast<std::chrono::seconds>(m_engine.Silence()).count();
-        if (silence >= kWaitShownAfterSeconds)
-            status.nWaitingSeconds = static_cast<int>(silence);
+        status.nWaitingSeconds = m_engine.WaitingSeconds();
         const size_t nArchives = m_transfers.size();
         if (m_nArchivesDone > 0 && nArchives > 0) {
             const double dElapsed = std::chrono::duration<double>(now - m_start).count();

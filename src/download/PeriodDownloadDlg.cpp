@@ -1,6 +1,7 @@
 #include "download/PeriodDownloadDlg.h"
 
 #include "download/NetLibrary.h"
+#include "download/DownloadDlg.h"
 #include "download/DownloadWorker.h"
 #include "download/PeriodDownload.h"
 #include "platform/Sjis.h"
@@ -252,7 +253,7 @@ void CPeriodDownloadDlg::ShowStatus(const CPeriodStatus& status)
     // A silent server stops the estimate from meaning much: how long it has waited instead.
     if (m_pWorker && !m_pWorker->IsStopping())
         SetPlainText(m_pTimeLeft, status.nWaitingSeconds > 0
-                                      ? Utf8("サーバーの応答を待っています (%1 秒)").arg(status.nWaitingSeconds)
+                                      ? WaitingText(status.nWaitingSeconds)
                                       : TimeLeftText(status.nSecondsLeft));
 }
 

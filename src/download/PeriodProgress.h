@@ -9,7 +9,7 @@ struct CPeriodStatus {
     int nDaysDone = 0;      // of them fetched, skipped or failed
     long long nBytes = 0;   // archive bytes received so far
     int nSecondsLeft = -1;  // the estimate; -1 until there is one
-    int nWaitingSeconds = 0; // how long the server has kept silent, once it is 2 s or more
+    int nWaitingSeconds = 0; // how long the server has kept silent (CTransferEngine::WaitingSeconds)
 };
 
 class IPeriodProgress : public IDownloadProgress {

@@ -207,13 +207,14 @@ long long CTransferEngine::BytesOpen() const
     return nBytes;
 }
 
-std::chrono::milliseconds CTransferEngine::Silence() const
+int CTransferEngine::WaitingSeconds() const
 {
-    milliseconds longest(0);
+    constexpr std::chrono::seconds kToldAfter(2);
+    Clock::duration longest(0);
     const Clock::time_point now = Clock::now();
     for (const CJob* pJob : m_open)
-        longest = std::max(longest, std::chrono::duration_cast<milliseconds>(now - pJob->fetch.lastByte));
-    return longest;
+        longest = std::max(longest, now - pJob->fetch.lastByte);
+    return longest >= kToldAfter ? static_cast<int>(std::chrono::duration_cast<std::chrono::seconds>(longest).count()) : 0;
 }
 
 CURLcode CTransferEngine::Perform(CURL* pCurl)

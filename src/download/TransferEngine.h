@@ -70,8 +70,9 @@ public:
     bool HasGivenUp() const { return m_bGivenUp; }
     // The bytes of the transfers open now.
     long long BytesOpen() const;
-    // How long the transfers open now have waited for a byte, the longest of them.
-    std::chrono::milliseconds Silence() const;
+    // How long the transfers open now have waited for a byte, the longest of them, in whole
+    // seconds; 0 until the wait is long enough to tell the user of (a second's pause is usual).
+    int WaitingSeconds() const;
 
     // Runs one handle the caller set up (a probe of the server) to its end, the same way.
     CURLcode Perform(CURL* pCurl);

@@ -8,18 +8,27 @@ bool CRacerRace::IsStart() const
     return outcome == EOutcome::Decided && !strPlace.IsEmpty() && strPlace[0] != 'K';
 }
 
+int PlaceNumber(std::string_view place)
+{
+    if (place.empty() || !IsDigit(place[0]))
+        return 0;
+    const long long n = LeadingInt(place).value_or(0);
+    return n >= 1 && n <= 6 ? static_cast<int>(n) : 0;
+}
+
+int CourseNumber(std::string_view course)
+{
+    return course.size() == 1 && course[0] >= '1' && course[0] <= '6' ? course[0] - '0' : 0;
+}
+
 int CRacerRace::Place() const
 {
-    // "01".."06"; "F", "L0", "S1" are no place.
-    const char ch = strPlace[0];
-    const int n = AtoI(strPlace);
-    return ch >= '0' && ch <= '9' && n >= 1 && n <= 6 ? n : 0;
+    return PlaceNumber(strPlace.Str());
 }
 
 int CRacerRace::Course() const
 {
-    const int n = AtoI(strCourse);
-    return strCourse.GetLength() == 1 && n >= 1 && n <= 6 ? n : 0;
+    return CourseNumber(strCourse.Str());
 }
 
 void CRacerFigures::Add(const CRacerRace& race)

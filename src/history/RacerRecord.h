@@ -11,6 +11,7 @@
 
 #include <array>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 struct CRacerRace {
@@ -30,6 +31,11 @@ struct CRacerRace {
     int Place() const;  // 1..6; 0 for none
     int Course() const; // 1..6; 0 for none
 };
+
+// A result's place as a number: "01".."06" is 1..6; a code ("F", "L0", "K0", "S1") or nothing
+// is 0. A course, "1".."6", likewise.
+int PlaceNumber(std::string_view place);
+int CourseNumber(std::string_view course);
 
 struct CRacerFigures {
     int nStarts = 0;

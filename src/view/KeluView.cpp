@@ -253,22 +253,19 @@ void CKeluView::MakeFormHint()
     LayOutForm();
 }
 
-void CKeluView::ShowFormHint()
+void CKeluView::ShowFormHint(bool bNoProgram)
 {
+    // A day file that is there but holds no venue is told of in the status bar alone.
     QString text;
     bool bSettings = false;
-    if (m_listVenue->count() == 0) {
-        // A day file that is there but holds no venue is told of in the status bar.
-        std::error_code ec;
-        if (!std::filesystem::exists(CKeluDoc::ProgramFileName(m_dateShown).Str(), ec)) {
-            text = Utf8("%1 の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。"
-                        "ほかの日は、上の日付で選べます。")
-                       .arg(ToQString(m_dateShown.Format("%Y/%m/%d")));
-            bSettings = IsPlaceholderServer(ReadDataServer(OpenKeluProfile()));
-            if (bSettings)
-                text += Utf8("\n\nその前に、データのサーバーのアドレスを 設定 で入れてください。"
-                             "今の設定は見本のアドレスのままで、どこにもつながりません。");
-        }
+    if (bNoProgram) {
+        text = Utf8("%1 の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。"
+                    "ほかの日は、上の日付で選べます。")
+                   .arg(ToQString(m_dateShown.Format("%Y/%m/%d")));
+        bSettings = IsPlaceholderServer(ReadDataServer(OpenKeluProfile()));
+        if (bSettings)
+            text += Utf8("\n\nその前に、データのサーバーのアドレスを 設定 で入れてください。"
+                         "今の設定は見本のアドレスのままで、どこにもつながりません。");
     }
     m_pFormHintText->setText(text);
     m_pFormHintText->setAccessibleName(text);
@@ -680,7 +677,11 @@ void CKeluView::ShowStatus(const CString& strText)
 
 void CKeluView::ShowDayStatus()
 {
-    ShowFormHint();
+    // A day without a program file: the form tells the whole way to it, the status bar in short.
+    std::error_code ec;
+    const bool bNoProgram =
+        m_listVenue->count() == 0 && !std::filesystem::exists(CKeluDoc::ProgramFileName(m_dateShown).Str(), ec);
+    ShowFormHint(bNoProgram);
     auto* pFrame = qobject_cast<QMainWindow*>(window());
     if (!pFrame)
         return;
@@ -693,13 +694,8 @@ void CKeluView::ShowDayStatus()
     }
     const CKeluDoc* pDoc = GetDocument();
     CString strText = ReadStopText(pDoc->m_readStop);
-    if (strText.IsEmpty() && m_listVenue->count() == 0) {
-        std::error_code ec;
-        if (!std::filesystem::exists(CKeluDoc::ProgramFileName(m_dateShown).Str(), ec)) {
-            // The whole way there, the settings first, is on the form, where it has room.
-            strText = Sjis("この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。");
-        }
-    }
+    if (strText.IsEmpty() && bNoProgram)
+        strText = Sjis("この日の番組表がありません。ﾌｧｲﾙ → 番組と結果のﾀﾞｳﾝﾛｰﾄﾞ (当日分) で取得できます。");
     // A day read afresh, after a download or at start, shows no venue until one is chosen.
     if (strText.IsEmpty() && m_listVenue->count() > 0 && pDoc->GetVenue() == 0)
         strText = Sjis("レース場を選んでください。左のレース場のボタンか、上の一覧から選べます。");

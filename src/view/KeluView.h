@@ -268,7 +268,7 @@ private:
     // has no files (with the way to the settings while the server is still the placeholder), or
     // that a venue is to be chosen. Hidden once a venue shows.
     void MakeFormHint();
-    void ShowFormHint();
+    void ShowFormHint(bool bNoProgram);
     void OnUpdateNeedsVenue(CCmdUI& ui);
 
     static const CommandEntry<CKeluView> kCommands[];

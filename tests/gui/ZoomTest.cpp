@@ -265,7 +265,7 @@ TEST(ZoomTest, DamagedOrAbsurdSizesGiveTheFirstSizeAndNoneOutgrowsTheScreen)
 QImage ShownPixels(QWidget& widget)
 {
     widget.window()->show();
-    QTest::qWaitForWindowExposed(widget.window());
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(widget.window()));
     RunUntilIdle(200);
     if (QGuiApplication::platformName() != QStringLiteral("xcb"))
         return widget.grab().toImage();
@@ -314,7 +314,8 @@ TEST(ZoomTest, TheGridLinesShowOnColouredAndWhiteRowsAtEveryZoomStep)
         // The rows are coloured: white and five others at least.
         EXPECT_GE(rowColours.size(), 6u) << where;
         // Zoomed as far as the screen lets it.
-        if (dZoom > 1.0)
+        if (dZoom > 1.0) {
             EXPECT_GE(grid.width(), nWidth0 * 1.45) << where;
+        }
     }
 }

@@ -3,9 +3,9 @@
 #include "history/DayRows.h"
 #include "history/HistoryStore.h"
 #include "history/RacerCsv.h"
+#include "history/RacerRecord.h"
 #include "history/RowKeys.h"
 #include "model/KeluDoc.h"
-#include "platform/Number.h"
 #include "platform/Sjis.h"
 #include "platform/Time.h"
 
@@ -57,15 +57,6 @@ void AddSjis(std::string& s, std::string_view sjis)
         AddText(s, SjisToUtf8(sjis));
 }
 
-// "01".."06": the place; anything else is a code for a boat without one.
-int Place(std::string_view place)
-{
-    if (place.size() != 2 || !IsDigit(place[0]) || !IsDigit(place[1]))
-        return 0;
-    const int n = (place[0] - '0') * 10 + (place[1] - '0');
-    return n <= 6 ? n : 0;
-}
-
 // What an entry's row is written from.
 struct CEntryFields {
     const std::string& date;
@@ -107,19 +98,18 @@ const CEntryColumn kEntryColumns[] = {
     {"exhibition", [](std::string& s, const CEntryFields& f) { AddHundredths(s, f.e.nExhibition); }},
     {"course",
      [](std::string& s, const CEntryFields& f) {
-         const std::string& course = f.e.strCourse.Str();
-         if (course.size() == 1 && course[0] >= '1' && course[0] <= '6')
-             s += course;
+         if (CourseNumber(f.e.strCourse.Str()) != 0)
+             s += f.e.strCourse.Str();
      }},
     {"start_timing", [](std::string& s, const CEntryFields& f) { s += CRacerCsv::StartTiming(f.e.nStartTiming); }},
     {"place",
      [](std::string& s, const CEntryFields& f) {
-         if (const int n = Place(f.e.strPlace.Str()))
+         if (const int n = PlaceNumber(f.e.strPlace.Str()))
              AddInt(s, n);
      }},
     {"status",
      [](std::string& s, const CEntryFields& f) {
-         if (!Place(f.e.strPlace.Str()))
+         if (!PlaceNumber(f.e.strPlace.Str()))
              AddSjis(s, f.e.strPlace.Str());
      }},
 };
