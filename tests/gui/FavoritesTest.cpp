@@ -468,7 +468,7 @@ TEST_F(FavoritesMenuTest, ARaceItemShowsThatRaceAtThatVenueWithTheRaceListHoldin
     EXPECT_EQ(View()->m_gridProgram->MarkedRow(), -1);
 }
 
-TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressAndIdsOfNoRacerDoNothing)
+TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressOrAsksForOneAndIdsOfNoRacerDoNothing)
 {
     Start("3159\t\r\n4321\t\r\n");
     ShowDay(QDate(2020, 1, 8));
@@ -497,17 +497,19 @@ TEST_F(FavoritesMenuTest, ScheduleItemOpensTheSettingsAddressAndIdsOfNoRacerDoNo
     const std::string strPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     std::filesystem::create_directories("empty");
     setenv("PATH", (std::filesystem::current_path() / "empty").c_str(), 1);
-    testsupport::CMessageLog messages;
-    EXPECT_TRUE(Frame()->GetRouter()->Execute(ID_FAVORITE_SCHEDULE_FIRST + 1));
-    setenv("PATH", strPath.c_str(), 1);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"あっせん予定のページを開くブラウザが見つかりません。\n"
-                                                         "http://schedule.kelu.test/schedule?no=4321&lang=ja|操作ガイド|" +
-                                                         std::to_string(MB_OK | MB_ICONINFORMATION)});
-}
+    {
+        testsupport::CMessageLog messages;
+        EXPECT_TRUE(Frame()->GetRouter()->Execute(ID_FAVORITE_SCHEDULE_FIRST + 1));
+        setenv("PATH", strPath.c_str(), 1);
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{"あっせん予定のページを開くブラウザが見つかりません。\n"
+                                                             "http://schedule.kelu.test/schedule?no=4321&lang=ja|操作ガイド|" +
+                                                             std::to_string(MB_OK | MB_ICONINFORMATION)});
+    }
 
-TEST_F(FavoritesMenuTest, TheScheduleAtThePlaceholderAddressSaysSoAndOffersTheSettings)
-{
-    fixture::WriteFile("data/kelu.ini", std::string("[URL]\r\nASSEN=") + kDefaultAssenUrl + "\r\n");
+    // At the placeholder address the user is told so, and may set the address at once.
+    // (The data server is a real one, so that the settings can be accepted.)
+    m_pApp.reset();
+    fixture::WriteFile("data/kelu.ini", std::string("[URL]\r\nDATA=http://127.0.0.1:8080\r\nASSEN=") + kDefaultAssenUrl + "\r\n");
     Start("3159\t\r\n4321\t\r\n");
     ShowDay(QDate(2020, 1, 8));
     OpenAndClose();
@@ -533,8 +535,6 @@ TEST_F(FavoritesMenuTest, TheScheduleAtThePlaceholderAddressSaysSoAndOffersTheSe
         dynamic_cast<CSettingsDlg*>(pDialog)->AssenEdit()->setText(QStringLiteral("http://schedule.kelu.test/?no=%d"));
         QMetaObject::invokeMethod(pDialog, "accept", Qt::QueuedConnection);
     }});
-    // The data server must be a real one for the settings to be accepted.
-    fixture::WriteFile("data/kelu.ini", std::string("[URL]\r\nDATA=http://127.0.0.1:8080\r\nASSEN=") + kDefaultAssenUrl + "\r\n");
     EXPECT_TRUE(Frame()->GetRouter()->Execute(ID_FAVORITE_SCHEDULE_FIRST + 1));
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{question});
     EXPECT_TRUE(texts.contains(QStringLiteral("あっせん予定のページのアドレスは、まだ見本のアドレスのままで、どこにもつながりません。")));
